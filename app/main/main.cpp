@@ -1,0 +1,77 @@
+// Start-up: toolkit, single instance, program folder, translation, log, then
+// the main window and its event loop.
+#include "AppGlobals.h"
+#include "CDllTextLogQT.h"
+#include "CProgramFolder.h"
+#include "CSingleInstance.h"
+#include "CTranslation.h"
+#include "Corvina.h"
+#include "InstancePlatform.h"
+#include "LogCallSite.h"
+#include "SharedTypes.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLocale>
+#include <QScreen>
+
+namespace {
+
+void SetProgramPaths()
+{
+    g_qstrAppDirPath = QCoreApplication::applicationDirPath();
+    g_baAppDirPath = g_qstrAppDirPath.toLocal8Bit();
+    g_qstrLogFilePath = CProgramFolder::LogFilePath(g_qstrAppDirPath);
+    g_baLogFilePath = g_qstrLogFilePath.toLocal8Bit();
+}
+
+void LoadLogLibrary()
+{
+    QString strErrorMessage;
+    if (!g_CDllTextLogQT.InitDataDll(strErrorMessage))
+        g_CDllTextLogQT.InitDataDll(strErrorMessage);
+}
+
+void CentreOnScreen(QWidget* window)
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr)
+        return;
+    const QRect desktop = screen->geometry();
+    window->move((desktop.width() - window->width()) / 2, (desktop.height() - window->height()) / 2);
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QApplication application(argc, argv);
+    const QLocale locale = QLocale::system();
+
+    if (!CSingleInstance::StepA())
+        return -1;
+
+    RegisterSharedMetaTypes();
+    SetProgramPaths();
+    CSingleInstance::Platform().SetCurrentDirectory(g_baAppDirPath.toStdString());
+    QCoreApplication::addLibraryPath(g_qstrAppDirPath + QStringLiteral("/plugins"));
+
+    g_iLanguage = locale.language();
+    CTranslation::Install(&application, g_qstrAppDirPath, g_iLanguage);
+
+    LoadLogLibrary();
+    TEXTLOG("\xD6\xD0\xCE\xC4");
+
+    Corvina* window = new Corvina(nullptr);
+    if (window->MustEnd()) {
+        delete window;
+        return 0;
+    }
+    window->resize(959, 601);
+    window->show();
+    CentreOnScreen(window);
+
+    const int iExitCode = application.exec();
+    delete window;
+    return iExitCode;
+}

@@ -1,0 +1,28 @@
+# Compiler settings shared by every target of the project.
+#
+# corvina_warnings: language standard and warnings, for every target including
+#   test fixtures (fake tools) that must stay free of sanitizer runtimes.
+# corvina_options: corvina_warnings plus Qt strictness and, when enabled,
+#   the sanitizers. Every library, the program and the tests link it.
+
+add_library(corvina_warnings INTERFACE)
+target_compile_features(corvina_warnings INTERFACE cxx_std_17)
+target_compile_options(corvina_warnings INTERFACE -Wall -Wextra)
+if(CORVINA_WERROR)
+  target_compile_options(corvina_warnings INTERFACE -Werror)
+endif()
+
+add_library(corvina_options INTERFACE)
+target_link_libraries(corvina_options INTERFACE corvina_warnings)
+target_compile_definitions(corvina_options INTERFACE
+  QT_NO_CAST_TO_ASCII
+  QT_NO_URL_CAST_FROM_STRING
+  QT_NO_NARROWING_CONVERSIONS_IN_CONNECT
+  QT_NO_FOREACH
+  QT_DISABLE_DEPRECATED_BEFORE=0x060000)
+
+if(CORVINA_SANITIZE)
+  set(CORVINA_SANITIZER_FLAGS -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  target_compile_options(corvina_options INTERFACE ${CORVINA_SANITIZER_FLAGS})
+  target_link_options(corvina_options INTERFACE ${CORVINA_SANITIZER_FLAGS})
+endif()
