@@ -9,7 +9,7 @@ extern QString g_qstrAppDirPath;    // program folder, forward slashes, no trail
 extern QByteArray g_baAppDirPath;   // the same in the local 8-bit code page
 extern QString g_qstrLogFilePath;   // the log file, native separators
 extern QByteArray g_baLogFilePath;  // the same in the local 8-bit code page
-extern int g_iLanguage;             // QLocale::Language of the system locale; 25 = Chinese
+extern int g_iLanguage;             // QLocale::Language of the system locale
 extern bool g_bDeviceRestore;       // true while the current operation is a restore
 
 #endif

@@ -136,3 +136,9 @@ bool CSingleInstance::StepB(std::uint32_t windowHandle, std::function<void()> on
     platform.ServeShowRequests(kSegmentName, std::move(onShow));
     return true;
 }
+
+void CSingleInstance::Release()
+{
+    if (g_QSharedMemory != nullptr && Platform().SegmentCanOutliveOwner())
+        g_QSharedMemory->detach();
+}

@@ -30,6 +30,10 @@ public:
     // instance to show its window.
     static bool StepB(std::uint32_t windowHandle, std::function<void()> onShow);
 
+    // Called as the process ends. Where a segment would outlive its owner it is
+    // released here, as the system does by itself elsewhere.
+    static void Release();
+
     // The platform calls; tests put a double in its place before step A.
     static InstancePlatform& Platform();
     static void SetPlatform(std::unique_ptr<InstancePlatform> platform);

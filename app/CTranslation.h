@@ -10,7 +10,7 @@ class QTranslator;
 class CTranslation
 {
 public:
-    // "corvina_zh.qm" for Chinese (25), "corvina_en.qm" for every other language.
+    // "corvina_zh.qm" for Chinese (QLocale::Chinese), "corvina_en.qm" for every other language.
     static QString FileNameFor(int iLanguage);
 
     // Loads the file of iLanguage from qstrFolder into a translator owned by

@@ -53,5 +53,7 @@ QByteArray LogRoutineName(const char* signature)
     QByteArray name = text.mid(begin, end - begin);
     while (name.startsWith('*') || name.startsWith('&'))
         name.remove(0, 1);
+    // Routines in an unnamed namespace are logged by their class alone.
+    name.replace("{anonymous}::", "");
     return name;
 }

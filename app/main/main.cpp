@@ -48,8 +48,10 @@ int main(int argc, char* argv[])
     QApplication application(argc, argv);
     const QLocale locale = QLocale::system();
 
-    if (!CSingleInstance::StepA())
+    if (!CSingleInstance::StepA()) {
+        CSingleInstance::Release();
         return -1;
+    }
 
     RegisterSharedMetaTypes();
     SetProgramPaths();
@@ -65,6 +67,7 @@ int main(int argc, char* argv[])
     Corvina* window = new Corvina(nullptr);
     if (window->MustEnd()) {
         delete window;
+        CSingleInstance::Release();
         return 0;
     }
     window->resize(959, 601);
@@ -73,5 +76,6 @@ int main(int argc, char* argv[])
 
     const int iExitCode = application.exec();
     delete window;
+    CSingleInstance::Release();
     return iExitCode;
 }
