@@ -37,8 +37,8 @@ public:
     // True while another live process owns the instance mutex.
     virtual bool IsInstanceMutexHeldElsewhere(const std::string& name) = 0;
 
-    // path is in the local 8-bit code page.
-    virtual bool SetCurrentDirectory(const std::string& path) = 0;
+    // Makes path (local 8-bit code page) the current directory.
+    virtual bool ChangeCurrentDirectory(const std::string& path) = 0;
 
     virtual void SleepMilliseconds(unsigned milliseconds) = 0;
 

@@ -55,7 +55,7 @@ int main(int argc, char* argv[])
 
     RegisterSharedMetaTypes();
     SetProgramPaths();
-    CSingleInstance::Platform().SetCurrentDirectory(g_baAppDirPath.toStdString());
+    CSingleInstance::Platform().ChangeCurrentDirectory(g_baAppDirPath.toStdString());
     QCoreApplication::addLibraryPath(g_qstrAppDirPath + QStringLiteral("/plugins"));
 
     g_iLanguage = locale.language();

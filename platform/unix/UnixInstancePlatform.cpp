@@ -96,7 +96,7 @@ bool UnixInstancePlatform::IsInstanceMutexHeldElsewhere(const std::string& name)
     return heldElsewhere;
 }
 
-bool UnixInstancePlatform::SetCurrentDirectory(const std::string& path)
+bool UnixInstancePlatform::ChangeCurrentDirectory(const std::string& path)
 {
     return QDir::setCurrent(QString::fromLocal8Bit(path.c_str()));
 }

@@ -25,7 +25,7 @@ public:
     bool TerminateProcessById(std::uint32_t processId) override;
     MutexResult CreateInstanceMutex(const std::string& name) override;
     bool IsInstanceMutexHeldElsewhere(const std::string& name) override;
-    bool SetCurrentDirectory(const std::string& path) override;
+    bool ChangeCurrentDirectory(const std::string& path) override;
     void SleepMilliseconds(unsigned milliseconds) override;
     void ServeShowRequests(const std::string& name, std::function<void()> onShow) override;
 

@@ -50,7 +50,7 @@ public:
         return true;
     }
 
-    bool SetCurrentDirectory(const std::string& path) override { return SetCurrentDirectoryA(path.c_str()) != 0; }
+    bool ChangeCurrentDirectory(const std::string& path) override { return SetCurrentDirectoryA(path.c_str()) != 0; }
 
     void SleepMilliseconds(unsigned milliseconds) override { Sleep(milliseconds); }
 
