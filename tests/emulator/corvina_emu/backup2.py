@@ -1,0 +1,230 @@
+"""mobilebackup2: the DeviceLink conversation of a backup and a restore.
+
+After the DeviceLink version exchange and "Hello", the host asks for "Backup"
+or "Restore" and the device drives: it sends DLMessage* requests, which the
+host answers with DLMessageStatusResponse, and ends with a
+DLMessageProcessMessage whose ErrorCode is 0 on success.
+
+Raw file streams (both directions): for each file a big-endian length and the
+device path, a length and the path in the backup folder, then blocks of a
+length (data + 1), a code byte (0x0c data, 0x00 done, 0x06/0x0b error) and
+the data; a zero length ends the stream.
+"""
+
+import struct
+import threading
+import time
+
+from . import backupset
+from .framing import ConnectionClosed, PlistChannel, pack_be32
+
+CODE_SUCCESS = 0x00
+CODE_ERROR_LOCAL = 0x06
+CODE_ERROR_REMOTE = 0x0B
+CODE_FILE_DATA = 0x0C
+BLOCK_SIZE = 32768
+EMPTY = "___EmptyParameterString___"
+DEVICE_BACKUP_ROOT = "/private/var/mobile/Library/Backup"
+
+
+class DeviceUnplugged(Exception):
+    """The injected disconnect happened; the conversation is over."""
+
+
+class MobileBackup2:
+    def __init__(self, hub, device, sock, log):
+        self.hub = hub
+        self.device = device
+        self.config = device.config
+        self.channel = PlistChannel(sock, binary=True)
+        self.log = log
+        self.files_moved = 0
+        self.reboot_after_disconnect = False
+
+    # -- conversation ----------------------------------------------------------
+
+    def serve(self):
+        try:
+            if not self.version_exchange():
+                return
+            while True:
+                message = self.channel.receive()
+                if not isinstance(message, list) or not message:
+                    continue
+                if message[0] == "DLMessageDisconnect":
+                    break
+                if message[0] == "DLMessageProcessMessage" and len(message) > 1:
+                    self.process(message[1])
+        except (ConnectionClosed, DeviceUnplugged):
+            pass
+        finally:
+            if self.reboot_after_disconnect:
+                self.reboot()
+
+    def version_exchange(self):
+        self.channel.send(["DLMessageVersionExchange", 300, 0])
+        reply = self.channel.receive()
+        if not (isinstance(reply, list) and len(reply) > 1 and reply[1] == "DLVersionsOk"):
+            return False
+        self.channel.send(["DLMessageDeviceReady"])
+        return True
+
+    def send_process_message(self, content):
+        self.channel.send(["DLMessageProcessMessage", content])
+
+    def process(self, request):
+        name = request.get("MessageName") if isinstance(request, dict) else None
+        if name == "Hello":
+            self.send_process_message({"MessageName": "Response", "ErrorCode": 0, "ProtocolVersion": 2.1})
+        elif name == "Backup":
+            self.backup(request)
+        elif name == "Restore":
+            self.restore(request)
+        else:
+            self.send_process_message({"MessageName": "Response", "ErrorCode": 0})
+
+    def finish(self, error_code=0, description=None):
+        content = {"MessageName": "Response", "ErrorCode": error_code}
+        if description:
+            content["ErrorDescription"] = description
+        self.send_process_message(content)
+
+    def injected_device_error(self):
+        """Ends the operation with the configured device error; True if so."""
+        failure = self.device.failure
+        if failure is None or failure.kind != "device_error":
+            return False
+        if failure.delay > 0:
+            time.sleep(failure.delay)
+        self.device.note("device error %d" % failure.code)
+        self.finish(failure.code, failure.description)
+        return True
+
+    def status_response(self):
+        """Reads the host's DLMessageStatusResponse; returns its code."""
+        reply = self.channel.receive()
+        if isinstance(reply, list) and len(reply) > 1 and reply[0] == "DLMessageStatusResponse":
+            return int(reply[1]) if isinstance(reply[1], int) else -1
+        return -1
+
+    def unplug_if_due(self):
+        failure = self.device.failure
+        if failure and failure.kind == "disconnect_after_files" and self.files_moved >= failure.files:
+            self.device.note("unplugged after %d files" % self.files_moved)
+            self.hub.detach(self.device.udid)
+            raise DeviceUnplugged()
+
+    def pause_between_files(self):
+        if self.config.backup.file_delay > 0:
+            time.sleep(self.config.backup.file_delay)
+
+    # -- backup -----------------------------------------------------------------
+
+    def backup(self, request):
+        self.device.count("backups")
+        udid = str(request.get("TargetIdentifier") or self.device.udid)
+        if self.injected_device_error():
+            return
+        self.channel.send(["DLMessageGetFreeDiskSpace", EMPTY])
+        self.status_response()
+        files = backupset.sample_files(self.config.backup.files, self.config.backup.file_size, udid)
+        for prefix in sorted({item.file_id[:2] for item in files}):
+            self.channel.send(["DLMessageCreateDirectory", "%s/%s" % (udid, prefix), EMPTY, 0.0])
+            self.status_response()
+        self.upload([("%s/Status.plist" % udid, backupset.status_plist("new"))], 0.0)
+        batch = self.config.backup.files_per_message
+        for start in range(0, len(files), batch):
+            chunk = files[start:start + batch]
+            progress = 95.0 * (start + len(chunk)) / len(files)
+            self.upload([(item.path_in_set(udid), item.data) for item in chunk], progress)
+        self.upload([("%s/Manifest.db" % udid, backupset.manifest_db(files)),
+                     ("%s/Manifest.plist" % udid, backupset.manifest_plist(self.config)),
+                     ("%s/Status.plist" % udid, backupset.status_plist("finished"))], 100.0)
+        self.device.note("backup finished with %d files" % self.files_moved)
+        self.finish()
+
+    def upload(self, entries, progress):
+        total = sum(len(data) for _, data in entries)
+        self.channel.send(["DLMessageUploadFiles", {}, float(progress), total])
+        for path, data in entries:
+            self.send_file(path, data)
+            self.files_moved += 1
+            self.unplug_if_due()
+            self.pause_between_files()
+        self.channel.send_raw(pack_be32(0))
+        self.status_response()
+
+    def send_file(self, path, data):
+        device_path = ("%s/%s" % (DEVICE_BACKUP_ROOT, path)).encode("utf-8")
+        encoded = path.encode("utf-8")
+        out = [pack_be32(len(device_path)), device_path, pack_be32(len(encoded)), encoded]
+        for start in range(0, len(data), BLOCK_SIZE):
+            block = data[start:start + BLOCK_SIZE]
+            out += [pack_be32(len(block) + 1), bytes([CODE_FILE_DATA]), block]
+        out += [pack_be32(1), bytes([CODE_SUCCESS])]
+        self.channel.send_raw(b"".join(out))
+
+    # -- restore ------------------------------------------------------------------
+
+    def restore(self, request):
+        self.device.count("restores")
+        source = str(request.get("SourceIdentifier") or request.get("TargetIdentifier") or self.device.udid)
+        options = request.get("Options") or {}
+        if self.injected_device_error():
+            return
+        received = self.download(["%s/Manifest.plist" % source, "%s/Manifest.db" % source,
+                                  "%s/Status.plist" % source], 5.0)
+        file_ids = backupset.file_ids_from_manifest_db(received.get("%s/Manifest.db" % source, b""))
+        batch = self.config.backup.files_per_message
+        for start in range(0, len(file_ids), batch):
+            chunk = file_ids[start:start + batch]
+            progress = 5.0 + 95.0 * (start + len(chunk)) / len(file_ids)
+            self.download(["%s/%s/%s" % (source, file_id[:2], file_id) for file_id in chunk], progress)
+        if not file_ids:
+            self.channel.send(["DLMessageRemoveItems", [], {}, 100.0])
+            self.status_response()
+        self.device.note("restore finished with %d files" % self.files_moved)
+        self.reboot_after_disconnect = options.get("RestoreShouldReboot", True) is not False
+        self.finish()
+
+    def download(self, paths, progress):
+        """Asks the host for files; returns {path: data} of those it had."""
+        self.channel.send(["DLMessageDownloadFiles", paths, {}, float(progress)])
+        received = {}
+        while True:
+            length = struct.unpack(">I", self.channel.recv_raw(4))[0]
+            if length == 0:
+                break
+            path = self.channel.recv_raw(length).decode("utf-8", "replace")
+            data, ok = self.receive_file_body()
+            if ok:
+                received[path] = data
+                with self.device.lock:
+                    self.device.restored_files.append(path)
+            self.files_moved += 1
+            self.unplug_if_due()
+        self.status_response()
+        return received
+
+    def receive_file_body(self):
+        chunks = []
+        while True:
+            length = struct.unpack(">I", self.channel.recv_raw(4))[0]
+            code = self.channel.recv_raw(1)[0]
+            body = self.channel.recv_raw(length - 1) if length > 1 else b""
+            if code == CODE_FILE_DATA:
+                chunks.append(body)
+            elif code == CODE_SUCCESS:
+                return b"".join(chunks), True
+            else:
+                return b"", False
+
+    def reboot(self):
+        """The device restarts after a restore: gone, then back."""
+        self.device.count("reboots")
+        self.device.note("rebooting")
+        delay = self.config.reboot_delay
+        # A short grace lets the tool close its other connections first.
+        timer = threading.Timer(0.3, self.hub.reattach_later, args=(self.device.udid, delay))
+        timer.daemon = True
+        timer.start()

@@ -1,0 +1,119 @@
+"""The set of emulated devices and the usbmuxd listeners that watch them."""
+
+import threading
+
+from .device import Device
+
+
+class DeviceHub:
+    """Attaches and detaches devices and tells every Listen connection.
+
+    usbmuxd gives a device a new DeviceID each time it is plugged in, sends
+    "Attached" with its properties to every listener, and on unplugging sends
+    "Detached" and drops every connection to the device.
+    """
+
+    def __init__(self, log):
+        self.log = log
+        self._lock = threading.RLock()
+        self._devices = {}
+        self._next_device_id = 1
+        self._listeners = []        # objects with notify_attached/notify_detached
+        self._timers = []
+
+    # -- devices -----------------------------------------------------------
+
+    def add(self, config):
+        with self._lock:
+            if config.udid in self._devices:
+                raise ValueError("device %s exists already" % config.udid)
+            device = Device(config)
+            self._devices[config.udid] = device
+        if config.attached:
+            self.attach(config.udid)
+        return device
+
+    def get(self, udid):
+        with self._lock:
+            return self._devices.get(udid)
+
+    def devices(self):
+        with self._lock:
+            return list(self._devices.values())
+
+    def attached_devices(self):
+        return [device for device in self.devices() if device.attached]
+
+    def by_device_id(self, device_id):
+        for device in self.attached_devices():
+            if device.device_id == device_id:
+                return device
+        return None
+
+    # -- plugging --------------------------------------------------------------
+
+    def attach(self, udid):
+        device = self.get(udid)
+        if device is None:
+            return False
+        with self._lock:
+            with device.lock:
+                if device.attached:
+                    return True
+                device.device_id = self._next_device_id
+                self._next_device_id += 1
+                device.attached = True
+            listeners = list(self._listeners)
+        self.log("attach %s as device %d" % (udid, device.device_id))
+        device.note("attached")
+        for listener in listeners:
+            listener.notify_attached(device)
+        return True
+
+    def detach(self, udid):
+        device = self.get(udid)
+        if device is None:
+            return False
+        with self._lock:
+            with device.lock:
+                if not device.attached:
+                    return True
+                device.attached = False
+            listeners = list(self._listeners)
+        self.log("detach %s (device %d)" % (udid, device.device_id))
+        device.note("detached")
+        device.cut_tunnels()
+        for listener in listeners:
+            listener.notify_detached(device)
+        return True
+
+    def reattach_later(self, udid, delay):
+        """A reboot: the device is gone for `delay` seconds, then back."""
+        self.detach(udid)
+        timer = threading.Timer(delay, self.attach, args=(udid,))
+        timer.daemon = True
+        with self._lock:
+            self._timers.append(timer)
+        timer.start()
+
+    # -- listeners -------------------------------------------------------------
+
+    def add_listener(self, listener):
+        """Registers a listener and returns the devices present right now;
+        both happen under the hub's lock so that no event is lost or doubled."""
+        with self._lock:
+            self._listeners.append(listener)
+            return self.attached_devices()
+
+    def remove_listener(self, listener):
+        with self._lock:
+            if listener in self._listeners:
+                self._listeners.remove(listener)
+
+    def shutdown(self):
+        with self._lock:
+            timers = list(self._timers)
+        for timer in timers:
+            timer.cancel()
+        for device in self.devices():
+            device.cut_tunnels()

@@ -1,0 +1,245 @@
+"""The usbmuxd side: the socket libusbmuxd talks to.
+
+Every message is a 16-byte little-endian header (total length, version 1,
+message type 8 = plist, tag) and an XML plist with a MessageType. After a
+successful "Connect" the socket becomes a raw tunnel to a port on the device.
+"""
+
+import os
+import socket
+import struct
+import threading
+import uuid
+
+from .framing import ConnectionClosed, parse_plist, recv_exact, send_all, to_xml
+
+HEADER = struct.Struct("<IIII")
+MESSAGE_PLIST = 8
+RESULT_OK = 0
+RESULT_BADDEV = 2
+RESULT_CONNREFUSED = 3
+RESULT_BADVERSION = 6
+
+APPLE_PRODUCT_ID = 0x12A8
+SYSTEM_BUID = "8A2B1C4D-5E6F-4A1B-9C2D-3E4F5A6B7C8D"
+HOST_ID = "5B3C9E0A-7D21-4F6E-8B1A-2C3D4E5F6A7B"
+
+
+def parse_address(address):
+    """"UNIX:/path" or "host:port" (the USBMUXD_SOCKET_ADDRESS forms)."""
+    if address.startswith("UNIX:"):
+        return ("unix", address[5:])
+    host, _, port = address.rpartition(":")
+    if not host or not port.isdigit():
+        raise ValueError("address must be UNIX:/path or host:port, not %r" % address)
+    return ("tcp", (host.strip("[]"), int(port)))
+
+
+def swap16(value):
+    return ((value & 0xFF) << 8) | ((value >> 8) & 0xFF)
+
+
+def pair_record(udid):
+    """What usbmuxd keeps for a trusted host. No TLS is used by the emulated
+    device, so the certificates only have to be present."""
+    pem = b"-----BEGIN CERTIFICATE-----\nQ29ydmluYSBlbXVsYXRvcg==\n-----END CERTIFICATE-----\n"
+    return {
+        "DeviceCertificate": pem,
+        "HostCertificate": pem,
+        "RootCertificate": pem,
+        "HostPrivateKey": pem,
+        "RootPrivateKey": pem,
+        "HostID": HOST_ID,
+        "SystemBUID": SYSTEM_BUID,
+        "EscrowBag": uuid.uuid5(uuid.NAMESPACE_OID, udid).bytes * 4,
+        "WiFiMACAddress": "a4:c3:f0:00:00:01",
+    }
+
+
+def device_properties(device):
+    config = device.config
+    properties = {
+        "ConnectionType": config.connection,
+        "DeviceID": device.device_id,
+        "SerialNumber": device.udid,
+    }
+    if config.connection == "USB":
+        properties.update({"ConnectionSpeed": 480000000, "LocationID": 0x14100000 + device.device_id,
+                           "ProductID": APPLE_PRODUCT_ID, "USBSerialNumber": device.udid})
+    else:
+        # A BSD sockaddr_in for 127.0.0.1 (length, family, port, address):
+        # libimobiledevice connects straight to that address for network
+        # devices, and nothing listens there, so connections fail at once.
+        address = bytes([16, 2, 0, 0, 127, 0, 0, 1]) + bytes(8)
+        properties.update({"EscapedFullServiceName": "%s@fe80::1._apple-mobdev2._tcp.local."
+                           % device.udid, "InterfaceIndex": 2, "NetworkAddress": address})
+    return properties
+
+
+class MuxConnection:
+    """One client connection to the emulated usbmuxd."""
+
+    def __init__(self, server, sock):
+        self.server = server
+        self.sock = sock
+        self.send_lock = threading.RLock()
+        self.listening = False
+
+    def log(self, text):
+        self.server.log(text)
+
+    def send_plist(self, tag, value):
+        payload = to_xml(value)
+        header = HEADER.pack(HEADER.size + len(payload), 1, MESSAGE_PLIST, tag)
+        with self.send_lock:
+            send_all(self.sock, header + payload)
+
+    def send_result(self, tag, number):
+        self.send_plist(tag, {"MessageType": "Result", "Number": number})
+
+    # -- listener interface (called by the hub from other threads) ---------------
+
+    def notify_attached(self, device):
+        try:
+            self.send_plist(0, {"MessageType": "Attached", "DeviceID": device.device_id,
+                                "Properties": device_properties(device)})
+        except ConnectionClosed:
+            pass
+
+    def notify_detached(self, device):
+        try:
+            self.send_plist(0, {"MessageType": "Detached", "DeviceID": device.device_id})
+        except ConnectionClosed:
+            pass
+
+    # -- request loop ----------------------------------------------------------
+
+    def run(self):
+        try:
+            while True:
+                length, version, message, tag = HEADER.unpack(recv_exact(self.sock, HEADER.size))
+                payload = recv_exact(self.sock, length - HEADER.size) if length > HEADER.size else b""
+                if message != MESSAGE_PLIST or version != 1:
+                    self.send_result(tag, RESULT_BADVERSION)
+                    continue
+                request = parse_plist(payload)
+                if self.handle(tag, request) == "tunnel":
+                    return
+        except (ConnectionClosed, ValueError, struct.error) as error:
+            if not self.listening:
+                self.log("usbmuxd connection ended: %s" % error)
+        finally:
+            if self.listening:
+                self.server.hub.remove_listener(self)
+            self.close()
+
+    def close(self):
+        try:
+            self.sock.close()
+        except OSError:
+            pass
+
+    def handle(self, tag, request):
+        kind = request.get("MessageType")
+        if kind == "ListDevices":
+            self.send_plist(tag, {"DeviceList": [
+                {"DeviceID": device.device_id, "MessageType": "Attached",
+                 "Properties": device_properties(device)}
+                for device in self.server.hub.attached_devices()]})
+        elif kind == "Listen":
+            self.listen(tag)
+        elif kind == "Connect":
+            return self.connect(tag, request)
+        elif kind == "ReadBUID":
+            self.send_plist(tag, {"BUID": SYSTEM_BUID})
+        elif kind == "ReadPairRecord":
+            record = to_xml(pair_record(str(request.get("PairRecordID", ""))))
+            self.send_plist(tag, {"PairRecordData": record})
+        elif kind in ("SavePairRecord", "DeletePairRecord"):
+            self.send_result(tag, RESULT_OK)
+        else:
+            self.log("usbmuxd: unsupported request %r" % kind)
+            self.send_result(tag, RESULT_BADVERSION)
+        return None
+
+    def listen(self, tag):
+        self.listening = True
+        # Holding the send lock from registering until the initial "Attached"
+        # messages are out keeps them ahead of any event from another thread.
+        with self.send_lock:
+            present = self.server.hub.add_listener(self)
+            self.send_result(tag, RESULT_OK)
+            for device in present:
+                self.notify_attached(device)
+
+    def connect(self, tag, request):
+        device = self.server.hub.by_device_id(int(request.get("DeviceID", 0)))
+        port = swap16(int(request.get("PortNumber", 0)))
+        if device is None:
+            self.send_result(tag, RESULT_BADDEV)
+            return None
+        service = device.service_for_port(port)
+        if service is None:
+            self.log("usbmuxd: refused connection to port %d of %s" % (port, device.udid))
+            self.send_result(tag, RESULT_CONNREFUSED)
+            return None
+        if not device.add_tunnel(self.sock):
+            self.send_result(tag, RESULT_BADDEV)
+            return None
+        self.send_result(tag, RESULT_OK)
+        try:
+            self.server.services.serve(service, device, self.sock)
+        finally:
+            device.remove_tunnel(self.sock)
+        return "tunnel"
+
+
+class MuxServer:
+    """Accepts connections on a UNIX socket or a TCP address."""
+
+    def __init__(self, address, hub, services, log):
+        self.hub = hub
+        self.services = services
+        self.log = log
+        self.kind, target = parse_address(address)
+        if self.kind == "unix":
+            if os.path.exists(target):
+                os.unlink(target)
+            self.sock = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
+            self.sock.bind(target)
+            self.path = target
+        else:
+            self.sock = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
+            self.sock.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+            self.sock.bind(target)
+            self.path = None
+        self.sock.listen(64)
+        self._stopped = False
+
+    def address(self):
+        """The address to put into USBMUXD_SOCKET_ADDRESS."""
+        if self.kind == "unix":
+            return "UNIX:" + self.path
+        host, port = self.sock.getsockname()[:2]
+        return "%s:%d" % (host, port)
+
+    def serve_forever(self):
+        while not self._stopped:
+            try:
+                client, _ = self.sock.accept()
+            except OSError:
+                break
+            if self.kind == "tcp":
+                client.setsockopt(socket.IPPROTO_TCP, socket.TCP_NODELAY, 1)
+            connection = MuxConnection(self, client)
+            threading.Thread(target=connection.run, daemon=True).start()
+
+    def stop(self):
+        self._stopped = True
+        try:
+            self.sock.shutdown(socket.SHUT_RDWR)
+        except OSError:
+            pass
+        self.sock.close()
+        if self.path and os.path.exists(self.path):
+            os.unlink(self.path)

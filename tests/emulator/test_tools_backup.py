@@ -1,0 +1,159 @@
+#!/usr/bin/env python3
+"""The real idevicebackup2 against the emulator: a full backup and its
+restore, and every failure the emulator can inject, each ending in bounded
+time."""
+
+import os
+import plistlib
+import shutil
+import signal
+import sys
+import tempfile
+import time
+import unittest
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+
+from corvina_emu import backupset  # noqa: E402
+from harness import (Emulator, device, finished_percentages, main_skipping_without_tools,  # noqa: E402
+                     run_tool, start_tool)
+
+UDID = "00008030c0ffee0000000000000000000000c001"
+OTHER = "00008030c0ffee0000000000000000000000c002"
+FILES = 7
+FILE_SIZE = 5000
+
+
+class BackupTest(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        backup = {"files": FILES, "file_size": FILE_SIZE, "files_per_message": 2}
+        cls.emulator = Emulator([device(UDID, name="Backup Phone", backup=backup, reboot_delay=0.5),
+                                 device(OTHER, name="Second Phone", backup=backup, reboot_delay=0.5)])
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.emulator.stop()
+
+    def setUp(self):
+        self.folder = tempfile.mkdtemp(prefix="corvina-backup-")
+
+    def tearDown(self):
+        for udid in (UDID, OTHER):
+            self.emulator.control({"cmd": "set_fail", "udid": udid, "fail": None})
+            self.emulator.control({"cmd": "attach", "udid": udid})
+        shutil.rmtree(self.folder, ignore_errors=True)
+
+    def backup(self, udid=UDID):
+        return run_tool(self.emulator, ["idevicebackup2", "-u", udid, "backup", "--full", self.folder])
+
+    def restore(self, target, source):
+        return run_tool(self.emulator, ["idevicebackup2", "-u", target, "-s", source, "restore",
+                                        "--reboot", "--system", self.folder])
+
+    def fail_with(self, fail, udid=UDID):
+        self.emulator.control({"cmd": "set_fail", "udid": udid, "fail": fail})
+
+    def test_full_backup(self):
+        run = self.backup()
+        self.assertEqual(run.returncode, 0, run)
+        self.assertTrue(run.stdout.endswith("Received %d files from device.\nBackup Successful.\n"
+                                            % (FILES + 4)), run)
+        progress = finished_percentages(run.stdout)
+        self.assertGreaterEqual(len(progress), 3, run)
+        self.assertEqual(progress, sorted(progress), "progress only rises")
+        self.assertEqual(progress[-1], 100)
+        self.assertGreater(progress[0], 0)
+        device_folder = os.path.join(self.folder, UDID)
+        for name in ("Info.plist", "Manifest.plist", "Status.plist", "Manifest.db"):
+            self.assertTrue(os.path.isfile(os.path.join(device_folder, name)), name)
+        with open(os.path.join(device_folder, "Status.plist"), "rb") as handle:
+            self.assertEqual(plistlib.load(handle)["SnapshotState"], "finished")
+        with open(os.path.join(device_folder, "Info.plist"), "rb") as handle:
+            info = plistlib.load(handle)
+        self.assertEqual((info["Device Name"], info["Target Identifier"]), ("Backup Phone", UDID))
+        for item in backupset.sample_files(FILES, FILE_SIZE, UDID):
+            with open(os.path.join(self.folder, item.path_in_set(UDID)), "rb") as handle:
+                self.assertEqual(handle.read(), item.data, item.relative_path)
+
+    def test_restore_of_another_devices_backup(self):
+        self.assertEqual(self.backup(OTHER).returncode, 0)
+        reboots = self.emulator.status(UDID)["counters"]["reboots"]
+        run = self.restore(UDID, OTHER)
+        self.assertEqual(run.returncode, 0, run)
+        self.assertIn("Restoring system files: Yes\nRebooting after restore: Yes\n", run.stdout)
+        self.assertTrue(run.stdout.endswith("The device should reboot now.\nRestore Successful.\n"), run)
+        self.assertEqual(finished_percentages(run.stdout)[-1], 100, run)
+        status = self.emulator.status(UDID)
+        expected = {item.path_in_set(OTHER) for item in backupset.sample_files(FILES, FILE_SIZE, OTHER)}
+        self.assertTrue(expected <= set(status["restored_files"]), status["restored_files"])
+        self.assertIn("iTunesRestore/RestoreApplications.plist", status["media_files"])
+        self.assertEqual(status["counters"]["reboots"], reboots + 1)
+        self.assertTrue(self.emulator.wait_for(UDID, lambda s: s["attached"] and "rebooting" in s["events"]),
+                        "the device comes back after its reboot")
+
+    def test_device_errors(self):
+        for code, exit_code, text in ((105, 151, "Insufficient free disk space on drive to back up"),
+                                      (208, 48, "Device locked")):
+            with self.subTest(code=code):
+                self.fail_with({"kind": "device_error", "code": code})
+                run = self.backup()
+                self.assertEqual(run.returncode, exit_code, run)
+                self.assertIn("ErrorCode %d: %s (MBErrorDomain/%d)\n" % (code, text, code), run.stdout)
+                self.assertIn("Backup Failed (Error Code %d).\n" % code, run.stdout)
+                self.assertFalse(os.path.exists(os.path.join(self.folder, UDID, "Manifest.plist")))
+
+    def test_restore_device_error(self):
+        self.assertEqual(self.backup().returncode, 0)
+        self.fail_with({"kind": "device_error", "code": 105})
+        run = self.restore(UDID, UDID)
+        self.assertEqual(run.returncode, 151, run)
+        self.assertIn("Restore Failed (Error Code 105).", run.stdout)
+
+    def test_unplugged_between_two_files(self):
+        """The tool spins without output once the device is gone between two
+        files; it must end when told to, not hang."""
+        self.fail_with({"kind": "disconnect_after_files", "files": 3})
+        output = os.path.join(self.folder, "tool.out")
+        process = start_tool(self.emulator, ["idevicebackup2", "-u", UDID, "backup", "--full", self.folder],
+                             output)
+        try:
+            self.assertTrue(self.emulator.wait_for(UDID, lambda s: not s["attached"]), "device unplugged")
+            time.sleep(1.0)
+            self.assertIsNone(process.poll(), "the tool does not notice the unplugged device by itself")
+            process.send_signal(signal.SIGTERM)
+            self.assertEqual(process.wait(10), 255)
+        finally:
+            if process.poll() is None:
+                process.kill()
+                process.wait(5)
+        with open(output, encoding="utf-8", errors="replace") as handle:
+            text = handle.read()
+        self.assertIn("Backup Aborted.", text)
+        self.assertNotIn("Backup Successful.", text)
+        self.assertIn("unplugged after 3 files", self.emulator.status(UDID)["events"])
+
+    def test_unplugged_during_restore(self):
+        self.assertEqual(self.backup().returncode, 0)
+        self.fail_with({"kind": "disconnect_after_files", "files": 4})
+        run = run_tool(self.emulator, ["idevicebackup2", "-u", UDID, "-s", UDID, "restore", "--reboot",
+                                       "--system", self.folder], timeout=30)
+        self.assertNotEqual(run.returncode, 0, run)
+        self.assertNotIn("Restore Successful.", run.stdout)
+
+    def test_missing_notification_service_crashes_the_tool(self):
+        self.fail_with({"kind": "refuse_service", "service": "com.apple.mobile.notification_proxy"})
+        run = self.backup()
+        self.assertEqual(run.returncode, -signal.SIGSEGV, run)
+
+    def test_unknown_device_and_missing_folder(self):
+        run = run_tool(self.emulator, ["idevicebackup2", "-u", "0" * 40, "backup", "--full", self.folder])
+        self.assertEqual((run.returncode, run.stdout), (255, "No device found with udid %s.\n" % ("0" * 40)))
+        missing = os.path.join(self.folder, "missing")
+        run = run_tool(self.emulator, ["idevicebackup2", "-u", UDID, "backup", "--full", missing])
+        self.assertEqual(run.returncode, 255)
+        self.assertIn('ERROR: Backup directory "%s" does not exist!' % missing, run.stdout)
+
+
+if __name__ == "__main__":
+    main_skipping_without_tools()
