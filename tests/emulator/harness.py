@@ -54,7 +54,7 @@ class Emulator:
             json.dump({"devices": devices}, handle, ensure_ascii=False)
         listen = "127.0.0.1:0" if transport == "tcp" else "UNIX:" + os.path.join(self.folder, "usbmuxd")
         self.process = subprocess.Popen(
-            [sys.executable, EMULATOR, "--config", self.config_path, "--listen", listen,
+            [sys.executable, "-B", EMULATOR, "--config", self.config_path, "--listen", listen,
              "--control", self.control_path, "--ready-file", self.ready_path, "--log", self.log_path],
             stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
         self.address = self._wait_ready(10.0)

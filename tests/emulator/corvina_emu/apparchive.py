@@ -1,10 +1,11 @@
 """App archives (.ipa): a zip with Payload/<Name>.app/Info.plist."""
 
-import hashlib
 import io
 import plistlib
 import re
 import zipfile
+
+from .content import pseudo_random_bytes
 
 
 class ArchiveError(ValueError):
@@ -28,23 +29,14 @@ def build_ipa(bundle_id, version=None, display_name=None, executable=None, paylo
     metadata = {"softwareVersionBundleId": bundle_id, "itemName": display_name or bundle_id,
                 "bundleVersion": version or ""}
     app_dir = "Payload/%s.app/" % executable
-    binary = _filler(bundle_id, payload_size)
+    binary = pseudo_random_bytes(bundle_id, payload_size)
     stream = io.BytesIO()
     with zipfile.ZipFile(stream, "w", zipfile.ZIP_DEFLATED) as archive:
         archive.writestr("iTunesMetadata.plist", plistlib.dumps(metadata))
         archive.writestr(app_dir + "Info.plist", plistlib.dumps(info, fmt=plistlib.FMT_BINARY))
         archive.writestr(app_dir + executable, binary)
-        archive.writestr(app_dir + "SC_Info/%s.sinf" % executable, _filler(bundle_id + ".sinf", 256))
+        archive.writestr(app_dir + "SC_Info/%s.sinf" % executable, pseudo_random_bytes(bundle_id + ".sinf", 256))
     return stream.getvalue()
-
-
-def _filler(seed, size):
-    out = bytearray()
-    block = hashlib.sha256(seed.encode("utf-8")).digest()
-    while len(out) < size:
-        out.extend(block)
-        block = hashlib.sha256(block).digest()
-    return bytes(out[:size])
 
 
 def read_app_info(data):

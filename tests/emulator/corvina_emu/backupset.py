@@ -10,6 +10,8 @@ import sqlite3
 import tempfile
 import uuid
 
+from .content import pseudo_random_bytes
+
 SAMPLE_PATHS = [
     ("HomeDomain", "Library/AddressBook/AddressBook.sqlitedb"),
     ("HomeDomain", "Library/SMS/sms.db"),
@@ -40,17 +42,8 @@ def sample_files(count, size, seed):
         if index >= len(SAMPLE_PATHS):
             stem, dot, ext = path.rpartition(".")
             path = "%s-%d%s%s" % (stem, index // len(SAMPLE_PATHS), dot, ext)
-        files.append(BackupFile(domain, path, _content(seed + path, size)))
+        files.append(BackupFile(domain, path, pseudo_random_bytes(seed + path, size)))
     return files
-
-
-def _content(seed, size):
-    out = bytearray()
-    block = hashlib.sha256(seed.encode("utf-8")).digest()
-    while len(out) < size:
-        out.extend(block)
-        block = hashlib.sha256(block).digest()
-    return bytes(out[:size])
 
 
 def manifest_db(files):

@@ -80,3 +80,27 @@ class PlistChannel:
 
     def send_raw(self, data):
         send_all(self.sock, data)
+
+
+class PlistService:
+    """A device service that answers plists until the host hangs up.
+
+    Subclasses implement handle(message); returning False ends the
+    conversation (after a "Goodbye" or "Shutdown")."""
+
+    binary = False
+
+    def __init__(self, device, sock):
+        self.device = device
+        self.channel = PlistChannel(sock, binary=self.binary)
+
+    def serve(self):
+        try:
+            while True:
+                if self.handle(self.channel.receive()) is False:
+                    return
+        except ConnectionClosed:
+            pass
+
+    def handle(self, message):
+        raise NotImplementedError

@@ -6,7 +6,7 @@ Status "Complete", or by one carrying "Error" (and, for most errors,
 """
 
 from .apparchive import ArchiveError, build_ipa, read_app_info
-from .framing import ConnectionClosed, PlistChannel
+from .framing import PlistService
 
 ARCHIVE_DIR = "ApplicationArchives"
 INSTALL_STEPS = [
@@ -44,20 +44,11 @@ def select_attributes(attributes, options):
     return {key: value for key, value in attributes.items() if key in wanted}
 
 
-class InstallationProxy:
-    def __init__(self, device, sock, log):
-        self.device = device
-        self.channel = PlistChannel(sock)
-        self.log = log
-
-    def serve(self):
-        try:
-            while True:
-                command = self.channel.receive()
-                if isinstance(command, dict):
-                    self.perform(command)
-        except ConnectionClosed:
-            pass
+class InstallationProxy(PlistService):
+    def handle(self, command):
+        if isinstance(command, dict):
+            self.perform(command)
+        return True
 
     def perform(self, command):
         name = command.get("Command")

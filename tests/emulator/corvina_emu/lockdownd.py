@@ -7,7 +7,7 @@ certificates.
 
 import uuid
 
-from .framing import ConnectionClosed, PlistChannel
+from .framing import PlistService
 from .muxd import HOST_ID
 
 
@@ -51,25 +51,17 @@ DOMAIN_VALUES = {
 }
 
 
-class Lockdownd:
+class Lockdownd(PlistService):
     def __init__(self, registry, device, sock):
+        super().__init__(device, sock)
         self.registry = registry
-        self.device = device
-        self.channel = PlistChannel(sock)
         self.session_id = None
 
-    def serve(self):
-        try:
-            while True:
-                request = self.channel.receive()
-                if not isinstance(request, dict):
-                    continue
-                reply = self.answer(request)
-                self.channel.send(reply)
-                if request.get("Request") == "Goodbye":
-                    return
-        except ConnectionClosed:
-            pass
+    def handle(self, request):
+        if not isinstance(request, dict):
+            return True
+        self.channel.send(self.answer(request))
+        return request.get("Request") != "Goodbye"
 
     def answer(self, request):
         name = request.get("Request")

@@ -16,8 +16,7 @@ class ServiceRegistry:
         self._factories = {
             LOCKDOWN: lambda device, sock: Lockdownd(self, device, sock),
             "com.apple.afc": AfcService,
-            "com.apple.mobile.installation_proxy":
-                lambda device, sock: InstallationProxy(device, sock, self.log),
+            "com.apple.mobile.installation_proxy": InstallationProxy,
             "com.apple.mobile.notification_proxy": NotificationProxy,
             "com.apple.springboardservices": SpringBoardServices,
             "com.apple.mobilebackup2": lambda device, sock: MobileBackup2(self.hub, device, sock, self.log),
