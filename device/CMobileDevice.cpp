@@ -1,0 +1,153 @@
+#include "CMobileDevice.h"
+
+#include "CFValueToText.h"
+#include "CMobileDeviceDriver.h"
+#include "LogCallSite.h"
+
+#include <QThread>
+
+namespace {
+
+const unsigned long kRetryPauseMilliseconds = 10;
+
+const MobileDeviceEntryPoints& Driver()
+{
+    return CMobileDeviceDriver::EntryPoints();
+}
+
+} // namespace
+
+CMobileDevice::CMobileDevice(void* pAMDevice)
+    : m_pSessionLock(std::make_unique<std::mutex>())
+    , m_pAMDevice(static_cast<AMDeviceRef>(pAMDevice))
+{
+}
+
+CMobileDevice::~CMobileDevice()
+{
+    Disconnect();
+}
+
+bool CMobileDevice::Connect()
+{
+    TEXTLOG("Enter");
+    if (!m_bConnected) {
+        const mach_error_t iResult = Driver().AMDeviceConnect(m_pAMDevice);
+        TEXTLOG("iResult : %d", iResult);
+        m_bConnected = iResult == 0;
+    }
+    TEXTLOG("Exit");
+    return m_bConnected;
+}
+
+void CMobileDevice::Disconnect()
+{
+    TEXTLOG("Enter");
+    if (m_bConnected) {
+        if (m_pAFCConnection != nullptr)
+            Driver().AFCConnectionClose(m_pAFCConnection);
+        Driver().AMDeviceDisconnect(m_pAMDevice);
+        m_pAFCConnection = nullptr;
+        m_bConnected = false;
+    }
+    TEXTLOG("Exit");
+}
+
+bool CMobileDevice::StartSession()
+{
+    TEXTLOG("Enter");
+    mach_error_t iResult;
+    {
+        const std::lock_guard<std::mutex> lock(*m_pSessionLock);
+        iResult = Driver().AMDeviceStartSession(m_pAMDevice);
+    }
+    TEXTLOG("iResult : %d", iResult);
+    TEXTLOG("Exit");
+    return iResult == 0;
+}
+
+bool CMobileDevice::StopSession()
+{
+    TEXTLOG("Enter");
+    mach_error_t iResult;
+    {
+        const std::lock_guard<std::mutex> lock(*m_pSessionLock);
+        iResult = Driver().AMDeviceStopSession(m_pAMDevice);
+    }
+    TEXTLOG("iResult : %d", iResult);
+    TEXTLOG("Exit");
+    return iResult == 0;
+}
+
+QString CMobileDevice::CopyValueText(const char* key)
+{
+    TEXTLOG("Enter");
+    TEXTLOG("key : %s", key);
+    QString wstrValue;
+    // A constant string belongs to the library and is never released.
+    const CFStringRef keyString = Driver().__CFStringMakeConstantString(key);
+    const CFTypeRef value = Driver().AMDeviceCopyValue(m_pAMDevice, nullptr, keyString);
+    if (value != nullptr) {
+        wstrValue = CFValueToText(value);
+        Driver().CFRelease(value); // a copied value is the caller's to release
+    }
+    TEXTLOG("wstrValue : %s", LOG8(wstrValue));
+    TEXTLOG("Exit");
+    return wstrValue;
+}
+
+QString CMobileDevice::GetUniqueDeviceID(int iRetryCount)
+{
+    TEXTLOG("Enter");
+    TEXTLOG("iRetryCount : %d", iRetryCount);
+    if (iRetryCount < 0 || !m_wstrUniqueDeviceID.isEmpty()) {
+        TEXTLOG("Exit");
+        return m_wstrUniqueDeviceID;
+    }
+    StartSession();
+    m_wstrUniqueDeviceID = CopyValueText("UniqueDeviceID");
+    if (m_wstrUniqueDeviceID.isEmpty()) {
+        QThread::msleep(kRetryPauseMilliseconds);
+        // A fresh connection gives the next attempt its chance; it also leaves
+        // the device connected for the reads that follow a failed identifier.
+        Reconnect();
+        GetUniqueDeviceID(iRetryCount - 1);
+    }
+    StopSession();
+    TEXTLOG("Exit");
+    return m_wstrUniqueDeviceID;
+}
+
+QString CMobileDevice::GetProductVersion()
+{
+    return CachedValue(m_wstrProductVersion, "ProductVersion");
+}
+
+QString CMobileDevice::GetDeviceName()
+{
+    return CachedValue(m_wstrDeviceName, "DeviceName");
+}
+
+QString CMobileDevice::GetProductType()
+{
+    return CachedValue(m_wstrProductType, "ProductType");
+}
+
+QString CMobileDevice::CachedValue(QString& wstrCache, const char* key)
+{
+    TEXTLOG("Enter");
+    // Only a value is remembered: an empty result asks the device again next time.
+    if (wstrCache.isEmpty()) {
+        StartSession();
+        wstrCache = CopyValueText(key);
+        StopSession();
+    }
+    TEXTLOG("Exit");
+    return wstrCache;
+}
+
+void CMobileDevice::Reconnect()
+{
+    Disconnect();
+    Connect();
+}

@@ -1,0 +1,51 @@
+// Loads the Mobile Device and Core Foundation libraries from the program
+// folder, resolves every entry point the system knows into one process-wide
+// table and subscribes to device arrival and departure. Nothing is unloaded.
+#ifndef CORVINA_CMOBILEDEVICEDRIVER_H
+#define CORVINA_CMOBILEDEVICEDRIVER_H
+
+#include "DeviceNotificationArgs.h"
+#include "MobileDeviceEntryPoints.h"
+
+#include <string>
+
+class DriverPlatform;
+
+class CMobileDeviceDriver
+{
+public:
+    // Called once, from the user-interface thread, before any notification
+    // can arrive. True when both libraries are loaded, every entry point is
+    // resolved and the subscription is in place; from then on pfnHandler is
+    // called with pContext on the library's notification thread. A call made
+    // while both libraries are present already returns true and changes
+    // nothing. Writes no log line: the caller reports a failure.
+    static bool LoadDriver(void* pContext, DeviceNotificationHandler pfnHandler);
+
+    // The same with the operating-system calls of platform.
+    static bool LoadDriver(void* pContext, DeviceNotificationHandler pfnHandler, DriverPlatform& platform);
+
+    // The table; every slot is set after a successful LoadDriver and may then
+    // be read from any thread.
+    static const MobileDeviceEntryPoints& EntryPoints();
+
+    // AMDeviceGetInterfaceType through the table: 1 for USB, 2 for network;
+    // 0 before the driver is loaded.
+    static int GetInterfaceType(void* pAMDevice);
+
+private:
+    static std::wstring SupportFolders(DriverPlatform& platform);
+    static void AppendMobileDeviceSupportFolder(DriverPlatform& platform, const std::wstring& drive,
+                                                std::wstring& prefix);
+    static void AppendApplicationSupportFolder(DriverPlatform& platform, const std::wstring& drive,
+                                               std::wstring& prefix);
+    static bool AppendFirstExistingFolder(DriverPlatform& platform, const std::wstring& drive,
+                                          const wchar_t* const candidates[2], std::wstring& prefix);
+    static void ExtendSearchPath(DriverPlatform& platform, const std::wstring& prefix);
+    static bool LoadLibraries(DriverPlatform& platform, const std::wstring& folder);
+    static void LoadSupportLibraries(DriverPlatform& platform, const std::wstring& folder);
+    static bool ResolveEntryPoints(DriverPlatform& platform);
+    static void CORVINA_DRIVER_CALL NotificationCallback(AMDeviceNotificationCallbackInfo* pInfo, void* pUnused);
+};
+
+#endif
