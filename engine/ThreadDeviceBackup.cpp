@@ -1,0 +1,136 @@
+#include "ThreadDeviceBackup.h"
+
+#include "CBackup.h"
+#include "CProgressToolRun.h"
+#include "CStaticPubFunc.h"
+#include "CToolStarter.h"
+#include "LogCallSite.h"
+
+int g_iBackupAppFailedCount = 0;
+
+ThreadDeviceBackup::ThreadDeviceBackup()
+    : QThread(nullptr)
+{
+}
+
+void ThreadDeviceBackup::EndRunningTool()
+{
+    TEXTLOG("Enter");
+    if (isRunning())
+        m_CToolEndRequest.Request();
+    TEXTLOG("Exit");
+}
+
+void ThreadDeviceBackup::run()
+{
+    TEXTLOG("Enter");
+    // A run starts afresh: a backup without apps must not show the warning of
+    // an earlier operation, and a Retry must not add an old percentage.
+    g_iBackupAppFailedCount = 0;
+    iProgressPersonalData = 0;
+    bool bSucceeded = true;
+    if (bBackupPersonalData && !BackupPersonalData()) {
+        bSucceeded = false;
+    } else if (bBackupApps) {
+        QString strErrorMessage;
+        bSucceeded = BackupApps(strErrorMessage);
+    }
+    // A request that came after the last tool ended belongs to this run only.
+    m_CToolEndRequest.Clear();
+    TEXTLOG("Exit : bSucceeded : %d", bSucceeded ? 1 : 0);
+    emit signal_SwitchStatus_PrepareProgressResult(eiFormDeviceBackupRestoreStatus_Result, bSucceeded ? 1 : 0);
+}
+
+bool ThreadDeviceBackup::BackupPersonalData()
+{
+    TEXTLOG("Enter");
+    QString qstrDirForTool = qstrBackupDirectory;
+    qstrDirForTool.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    const QStringList listArguments{QStringLiteral("-u"), qstrDeviceUDID, QStringLiteral("backup"),
+                                    QStringLiteral("--full"), qstrDirForTool};
+    CProgressToolRun CProgressToolRunThis(&m_CToolEndRequest);
+    if (!CProgressToolRunThis.Start(CToolStarter::ProgramPath(CToolStarter::BackupToolName()), listArguments)) {
+        TEXTLOG("Exit : the tool could not be started");
+        return false;
+    }
+    while (true) {
+        const CProgressToolRun::structPass structPassThis = CProgressToolRunThis.NextPass();
+        TEXTLOG("strStdOutput : %s", LOG8(structPassThis.qstrStdOutput));
+        TEXTLOG("strStdError : %s", LOG8(structPassThis.qstrStdError));
+        const CToolOutputScanner::structScan& structScanThis = structPassThis.structScanThis;
+        if (structScanThis.bErrorWord) {
+            TEXTLOG("Exit : error word");
+            return false;
+        }
+        if (structScanThis.bFinished && structScanThis.iProgress >= 1 && structScanThis.iProgress <= 100) {
+            const int iProgress = bBackupApps ? structScanThis.iProgress / 2 : structScanThis.iProgress;
+            emit signal_Progress(eiStepBackupRestore_PersonalData, iProgress);
+            iProgressPersonalData = iProgress;
+        }
+        if (structPassThis.bToolFinished) {
+            const bool bSucceeded = CProgressToolRunThis.Succeeded();
+            TEXTLOG("Exit : bSucceeded : %d", bSucceeded ? 1 : 0);
+            return bSucceeded;
+        }
+    }
+}
+
+bool ThreadDeviceBackup::BackupOneApp(const QString& qstrAppsFolder, const QString& qstrAppID,
+                                      QString& strErrorMessage)
+{
+    TEXTLOG("Enter : qstrAppID : %s", LOG8(qstrAppID));
+    const QString qstrArchiveName = qstrAppID + CBackup::IpaSuffix();
+    // An identifier that is not a plain file name would make the tool write
+    // somewhere else than into the set.
+    if (!CStaticPubFunc::IsPlainFileName(qstrArchiveName)) {
+        TEXTLOG("Exit : not a plain file name");
+        return false;
+    }
+    const QString qstrArchivePath = CBackup::JoinPath(qstrAppsFolder, qstrArchiveName);
+    bool bResult = false;
+    structFileInfo structFileInfoThis;
+    for (int iAttempt = 1; iAttempt <= 3; ++iAttempt) {
+        bResult = CDeviceOperater::BackupApp(qstrDeviceUDID, qstrAppsFolder, qstrAppID, strErrorMessage,
+                                             &m_CToolEndRequest);
+        structFileInfoThis = structFileInfo();
+        CStaticPubFunc::GetFileInfo(qstrArchivePath, structFileInfoThis, strErrorMessage);
+        if (structFileInfoThis.iFileSize > 0 || m_CToolEndRequest.IsRequested())
+            break;
+    }
+    const bool bSucceeded = bResult && structFileInfoThis.iFileSize > 0;
+    TEXTLOG("Exit : bSucceeded : %d", bSucceeded ? 1 : 0);
+    return bSucceeded;
+}
+
+bool ThreadDeviceBackup::BackupApps(QString& strErrorMessage)
+{
+    TEXTLOG("Enter");
+    g_iBackupAppFailedCount = 0;
+    QList<structAppInfo> listAppInfo;
+    if (!CDeviceOperater::GetAppInfoList(qstrDeviceUDID, listAppInfo, strErrorMessage, &m_CToolEndRequest)) {
+        TEXTLOG("Exit : GetAppInfoList failed");
+        return false;
+    }
+    const QString qstrAppsFolder = CBackup::JoinPath(qstrBackupDirectory, CBackup::IPAFolderName());
+    CStaticPubFunc::CreateMultiLevelDirectory(qstrAppsFolder);
+    // The list is written before any archive, so it names every app of the
+    // device, also those whose archive fails.
+    CStaticPubFunc::WriteStringToFile(CBackup::JoinPath(qstrAppsFolder, CBackup::IpaListFileName()),
+                                      CBackup::IpaListText(listAppInfo));
+
+    const qsizetype iAppCount = listAppInfo.size();
+    for (qsizetype i = 0; i < iAppCount; ++i) {
+        if (!BackupOneApp(qstrAppsFolder, listAppInfo.at(i).qstrAppID, strErrorMessage))
+            ++g_iBackupAppFailedCount;
+        if (m_CToolEndRequest.IsRequested()) {
+            TEXTLOG("Exit : the tool was ended on request");
+            return false;
+        }
+        int iProgress = static_cast<int>((i * 100) / iAppCount);
+        if (bBackupPersonalData)
+            iProgress = iProgress / 2 + iProgressPersonalData;
+        emit signal_Progress(eiStepBackupRestore_Apps, iProgress);
+    }
+    TEXTLOG("Exit : g_iBackupAppFailedCount : %d", g_iBackupAppFailedCount);
+    return true;
+}

@@ -1,0 +1,57 @@
+// The worker thread that fills one new backup set from one device: first the
+// personal data through idevicebackup2, then the apps through ideviceinstaller.
+// It reports percentages with signal_Progress and, last, exactly one result.
+#ifndef CORVINA_THREADDEVICEBACKUP_H
+#define CORVINA_THREADDEVICEBACKUP_H
+
+#include "CDeviceOperater.h"
+#include "CToolEndRequest.h"
+#include "SharedTypes.h"
+
+#include <QString>
+#include <QThread>
+
+// Apps of the latest backup whose archive could not be made. Written by the
+// worker, read by the page after the result signal has arrived.
+extern int g_iBackupAppFailedCount;
+
+class ThreadDeviceBackup : public QThread
+{
+    Q_OBJECT
+
+public:
+    ThreadDeviceBackup();
+
+    QString qstrDeviceUDID;      // device to back up
+    QString qstrBackupDirectory; // the set folder, as the page built it
+    bool bBackupPersonalData = false;
+    bool bBackupApps = false;
+    int iProgressPersonalData = 0; // last percentage of the personal-data step
+
+    // Callable from any thread while the backup runs (for example when the
+    // device was unplugged): ends the running tool, terminating it and killing
+    // it after a short grace. The step whose tool was ended fails, no further
+    // tool is started, and the result signal still comes, last.
+    void EndRunningTool();
+
+    // The two steps; run() calls them in this order.
+    bool BackupPersonalData();
+    bool BackupApps(QString& strErrorMessage);
+
+signals:
+    void signal_SwitchStatus_PrepareProgressResult(enumFormDeviceBackupRestoreStatus enumFormDeviceBackupRestoreStatusThis,
+                                                   int iReserve1);
+    void signal_Progress(enumStepBackupRestore enumStepBackupRestoreThis, int iProgress);
+
+protected:
+    void run() override;
+
+private:
+    // Archives one app, up to three attempts while no non-empty archive is
+    // left; true when the last attempt succeeded and left a non-empty archive.
+    bool BackupOneApp(const QString& qstrAppsFolder, const QString& qstrAppID, QString& strErrorMessage);
+
+    CToolEndRequest m_CToolEndRequest;
+};
+
+#endif

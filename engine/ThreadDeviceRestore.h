@@ -1,0 +1,59 @@
+// The worker thread that restores one backup set onto one device: first the
+// apps listed in the set's IpaList.txt through ideviceinstaller, then the
+// personal data through idevicebackup2, which reboots the device at the end.
+// It reports percentages with signal_Progress and, last, exactly one result.
+#ifndef CORVINA_THREADDEVICERESTORE_H
+#define CORVINA_THREADDEVICERESTORE_H
+
+#include "CToolEndRequest.h"
+#include "SharedTypes.h"
+
+#include <QString>
+#include <QThread>
+
+// Listed app archives of the latest restore that could not be installed.
+// Written by the worker, read by the page after the result signal has arrived.
+extern int g_iRestoreAppFailedCount;
+
+class ThreadDeviceRestore : public QThread
+{
+    Q_OBJECT
+
+public:
+    ThreadDeviceRestore();
+
+    QString qstrDeviceUDID;      // device that receives the restore
+    QString qstrDataFolderName;  // DataFolderName of the set: the device it was taken from
+    QString qstrBackupDirectory; // the set folder
+    bool bRestorePersonalData = false;
+    bool bRestoreApps = false;
+    int iProgressApps = 0;       // last percentage of the apps step
+    QString qstrIPAFolderName;   // IPAFolderName of the set: its apps sub-folder
+
+    // Callable from any thread while the restore runs (for example when the
+    // device was unplugged): ends the running tool, terminating it and killing
+    // it after a short grace. The step whose tool was ended fails, no further
+    // tool is started, and the result signal still comes, last.
+    void EndRunningTool();
+
+    // The two steps; run() calls them in this order.
+    bool RestoreApps(QString& strErrorMessage);
+    bool RestorePersonalData();
+
+signals:
+    void signal_SwitchStatus_PrepareProgressResult(enumFormDeviceBackupRestoreStatus enumFormDeviceBackupRestoreStatusThis,
+                                                   int iReserve1);
+    void signal_Progress(enumStepBackupRestore enumStepBackupRestoreThis, int iProgress);
+
+protected:
+    void run() override;
+
+private:
+    // Installs one listed archive; false when the entry is not a plain file
+    // name, the archive is missing or empty, or the install failed.
+    bool RestoreOneApp(const QString& qstrAppsFolder, const QString& qstrEntry, QString& strErrorMessage);
+
+    CToolEndRequest m_CToolEndRequest;
+};
+
+#endif

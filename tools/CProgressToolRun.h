@@ -1,0 +1,68 @@
+// One run of idevicebackup2, followed pass by pass: each pass waits a short
+// while, reads what the tool wrote meanwhile and scans it for error words and
+// progress. The caller drives the passes and reports progress; this class
+// keeps the reading bounded and judges the run when the tool has ended.
+#ifndef CORVINA_CPROGRESSTOOLRUN_H
+#define CORVINA_CPROGRESSTOOLRUN_H
+
+#include "CToolOutputScanner.h"
+
+#include <QProcess>
+#include <QString>
+#include <QStringConverter>
+#include <QStringList>
+
+class CToolEndRequest;
+
+class CProgressToolRun
+{
+public:
+    // What one pass saw.
+    struct structPass
+    {
+        QString qstrStdOutput;   // standard output that arrived during the pass
+        QString qstrStdError;    // standard error that arrived during the pass
+        bool bToolFinished = false;
+        CToolOutputScanner::structScan structScanThis;
+    };
+
+    explicit CProgressToolRun(const CToolEndRequest* pEndRequest);
+    // Ends a tool that is still running (terminate, then kill after a grace).
+    ~CProgressToolRun();
+
+    CProgressToolRun(const CProgressToolRun&) = delete;
+    CProgressToolRun& operator=(const CProgressToolRun&) = delete;
+
+    // Starts the tool; false when it cannot be started or ending was requested.
+    bool Start(const QString& qstrProgram, const QStringList& listArguments);
+
+    // Waits until the tool ends, iPassMsecs have passed or iPassBytes of output
+    // are waiting, then reads and scans what arrived. A request to end is seen
+    // within iEndCheckMsecs and ends the tool; the pass then reports it finished.
+    structPass NextPass();
+
+    // After the pass that reported the tool finished: true only when no pass
+    // showed an error word, some pass showed "Finished", the tool was not ended
+    // on request and it exited by itself with code 0.
+    bool Succeeded() const;
+
+    static constexpr int iPassMsecs = 500;
+    static constexpr int iEndCheckMsecs = 100;
+    static constexpr qint64 iPassBytes = 64 * 1024;
+
+private:
+    bool EndRequested() const;
+    void WaitForOutput(int iMsecs);
+
+    const CToolEndRequest* m_pEndRequest;
+    QProcess m_QProcessThis;
+    CToolOutputScanner m_CToolOutputScanner;
+    // Keep a character whose bytes arrive in two reads whole.
+    QStringDecoder m_DecoderOutput{QStringDecoder::System};
+    QStringDecoder m_DecoderError{QStringDecoder::System};
+    bool m_bEnded = false;
+    bool m_bErrorWordSeen = false;
+    bool m_bFinishedSeen = false;
+};
+
+#endif
