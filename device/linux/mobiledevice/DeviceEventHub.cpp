@@ -3,7 +3,6 @@
 #include <usbmuxd.h>
 
 #include <cstdlib>
-#include <cstring>
 #include <thread>
 
 DeviceEventHub& DeviceEventHub::Instance()
@@ -43,9 +42,10 @@ bool DeviceEventHub::StartListening()
     if (m_listening)
         return true;
     // libusbmuxd waits for a missing usbmuxd by watching /var/run for its
-    // standard socket; a socket elsewhere is only found by polling.
+    // standard socket, even when told to look elsewhere (another socket path
+    // or a TCP port); such an address is only found by polling, every second.
     const char* address = std::getenv("USBMUXD_SOCKET_ADDRESS");
-    if (address != nullptr && std::strncmp(address, "UNIX:", 5) == 0)
+    if (address != nullptr && address[0] != '\0')
         libusbmuxd_set_use_inotify(0);
     if (idevice_event_subscribe(&DeviceEventHub::OnDeviceEvent, this) != IDEVICE_E_SUCCESS)
         return false;
