@@ -56,26 +56,28 @@ void CMobileDevice::Disconnect()
 bool CMobileDevice::StartSession()
 {
     TEXTLOG("Enter");
-    mach_error_t iResult;
-    {
-        const std::lock_guard<std::mutex> lock(*m_pSessionLock);
-        iResult = Driver().AMDeviceStartSession(m_pAMDevice);
-    }
-    TEXTLOG("iResult : %d", iResult);
+    const bool bStarted = CallUnderSessionLock(Driver().AMDeviceStartSession);
     TEXTLOG("Exit");
-    return iResult == 0;
+    return bStarted;
 }
 
 bool CMobileDevice::StopSession()
 {
     TEXTLOG("Enter");
+    const bool bStopped = CallUnderSessionLock(Driver().AMDeviceStopSession);
+    TEXTLOG("Exit");
+    return bStopped;
+}
+
+bool CMobileDevice::CallUnderSessionLock(SessionCall pfnSessionCall)
+{
     mach_error_t iResult;
     {
+        // Only the library call is locked, not the reads between start and stop.
         const std::lock_guard<std::mutex> lock(*m_pSessionLock);
-        iResult = Driver().AMDeviceStopSession(m_pAMDevice);
+        iResult = pfnSessionCall(m_pAMDevice);
     }
     TEXTLOG("iResult : %d", iResult);
-    TEXTLOG("Exit");
     return iResult == 0;
 }
 
@@ -148,6 +150,8 @@ QString CMobileDevice::CachedValue(QString& wstrCache, const char* key)
 
 void CMobileDevice::Reconnect()
 {
+    TEXTLOG("Enter");
     Disconnect();
     Connect();
+    TEXTLOG("Exit");
 }

@@ -41,6 +41,9 @@ public:
     QString GetProductType();
 
 private:
+    typedef decltype(&::AMDeviceStartSession) SessionCall;
+
+    bool CallUnderSessionLock(SessionCall pfnSessionCall);
     QString CachedValue(QString& wstrCache, const char* key);
     void Reconnect();
 
