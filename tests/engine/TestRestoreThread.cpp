@@ -313,13 +313,15 @@ void TestRestoreThread::endRunningTool()
 
     // Ending the personal-data restore fails it.
     session.SetScenario(QStringLiteral("idevicebackup2:silent-wait"));
+    run.recorder.Clear();
     run.thread.start();
     QVERIFY(QTest::qWaitFor([&] { return session.Runs().size() == 6; }, 20000));
     QTest::qWait(200);
     run.thread.EndRunningTool();
-    run.recorder.Clear();
     QVERIFY(run.recorder.WaitUntilDone(&run.thread, 30000));
+    QCOMPARE(run.recorder.ResultCount(), 1);
     QCOMPARE(run.recorder.FinalResult(), 0);
+    QCOMPARE(run.recorder.Progress(eiStepBackupRestore_Apps), (QList<int>{0, 12, 25, 37}));
 }
 
 void TestRestoreThread::backupThenRestore()

@@ -11,6 +11,33 @@
 //   CORVINA_FAKE_APP_COUNT  apps on the device (default 4)
 //   CORVINA_FAKE_FAIL_IDS   app identifiers whose archive or install fails
 //   CORVINA_FAKE_DEVICE_DIR folder standing for the device: installed.txt
+//
+// Scenario words of idevicebackup2 (backup and restore alike; none: success):
+//   device-error         "ErrorCode 105 ..." mid-way, exit code 151
+//   disconnect           "ERROR: Could not receive from mobilebackup2 (-256)", exit 255
+//   no-device            "No device found with udid X." (no error word), exit 255
+//   no-finished          a successful end without any "Finished", exit 0
+//   finished-then-abort  all progress up to 100, then "Backup Aborted.", exit 255
+//   crash                progress up to 60, then SIGSEGV
+//   split-failed         "Backup Failed (Error Code 0)." in three flushed pieces, exit 0
+//   split-finished       the only "Finished" in two flushed pieces, then success
+//   silent-wait          mid-way, CORVINA_FAKE_WAIT_MS without output; SIGTERM aborts
+//   ignore-term          the same wait, SIGTERM ignored
+//   megabytes            CORVINA_FAKE_MEGABYTES of per-file progress, then success
+//   non-ascii            a line of UTF-8 text outside ASCII
+// A restore reads DIR/SOURCE: no Info.plist is an error, Info.plist without
+// Manifest.plist a SIGABRT, as with the real tool.
+//
+// Scenario words of ideviceinstaller:
+//   old-device           archiving works (otherwise "UnknownCommand", exit 255)
+//   zero-byte, no-length a 0-byte archive left behind, exit 255 or exit 0
+//   large-archive        the archive is made larger than 2 GiB (sparse)
+//   no-device            "No device found ..." on standard error, exit 255
+//   list-crash, crash    SIGSEGV in "-l", or in "-a" and "-i"
+//   silent-wait          a silent wait in "-a" and "-i"; SIGTERM aborts
+//   crlf, two-column, non-ascii, comma-name, marker-name, traversal-id
+//                        forms of the "-l" output (line ends, a missing
+//                        version, names, an identifier with "../")
 #ifndef CORVINA_FAKEENVIRONMENT_H
 #define CORVINA_FAKEENVIRONMENT_H
 
