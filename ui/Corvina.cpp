@@ -1,14 +1,18 @@
 #include "Corvina.h"
 
+#include "CMobileDeviceDriver.h"
 #include "CSingleInstance.h"
 #include "LogCallSite.h"
 
 #include <QGraphicsDropShadowEffect>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QUrl>
+
+#include <cstdlib>
 
 #ifndef CORVINA_STATS_URL
 #define CORVINA_STATS_URL ""
@@ -46,6 +50,7 @@ Corvina::Corvina(QWidget* parent, Qt::WindowFlags flags)
     shadow->setOffset(0, 1);
     ui.widget->setGraphicsEffect(shadow);
 
+    LoadDriverOrEnd();
     setWindowIcon(QIcon(QStringLiteral(":/Corvina/Resources/ico.ico")));
 
     if (!CSingleInstance::StepB(NativeHandleOf(this), [this]() { ShowFromAnotherStart(); })) {
@@ -56,6 +61,31 @@ Corvina::Corvina(QWidget* parent, Qt::WindowFlags flags)
 }
 
 Corvina::~Corvina() = default;
+
+void Corvina::LoadDriverOrEnd()
+{
+    if (CMobileDeviceDriver::LoadDriver(this, &Corvina::DeviceNofictionCallbackEx))
+        return;
+    QMessageBox::critical(this, tr("iTunes Driver Load Failed"),
+                          tr("Can't load iTunes Driver, Please install iTunes first!"), QMessageBox::Ok);
+    // Nothing has been started that would need an orderly end.
+    std::_Exit(0);
+}
+
+void Corvina::DeviceNofictionCallbackEx(DeviceNotificationArgs* pDeviceNotificationArgs, void* window)
+{
+    Q_UNUSED(window);
+    switch (pDeviceNotificationArgs->iMessage) {
+    case DeviceNotificationArgs::Connected:
+        TEXTLOG("DeviceNotificationArgs::Connected-------------\xA1\xEF\xA1\xEF\xA1\xEF\xA1\xEF");
+        break;
+    case DeviceNotificationArgs::Disconnected:
+        TEXTLOG("DeviceNotificationArgs::Disconnected-------------\xA1\xF1\xA1\xF1\xA1\xF1\xA1\xF1");
+        break;
+    default:
+        break;
+    }
+}
 
 void Corvina::ShowFromAnotherStart()
 {

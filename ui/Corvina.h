@@ -3,6 +3,7 @@
 #ifndef CORVINA_CORVINA_H
 #define CORVINA_CORVINA_H
 
+#include "DeviceNotificationArgs.h"
 #include "SharedTypes.h"
 #include "ui_Corvina.h"
 
@@ -24,6 +25,10 @@ public:
     // start-up then ends with 0 without running the event loop.
     bool MustEnd() const { return m_bMustEnd; }
 
+    // Receives every device arrival and departure, on the device library's
+    // notification thread; window is the Corvina the driver was loaded for.
+    static void DeviceNofictionCallbackEx(DeviceNotificationArgs* pDeviceNotificationArgs, void* window);
+
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -42,6 +47,7 @@ private slots:
     void slot_QuitProgram();
 
 private:
+    void LoadDriverOrEnd();
     void ShowFromAnotherStart();
     void LoadStatisticsPage();
 
