@@ -1,6 +1,7 @@
 #include "UnixInstancePlatform.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
@@ -13,6 +14,7 @@
 namespace {
 
 const char kShowRequest[] = "show\n";
+const qint64 kShowRetryMs = 5000;
 
 } // namespace
 
@@ -47,11 +49,20 @@ QString UnixInstancePlatform::ShowServerName() const
 
 void UnixInstancePlatform::ShowFirstInstance(std::uint32_t, bool)
 {
+    // The first instance starts listening just after it has written its
+    // handle, so a start that comes right then may have to try again.
+    QElapsedTimer elapsed;
+    elapsed.start();
     QLocalSocket socket;
     socket.setSocketOptions(QLocalSocket::AbstractNamespaceOption);
-    socket.connectToServer(ShowServerName());
-    if (!socket.waitForConnected(2000))
-        return;
+    for (;;) {
+        socket.connectToServer(ShowServerName());
+        if (socket.waitForConnected(1000))
+            break;
+        if (elapsed.hasExpired(kShowRetryMs))
+            return;
+        QThread::msleep(100);
+    }
     socket.write(kShowRequest);
     socket.waitForBytesWritten(2000);
     socket.disconnectFromServer();
