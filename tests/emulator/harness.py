@@ -57,7 +57,11 @@ class Emulator:
             [sys.executable, "-B", EMULATOR, "--config", self.config_path, "--listen", listen,
              "--control", self.control_path, "--ready-file", self.ready_path, "--log", self.log_path],
             stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
-        self.address = self._wait_ready(10.0)
+        try:
+            self.address = self._wait_ready(10.0)
+        except RuntimeError:
+            self.stop()
+            raise
 
     def _wait_ready(self, seconds):
         deadline = time.monotonic() + seconds
@@ -68,7 +72,6 @@ class Emulator:
             if self.process.poll() is not None:
                 raise RuntimeError("emulator ended: %s" % self.process.stderr.read().decode("utf-8", "replace"))
             time.sleep(0.05)
-        self.stop()
         raise RuntimeError("emulator not ready within %.0f s" % seconds)
 
     def env(self):

@@ -76,6 +76,16 @@ class IdentityTest(unittest.TestCase):
         self.assertEqual(self.emulator.status(MODERN)["counters"]["udid_requests"], before + 1)
 
 
+class UnixSocketTest(unittest.TestCase):
+    def test_tools_reach_the_emulator_on_a_unix_socket(self):
+        with Emulator([device(MODERN, name="Socket Phone")], transport="unix") as emulator:
+            self.assertTrue(emulator.address.startswith("UNIX:/"), emulator.address)
+            listed = run_tool(emulator, ["idevice_id", "-l"])
+            self.assertEqual(listed.stdout.split(), [MODERN], listed)
+            name = run_tool(emulator, ["ideviceinfo", "-u", MODERN, "-k", "DeviceName"])
+            self.assertEqual(name.stdout, "Socket Phone\n", name)
+
+
 class AppsTest(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
