@@ -57,7 +57,7 @@ bool CCmdLineExecuterQT::ExecuteAndGetStdOutput(QString strProgram, QStringList 
         TEXTLOG("Exit : %s", LOG8(strErrorMessage));
         if (QProcessThis.state() != QProcess::NotRunning) {
             QProcessThis.kill();
-            QProcessThis.waitForFinished(-1);
+            QProcessThis.waitForFinished(CToolStarter::iEndGraceMsecs);
         }
         return false;
     }

@@ -32,12 +32,7 @@ struct BackupRun
         recorder.Watch(&thread);
     }
 
-    bool Run()
-    {
-        recorder.Clear();
-        thread.start(QThread::InheritPriority);
-        return recorder.WaitUntilDone(&thread);
-    }
+    bool Run() { return recorder.StartAndWait(&thread); }
 
     ThreadDeviceBackup thread;
     ThreadSignalRecorder recorder;

@@ -56,12 +56,7 @@ struct RestoreRun
         recorder.Watch(&thread);
     }
 
-    bool Run()
-    {
-        recorder.Clear();
-        thread.start(QThread::InheritPriority);
-        return recorder.WaitUntilDone(&thread);
-    }
+    bool Run() { return recorder.StartAndWait(&thread); }
 
     ThreadDeviceRestore thread;
     ThreadSignalRecorder recorder;
@@ -297,28 +292,30 @@ void TestRestoreThread::failedCountResetEveryRun()
 
 void TestRestoreThread::endRunningTool()
 {
-    // Ending an install fails the apps step: no further install, no personal data.
     FakeToolSession session;
-    session.SetScenario(QStringLiteral("ideviceinstaller:silent-wait"));
     const RestorableSet set(session, listFourApps);
     RestoreRun run(set.qstrSet, true, true);
-    run.thread.start();
-    QVERIFY(QTest::qWaitFor([&] { return session.Runs().size() == 1; }, 20000));
-    QTest::qWait(200);
-    run.thread.EndRunningTool();
-    QVERIFY(run.recorder.WaitUntilDone(&run.thread, 30000));
+    // Starts the restore and ends its tool once the fakes have started iRuns times.
+    const auto endAtRun = [&](int iRuns) {
+        run.recorder.Clear();
+        run.thread.start();
+        if (!QTest::qWaitFor([&] { return session.Runs().size() == iRuns; }, 20000))
+            return false;
+        QTest::qWait(200);
+        run.thread.EndRunningTool();
+        return run.recorder.WaitUntilDone(&run.thread, 30000);
+    };
+
+    // Ending an install fails the apps step: no further install, no personal data.
+    session.SetScenario(QStringLiteral("ideviceinstaller:silent-wait"));
+    QVERIFY(endAtRun(1));
     QCOMPARE(run.recorder.ResultCount(), 1);
     QCOMPARE(run.recorder.FinalResult(), 0);
     QCOMPARE(session.Runs().size(), 1);
 
     // Ending the personal-data restore fails it.
     session.SetScenario(QStringLiteral("idevicebackup2:silent-wait"));
-    run.recorder.Clear();
-    run.thread.start();
-    QVERIFY(QTest::qWaitFor([&] { return session.Runs().size() == 6; }, 20000));
-    QTest::qWait(200);
-    run.thread.EndRunningTool();
-    QVERIFY(run.recorder.WaitUntilDone(&run.thread, 30000));
+    QVERIFY(endAtRun(6));
     QCOMPARE(run.recorder.ResultCount(), 1);
     QCOMPARE(run.recorder.FinalResult(), 0);
     QCOMPARE(run.recorder.Progress(eiStepBackupRestore_Apps), (QList<int>{0, 12, 25, 37}));

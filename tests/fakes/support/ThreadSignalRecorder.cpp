@@ -12,6 +12,13 @@ bool ThreadSignalRecorder::WaitUntilDone(QThread* pThread, int iTimeoutMsecs)
     return QTest::qWaitFor([this] { return ResultCount() > 0; }, 5000);
 }
 
+bool ThreadSignalRecorder::StartAndWait(QThread* pThread, int iTimeoutMsecs)
+{
+    Clear();
+    pThread->start(QThread::InheritPriority);
+    return WaitUntilDone(pThread, iTimeoutMsecs);
+}
+
 void ThreadSignalRecorder::Clear()
 {
     listEvents.clear();

@@ -36,6 +36,10 @@ public:
     // False when it does not end within iTimeoutMsecs (a hang guard only).
     bool WaitUntilDone(QThread* pThread, int iTimeoutMsecs = 60000);
 
+    // Forgets earlier signals, starts the thread as the page does and waits
+    // until it is done.
+    bool StartAndWait(QThread* pThread, int iTimeoutMsecs = 60000);
+
     void Clear();
 
     QList<Event> listEvents;
