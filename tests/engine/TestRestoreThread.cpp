@@ -218,12 +218,18 @@ void TestRestoreThread::ipaListEntries()
                                  InstallArguments(set.qstrApps + QStringLiteral("/ lead.ipa")),
                                  InstallArguments(set.qstrApps + QStringLiteral("/c.ipa"))}));
 
-    // A missing list: nothing to install, no progress, success.
+    // A missing or unreadable list (here a folder stands in its place):
+    // nothing to install, no progress, success.
     QVERIFY(QFile::remove(set.qstrApps + QStringLiteral("/IpaList.txt")));
     QVERIFY(run.Run());
     QCOMPARE(run.recorder.listEvents.size(), 1);
     QCOMPARE(run.recorder.FinalResult(), 1);
     QCOMPARE(g_iRestoreAppFailedCount, 0);
+    QVERIFY(QDir().mkdir(set.qstrApps + QStringLiteral("/IpaList.txt")));
+    QVERIFY(run.Run());
+    QCOMPARE(run.recorder.listEvents.size(), 1);
+    QCOMPARE(run.recorder.FinalResult(), 1);
+    QCOMPARE(session.RunsOf(QStringLiteral("ideviceinstaller")).size(), 4);
 }
 
 void TestRestoreThread::unsafeEntriesNeverInstalled()

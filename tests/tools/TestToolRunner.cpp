@@ -155,7 +155,7 @@ void TestToolRunner::lineBufferedOutputArrivesWhileTheToolRuns()
                       QStringList{QStringLiteral("-u"), QStringLiteral("TARGET"), QStringLiteral("-s"),
                                   QStringLiteral("SOURCE"), QStringLiteral("restore"), qstrSet}));
     bool bFinishedWhileRunning = false;
-    for (int iPass = 0; iPass < 100 && !bFinishedWhileRunning; ++iPass) {
+    for (int iPass = 0; iPass < 20 && !bFinishedWhileRunning; ++iPass) {
         const CProgressToolRun::structPass pass = run.NextPass();
         QVERIFY2(!pass.bToolFinished, "the fake ended before its silent wait");
         bFinishedWhileRunning = pass.structScanThis.bFinished;
