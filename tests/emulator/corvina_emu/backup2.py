@@ -12,7 +12,6 @@ the data; a zero length ends the stream.
 """
 
 import struct
-import threading
 import time
 
 from . import backupset
@@ -221,10 +220,6 @@ class MobileBackup2:
 
     def reboot(self):
         """The device restarts after a restore: gone, then back."""
-        self.device.count("reboots")
         self.device.note("rebooting")
-        delay = self.config.reboot_delay
         # A short grace lets the tool close its other connections first.
-        timer = threading.Timer(0.3, self.hub.reattach_later, args=(self.device.udid, delay))
-        timer.daemon = True
-        timer.start()
+        self.hub.later(0.3, self.hub.reboot, self.device.udid, self.config.reboot_delay)

@@ -87,10 +87,21 @@ class DeviceHub:
             listener.notify_detached(device)
         return True
 
-    def reattach_later(self, udid, delay):
-        """A reboot: the device is gone for `delay` seconds, then back."""
+    def reboot(self, udid, delay):
+        """The device is gone for `delay` seconds, then back; its "reboots"
+        counter grows once it is back, so a test waiting for it sees the
+        whole reboot behind it."""
         self.detach(udid)
-        timer = threading.Timer(delay, self.attach, args=(udid,))
+        self.later(delay, self._finish_reboot, udid)
+
+    def _finish_reboot(self, udid):
+        self.attach(udid)
+        device = self.get(udid)
+        device.count("reboots")
+
+    def later(self, delay, action, *arguments):
+        """Runs action(*arguments) after `delay` seconds unless the emulator stops first."""
+        timer = threading.Timer(delay, action, args=arguments)
         timer.daemon = True
         with self._lock:
             self._timers.append(timer)
