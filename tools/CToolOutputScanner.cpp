@@ -47,9 +47,15 @@ CToolOutputScanner::structScan CToolOutputScanner::ScanRead(const QString& qstrS
     structScan structScanThis;
     structScanThis.bErrorWord = ContainsErrorWord(qstrOutput) || ContainsErrorWord(qstrError);
 
-    // A "Finished" that lies wholly in the tail was reported with the previous read.
-    const qsizetype iFinishedAt = qstrOutput.lastIndexOf(qlsFinished);
-    if (iFinishedAt >= 0 && iFinishedAt + qlsFinished.size() > m_qstrOutputTail.size()) {
+    // The last "Finished" that does not lie wholly in the tail (that one was
+    // reported with the previous read). Searched forwards: much faster than
+    // backwards through a long read.
+    qsizetype iFinishedAt = -1;
+    const qsizetype iSearchFrom = qMax<qsizetype>(0, m_qstrOutputTail.size() - qlsFinished.size() + 1);
+    for (qsizetype i = qstrOutput.indexOf(qlsFinished, iSearchFrom); i >= 0;
+         i = qstrOutput.indexOf(qlsFinished, i + 1))
+        iFinishedAt = i;
+    if (iFinishedAt >= 0) {
         structScanThis.bFinished = true;
         structScanThis.qstrProgress = ProgressText(qstrOutput, iFinishedAt);
         structScanThis.iProgress = ProgressNumber(structScanThis.qstrProgress);
