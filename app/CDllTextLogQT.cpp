@@ -50,22 +50,31 @@ bool CDllTextLogQT::InitDataDll(QString& strErrorMessage)
 
 bool TextLogPrintf(const char* format, ...)
 {
+    // Most lines fit a small buffer, formatted in one pass; only longer ones
+    // (tool output) are measured and formatted again on the heap.
+    char small[1024];
     va_list args;
     va_start(args, format);
-    va_list measure;
-    va_copy(measure, args);
-    const int length = std::vsnprintf(nullptr, 0, format, measure);
-    va_end(measure);
+    va_list again;
+    va_copy(again, args);
+    const int length = std::vsnprintf(small, sizeof small, format, args);
+    va_end(args);
+
+    std::vector<char> large;
+    const char* text = small;
     if (length < 0) {
-        va_end(args);
+        va_end(again);
         return true;
     }
-    std::vector<char> buffer(static_cast<size_t>(length) + 1);
-    std::vsnprintf(buffer.data(), buffer.size(), format, args);
-    va_end(args);
+    if (static_cast<size_t>(length) >= sizeof small) {
+        large.resize(static_cast<size_t>(length) + 1);
+        std::vsnprintf(large.data(), large.size(), format, again);
+        text = large.data();
+    }
+    va_end(again);
 
     const PFN_WriteLogLPCSTR write = g_CDllTextLogQT.m_pfnWriteLogLPCSTR;
     if (write != nullptr)
-        write(g_baLogFilePath.constData(), buffer.data());
+        write(g_baLogFilePath.constData(), text);
     return true;
 }

@@ -91,6 +91,13 @@ private slots:
         QCOMPARE(messages[1], QByteArray("iProgress : 42"));
         // GBK bytes pass through untouched.
         QCOMPARE(messages[2], QByteArray("\xD6\xD0\xCE\xC4"));
+
+        // Tool output can make a line far longer than usual; it arrives whole.
+        QByteArray output(5000, 'o');
+        output[0] = '<';
+        output[4999] = '>';
+        TEXTLOG("strStdOutput : %s", output.constData());
+        QVERIFY(ReadAll(m_logPath).endsWith(" strStdOutput : " + output));
     }
 
     void callSiteNames()
