@@ -58,7 +58,8 @@ QStringList CBackup::QStrGetAllBackupDirectory(QString qstrRootDirectory)
         if (QFileInfo::exists(qstrFlagPath))
             listSets.append(qstrName);
     }
-    TEXTLOG("Exit : listSets.size() : %d", static_cast<int>(listSets.size()));
+    TEXTLOG("listSets.size() : %d", static_cast<int>(listSets.size()));
+    TEXTLOG("Exit");
     return listSets;
 }
 

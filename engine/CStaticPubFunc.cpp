@@ -41,7 +41,8 @@ bool CStaticPubFunc::GetFileInfo(QString qstrFilePath, structFileInfo& structFil
     structFileInfoThis.qstrFileName = QFileThis.fileName();
     structFileInfoThis.iFileSize = QFileThis.size();
     QFileThis.close();
-    TEXTLOG("Exit : iFileSize : %lld", static_cast<long long>(structFileInfoThis.iFileSize));
+    TEXTLOG("iFileSize : %lld", static_cast<long long>(structFileInfoThis.iFileSize));
+    TEXTLOG("Exit");
     return true;
 }
 

@@ -37,7 +37,7 @@ void ThreadDeviceBackup::run()
     }
     // A request that came after the last tool ended belongs to this run only.
     m_CToolEndRequest.Clear();
-    TEXTLOG("Exit : bSucceeded : %d", bSucceeded ? 1 : 0);
+    TEXTLOG("%s", bSucceeded ? "Exit" : "Exit : failed");
     emit signal_SwitchStatus_PrepareProgressResult(eiFormDeviceBackupRestoreStatus_Result, bSucceeded ? 1 : 0);
 }
 
@@ -69,7 +69,7 @@ bool ThreadDeviceBackup::BackupPersonalData()
         }
         if (structPassThis.bToolFinished) {
             const bool bSucceeded = CProgressToolRunThis.Succeeded();
-            TEXTLOG("Exit : bSucceeded : %d", bSucceeded ? 1 : 0);
+            TEXTLOG("%s", bSucceeded ? "Exit" : "Exit : failed");
             return bSucceeded;
         }
     }
@@ -98,7 +98,7 @@ bool ThreadDeviceBackup::BackupOneApp(const QString& qstrAppsFolder, const QStri
             break;
     }
     const bool bSucceeded = bResult && structFileInfoThis.iFileSize > 0;
-    TEXTLOG("Exit : bSucceeded : %d", bSucceeded ? 1 : 0);
+    TEXTLOG("%s", bSucceeded ? "Exit" : "Exit : failed");
     return bSucceeded;
 }
 
@@ -131,6 +131,7 @@ bool ThreadDeviceBackup::BackupApps(QString& strErrorMessage)
             iProgress = iProgress / 2 + iProgressPersonalData;
         emit signal_Progress(eiStepBackupRestore_Apps, iProgress);
     }
-    TEXTLOG("Exit : g_iBackupAppFailedCount : %d", g_iBackupAppFailedCount);
+    TEXTLOG("g_iBackupAppFailedCount : %d", g_iBackupAppFailedCount);
+    TEXTLOG("Exit");
     return true;
 }

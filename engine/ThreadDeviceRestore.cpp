@@ -50,7 +50,7 @@ void ThreadDeviceRestore::run()
         bSucceeded = RestorePersonalData();
     // A request that came after the last tool ended belongs to this run only.
     m_CToolEndRequest.Clear();
-    TEXTLOG("Exit : bSucceeded : %d", bSucceeded ? 1 : 0);
+    TEXTLOG("%s", bSucceeded ? "Exit" : "Exit : failed");
     emit signal_SwitchStatus_PrepareProgressResult(eiFormDeviceBackupRestoreStatus_Result, bSucceeded ? 1 : 0);
 }
 
@@ -105,7 +105,8 @@ bool ThreadDeviceRestore::RestoreApps(QString& strErrorMessage)
         emit signal_Progress(eiStepBackupRestore_Apps, iProgress);
         iProgressApps = iProgress;
     }
-    TEXTLOG("Exit : g_iRestoreAppFailedCount : %d", g_iRestoreAppFailedCount);
+    TEXTLOG("g_iRestoreAppFailedCount : %d", g_iRestoreAppFailedCount);
+    TEXTLOG("Exit");
     return true;
 }
 
@@ -156,7 +157,7 @@ bool ThreadDeviceRestore::RestorePersonalData()
         if (structPassThis.bToolFinished) {
             TEXTLOG("break");
             const bool bSucceeded = CProgressToolRunThis.Succeeded();
-            TEXTLOG("Exit : bSucceeded : %d", bSucceeded ? 1 : 0);
+            TEXTLOG("%s", bSucceeded ? "Exit" : "Exit : failed");
             return bSucceeded;
         }
     }
