@@ -6,6 +6,7 @@
 
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
+#include <QThread>
 
 CProgressToolRun::CProgressToolRun(const CToolEndRequest* pEndRequest)
     : m_pEndRequest(pEndRequest)
@@ -31,8 +32,14 @@ void CProgressToolRun::WaitForOutput(int iMsecs)
 {
     QElapsedTimer elapsed;
     elapsed.start();
-    if (m_QProcessThis.waitForReadyRead(iMsecs))
+    if (m_QProcessThis.waitForReadyRead(iMsecs)) {
+        // Let more output gather before the next read: progress is shown a
+        // few times a second anyway, and one read per line would cost the
+        // tool more time than its own work when it writes a lot.
+        if (m_QProcessThis.state() != QProcess::NotRunning)
+            QThread::msleep(iGatherMsecs);
         return;
+    }
     // A tool that closed its standard output but still runs makes the wait
     // return at once; sleep on its end instead of spinning.
     const qint64 iLeft = iMsecs - elapsed.elapsed();

@@ -48,7 +48,9 @@ public:
 
     static constexpr int iPassMsecs = 500;
     static constexpr int iEndCheckMsecs = 100;
-    static constexpr qint64 iPassBytes = 64 * 1024;
+    // At most one pipe's worth (see CToolStarter) arrives in one read.
+    static constexpr qint64 iPassBytes = 1024 * 1024;
+    static constexpr int iGatherMsecs = 5;
 
 private:
     bool EndRequested() const;

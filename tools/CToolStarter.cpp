@@ -9,6 +9,11 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 
+#if defined(Q_OS_LINUX)
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
 QString CToolStarter::BackupToolName()
 {
     return QStringLiteral("idevicebackup2");
@@ -83,6 +88,11 @@ bool CToolStarter::Start(QProcess& QProcessThis, const QString& qstrProgram, con
     }
     QProcessThis.setProcessChannelMode(QProcess::SeparateChannels);
     QProcessThis.setProcessEnvironment(ToolEnvironment());
+#if defined(Q_OS_LINUX)
+    // A roomy pipe lets the tool write on while the reader gathers its output
+    // in a few large reads instead of waking for every progress line.
+    QProcessThis.setChildProcessModifier([]() { ::fcntl(STDOUT_FILENO, F_SETPIPE_SZ, iPipeBytes); });
+#endif
     QProcessThis.start(qstrProgram, listArguments, QIODevice::ReadWrite);
     if (!QProcessThis.waitForStarted(-1)) {
         TEXTLOG("Exit : %s", LOG8(QProcessThis.errorString()));

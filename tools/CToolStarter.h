@@ -47,6 +47,7 @@ public:
     static void End(QProcess& QProcessThis);
 
     static constexpr int iEndGraceMsecs = 3000;
+    static constexpr int iPipeBytes = 1024 * 1024;
 };
 
 #endif
