@@ -9,84 +9,59 @@
 
 namespace {
 
-const int kStartTimeoutMs = 10000;
-const int kControlTimeoutMs = 10000;
-const int kStopTimeoutMs = 5000;
+const int kTimeoutMs = 10000;
 const char kAddressVariable[] = "USBMUXD_SOCKET_ADDRESS";
 
 } // namespace
 
-EmulatorProcess::EmulatorProcess() = default;
-
-EmulatorProcess::~EmulatorProcess()
-{
-    Stop();
-}
-
 QStringList EmulatorProcess::MissingTools()
 {
     QStringList qstrlistMissing;
-    const QStringList qstrlistTools = {QStringLiteral("idevicebackup2"), QStringLiteral("ideviceinstaller"),
-                                       QStringLiteral("idevice_id")};
-    for (const QString& qstrTool : qstrlistTools) {
-        if (QStandardPaths::findExecutable(qstrTool).isEmpty())
-            qstrlistMissing << qstrTool;
+    for (const char* tool : {"idevicebackup2", "ideviceinstaller", "idevice_id"}) {
+        if (QStandardPaths::findExecutable(QLatin1String(tool)).isEmpty())
+            qstrlistMissing << QLatin1String(tool);
     }
     return qstrlistMissing;
 }
 
+bool EmulatorProcess::Fail(QString& strErrorMessage, const QString& qstrReason)
+{
+    strErrorMessage = qstrReason;
+    Stop();
+    return false;
+}
+
 bool EmulatorProcess::Start(const QJsonArray& jsonDevices, QString& strErrorMessage)
 {
-    if (!m_qTemporaryDir.isValid()) {
-        strErrorMessage = QStringLiteral("no temporary folder");
-        return false;
-    }
-    const QString qstrConfig = m_qTemporaryDir.filePath(QStringLiteral("devices.json"));
-    QFile qFileConfig(qstrConfig);
-    if (!qFileConfig.open(QIODevice::WriteOnly)) {
-        strErrorMessage = QStringLiteral("cannot write ") + qstrConfig;
-        return false;
-    }
-    QJsonObject jsonConfig;
-    jsonConfig.insert(QStringLiteral("devices"), jsonDevices);
-    qFileConfig.write(QJsonDocument(jsonConfig).toJson());
+    QFile qFileConfig(m_qTemporaryDir.filePath(QStringLiteral("devices.json")));
+    if (!m_qTemporaryDir.isValid() || !qFileConfig.open(QIODevice::WriteOnly))
+        return Fail(strErrorMessage, QStringLiteral("cannot write the device configuration"));
+    qFileConfig.write(QJsonDocument(QJsonObject{{QStringLiteral("devices"), jsonDevices}}).toJson());
     qFileConfig.close();
 
-    const QStringList qstrlistArguments = {
-        QStringLiteral("-B"), // no bytecode files in the source tree
-        QStringLiteral(CORVINA_EMULATOR_SCRIPT),
-        QStringLiteral("--config"), qstrConfig,
-        QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0"),
-        QStringLiteral("--control"), m_qTemporaryDir.filePath(QStringLiteral("control.sock")),
-        QStringLiteral("--log"), m_qTemporaryDir.filePath(QStringLiteral("emulator.log")),
-    };
     m_QProcessEmulator.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_QProcessEmulator.start(QStringLiteral(CORVINA_PYTHON_EXECUTABLE), qstrlistArguments);
-    if (!m_QProcessEmulator.waitForStarted(kStartTimeoutMs)) {
-        strErrorMessage = QStringLiteral("emulator did not start: ") + m_QProcessEmulator.errorString();
-        return false;
-    }
+    m_QProcessEmulator.start(QStringLiteral(CORVINA_PYTHON_EXECUTABLE),
+                             {QStringLiteral("-B"), // no bytecode files in the source tree
+                              QStringLiteral(CORVINA_EMULATOR_SCRIPT), QStringLiteral("--config"),
+                              qFileConfig.fileName(), QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0"),
+                              QStringLiteral("--control"), m_qTemporaryDir.filePath(QStringLiteral("control.sock")),
+                              QStringLiteral("--log"), m_qTemporaryDir.filePath(QStringLiteral("emulator.log"))});
+    if (!m_QProcessEmulator.waitForStarted(kTimeoutMs))
+        return Fail(strErrorMessage, QStringLiteral("emulator did not start: ") + m_QProcessEmulator.errorString());
 
     // The emulator announces itself with one line: "READY <address>".
-    QDeadlineTimer qDeadlineTimer(kStartTimeoutMs);
+    const QDeadlineTimer qDeadlineTimer(kTimeoutMs);
     while (!m_QProcessEmulator.canReadLine()) {
-        if (qDeadlineTimer.hasExpired() || m_QProcessEmulator.state() != QProcess::Running) {
-            strErrorMessage = QStringLiteral("emulator not ready: ") + LogText();
-            Stop();
-            return false;
-        }
+        if (qDeadlineTimer.hasExpired() || m_QProcessEmulator.state() != QProcess::Running)
+            return Fail(strErrorMessage, QStringLiteral("emulator not ready: ") + LogText());
         m_QProcessEmulator.waitForReadyRead(100);
     }
-    const QString qstrLine = QString::fromUtf8(m_QProcessEmulator.readLine()).trimmed();
-    if (!qstrLine.startsWith(QLatin1String("READY "))) {
-        strErrorMessage = QStringLiteral("unexpected first line from the emulator: ") + qstrLine;
-        Stop();
-        return false;
-    }
-    m_qstrAddress = qstrLine.mid(6);
+    const QByteArray baLine = m_QProcessEmulator.readLine().trimmed();
+    if (!baLine.startsWith("READY "))
+        return Fail(strErrorMessage, QStringLiteral("unexpected first line: ") + QString::fromUtf8(baLine));
     m_bHadPreviousAddress = qEnvironmentVariableIsSet(kAddressVariable);
     m_baPreviousAddress = qgetenv(kAddressVariable);
-    qputenv(kAddressVariable, m_qstrAddress.toUtf8());
+    m_bAddressSet = qputenv(kAddressVariable, baLine.mid(6));
     return true;
 }
 
@@ -94,67 +69,63 @@ void EmulatorProcess::Stop()
 {
     if (m_QProcessEmulator.state() != QProcess::NotRunning) {
         m_QProcessEmulator.terminate();
-        if (!m_QProcessEmulator.waitForFinished(kStopTimeoutMs)) {
+        if (!m_QProcessEmulator.waitForFinished(kTimeoutMs / 2)) {
             m_QProcessEmulator.kill();
-            m_QProcessEmulator.waitForFinished(kStopTimeoutMs);
+            m_QProcessEmulator.waitForFinished(kTimeoutMs / 2);
         }
     }
-    if (!m_qstrAddress.isEmpty()) {
+    if (m_bAddressSet) {
         if (m_bHadPreviousAddress)
             qputenv(kAddressVariable, m_baPreviousAddress);
         else
             qunsetenv(kAddressVariable);
-        m_qstrAddress.clear();
+        m_bAddressSet = false;
     }
 }
 
-bool EmulatorProcess::Control(const QJsonObject& jsonRequest, QJsonObject& jsonAnswer, QString& strErrorMessage)
+bool EmulatorProcess::Control(const QJsonObject& jsonRequest, QJsonObject* pjsonAnswer)
 {
     QLocalSocket qLocalSocket;
     qLocalSocket.connectToServer(m_qTemporaryDir.filePath(QStringLiteral("control.sock")));
-    if (!qLocalSocket.waitForConnected(kControlTimeoutMs)) {
-        strErrorMessage = QStringLiteral("control socket: ") + qLocalSocket.errorString();
+    if (!qLocalSocket.waitForConnected(kTimeoutMs))
         return false;
-    }
     qLocalSocket.write(QJsonDocument(jsonRequest).toJson(QJsonDocument::Compact) + '\n');
-    QDeadlineTimer qDeadlineTimer(kControlTimeoutMs);
+    const QDeadlineTimer qDeadlineTimer(kTimeoutMs);
     while (!qLocalSocket.canReadLine()) {
-        if (qDeadlineTimer.hasExpired() || !qLocalSocket.waitForReadyRead(int(qDeadlineTimer.remainingTime()))) {
-            strErrorMessage = QStringLiteral("no answer on the control socket");
+        if (qDeadlineTimer.hasExpired() || !qLocalSocket.waitForReadyRead(int(qDeadlineTimer.remainingTime())))
             return false;
-        }
     }
-    jsonAnswer = QJsonDocument::fromJson(qLocalSocket.readLine()).object();
-    if (!jsonAnswer.value(QStringLiteral("ok")).toBool()) {
-        strErrorMessage = jsonAnswer.value(QStringLiteral("error")).toString(QStringLiteral("refused"));
-        return false;
-    }
-    return true;
+    const QJsonObject jsonAnswer = QJsonDocument::fromJson(qLocalSocket.readLine()).object();
+    if (pjsonAnswer != nullptr)
+        *pjsonAnswer = jsonAnswer;
+    return jsonAnswer.value(QStringLiteral("ok")).toBool();
 }
 
-bool EmulatorProcess::Control(const QJsonObject& jsonRequest)
+bool EmulatorProcess::Command(const QString& qstrCommand, const QString& qstrUDID, const QJsonObject& jsonExtra)
 {
-    QJsonObject jsonAnswer;
-    QString strErrorMessage;
-    return Control(jsonRequest, jsonAnswer, strErrorMessage);
+    QJsonObject jsonRequest = jsonExtra;
+    jsonRequest.insert(QStringLiteral("cmd"), qstrCommand);
+    jsonRequest.insert(QStringLiteral("udid"), qstrUDID);
+    return Control(jsonRequest);
 }
 
 QJsonObject EmulatorProcess::DeviceStatus(const QString& qstrUDID)
 {
-    QJsonObject jsonRequest;
-    jsonRequest.insert(QStringLiteral("cmd"), QStringLiteral("status"));
-    jsonRequest.insert(QStringLiteral("udid"), qstrUDID);
     QJsonObject jsonAnswer;
-    QString strErrorMessage;
-    if (!Control(jsonRequest, jsonAnswer, strErrorMessage))
+    if (!Control({{QStringLiteral("cmd"), QStringLiteral("status")}, {QStringLiteral("udid"), qstrUDID}}, &jsonAnswer))
         return {};
     return jsonAnswer.value(QStringLiteral("device")).toObject();
+}
+
+int EmulatorProcess::Counter(const QJsonObject& jsonStatus, const char* name)
+{
+    return jsonStatus.value(QStringLiteral("counters")).toObject().value(QLatin1String(name)).toInt(-1);
 }
 
 bool EmulatorProcess::WaitForDevice(const QString& qstrUDID,
                                     const std::function<bool(const QJsonObject&)>& predicate, int iTimeoutMs)
 {
-    QDeadlineTimer qDeadlineTimer(iTimeoutMs);
+    const QDeadlineTimer qDeadlineTimer(iTimeoutMs);
     while (!predicate(DeviceStatus(qstrUDID))) {
         if (qDeadlineTimer.hasExpired())
             return false;
@@ -166,7 +137,5 @@ bool EmulatorProcess::WaitForDevice(const QString& qstrUDID,
 QString EmulatorProcess::LogText() const
 {
     QFile qFileLog(m_qTemporaryDir.filePath(QStringLiteral("emulator.log")));
-    if (!qFileLog.open(QIODevice::ReadOnly))
-        return {};
-    return QString::fromUtf8(qFileLog.readAll());
+    return qFileLog.open(QIODevice::ReadOnly) ? QString::fromUtf8(qFileLog.readAll()) : QString();
 }

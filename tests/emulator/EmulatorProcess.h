@@ -1,6 +1,5 @@
 // Runs the device emulator (corvina_emulator.py) as a child process for a
-// QtTest program: writes its device configuration, waits until it listens,
-// talks to its control socket, and stops it at the end of the test.
+// QtTest program, talks to its control socket and stops it at the end.
 #ifndef CORVINA_EMULATORPROCESS_H
 #define CORVINA_EMULATORPROCESS_H
 
@@ -16,32 +15,30 @@
 class EmulatorProcess
 {
 public:
-    EmulatorProcess();
-    ~EmulatorProcess();
+    EmulatorProcess() = default;
+    ~EmulatorProcess() { Stop(); }
     EmulatorProcess(const EmulatorProcess&) = delete;
     EmulatorProcess& operator=(const EmulatorProcess&) = delete;
 
     // The libimobiledevice tools the integration tests need and cannot find.
     static QStringList MissingTools();
 
-    // Starts the emulator with these devices (objects with the keys of the
-    // configuration file) on a free TCP port of 127.0.0.1 and points this
-    // process's USBMUXD_SOCKET_ADDRESS at it, so that child processes and
-    // libusbmuxd find it. False with a reason when it did not come up in time.
+    // Starts the emulator with these devices on a free port of 127.0.0.1 and
+    // points USBMUXD_SOCKET_ADDRESS of this process (and so of its children
+    // and libusbmuxd) at it; false with a reason when it did not come up.
     bool Start(const QJsonArray& jsonDevices, QString& strErrorMessage);
-
     // Ends the emulator (SIGTERM, then kill) and restores the environment.
     void Stop();
 
-    QString Address() const { return m_qstrAddress; }
+    // One control request; false when refused or unanswered.
+    bool Control(const QJsonObject& jsonRequest, QJsonObject* pjsonAnswer = nullptr);
+    // A request {"cmd": qstrCommand, "udid": qstrUDID} plus the extra keys.
+    bool Command(const QString& qstrCommand, const QString& qstrUDID, const QJsonObject& jsonExtra = {});
 
-    // One control request; false with a reason when the emulator refused it
-    // or did not answer.
-    bool Control(const QJsonObject& jsonRequest, QJsonObject& jsonAnswer, QString& strErrorMessage);
-    bool Control(const QJsonObject& jsonRequest);
-
-    // The status object of one device, empty when it cannot be had.
+    // The status object of one device (empty when it cannot be had) and one of its counters (-1).
     QJsonObject DeviceStatus(const QString& qstrUDID);
+    static int Counter(const QJsonObject& jsonStatus, const char* name);
+    int Counter(const QString& qstrUDID, const char* name) { return Counter(DeviceStatus(qstrUDID), name); }
 
     // Polls the device's status until the predicate holds or the time is up.
     bool WaitForDevice(const QString& qstrUDID, const std::function<bool(const QJsonObject&)>& predicate,
@@ -51,9 +48,11 @@ public:
     QString LogText() const;
 
 private:
+    bool Fail(QString& strErrorMessage, const QString& qstrReason);
+
     QTemporaryDir m_qTemporaryDir;
     QProcess m_QProcessEmulator;
-    QString m_qstrAddress;
+    bool m_bAddressSet = false;
     QByteArray m_baPreviousAddress;
     bool m_bHadPreviousAddress = false;
 };
