@@ -1,10 +1,8 @@
 // The Linux Mobile Device library's code against a scripted libimobiledevice:
-// notifications from a thread of its own, in order, with stable references;
-// connections, sessions and values; failures; unsupported entry points; and
-// the whole road from a device event through the driver layer to the four
-// values, as the main window's handler takes it.
-#include "CMobileDevice.h"
+// notifications, connections, sessions and values, failures, unsupported entry
+// points, and the road from a device event through the driver layer.
 #include "CMobileDeviceDriver.h"
+#include "DeviceHandlerRecorder.h"
 #include "FakeWindowsPlatform.h"
 #include "MobileDeviceApi.h"
 #include "ScriptedLibimobiledevice.h"
@@ -13,8 +11,6 @@
 
 #include <chrono>
 #include <condition_variable>
-#include <cstring>
-#include <memory>
 #include <mutex>
 #include <set>
 #include <thread>
@@ -24,8 +20,6 @@ namespace {
 
 typedef ScriptedLibimobiledevice Scripted;
 
-const auto kPatience = std::chrono::seconds(20);
-
 struct Received
 {
     AMDeviceRef device;
@@ -34,14 +28,14 @@ struct Received
     std::thread::id thread;
 };
 
-// Collects notifications; lives to the end of the process, because the
-// library keeps calling every subscriber.
+// Collects notifications; never freed, because the library keeps calling
+// every subscriber to the end of the process.
 class NotificationRecorder
 {
 public:
     static NotificationRecorder* Subscribe(AMDeviceNotificationRef* notification = nullptr)
     {
-        NotificationRecorder* recorder = new NotificationRecorder;
+        auto* recorder = new NotificationRecorder;
         AMDeviceNotificationRef subscription = reinterpret_cast<AMDeviceNotificationRef>(recorder);
         const mach_error_t result = AMDeviceNotificationSubscribe(&Callback, 0, 0, recorder, &subscription);
         if (notification != nullptr)
@@ -49,19 +43,18 @@ public:
         return result == kAMDSuccess ? recorder : nullptr;
     }
 
-    // The first count notifications, once they are there (fewer if they do
-    // not come).
+    // The notifications so far, once there are count of them or the time is up.
     std::vector<Received> WaitFor(size_t count)
     {
         std::unique_lock<std::mutex> lock(m_mutex);
-        m_arrived.wait_for(lock, kPatience, [&] { return m_items.size() >= count; });
+        m_arrived.wait_for(lock, std::chrono::seconds(20), [&] { return m_items.size() >= count; });
         return m_items;
     }
 
 private:
     static void CORVINA_DRIVER_CALL Callback(AMDeviceNotificationCallbackInfo* info, void* context)
     {
-        NotificationRecorder* recorder = static_cast<NotificationRecorder*>(context);
+        auto* recorder = static_cast<NotificationRecorder*>(context);
         const std::lock_guard<std::mutex> lock(recorder->m_mutex);
         recorder->m_items.push_back(Received{info->device, info->msg, info->subscription, std::this_thread::get_id()});
         recorder->m_arrived.notify_all();
@@ -108,22 +101,35 @@ Scripted::Device PhoneWithValues()
     return device;
 }
 
-QString StringOf(CFTypeRef value)
+// A new subscriber sees the present devices arrive; the device given here,
+// arriving now, is the last of them.
+AMDeviceRef ArrivedDevice(const std::string& udid, const Scripted::Device& device,
+                          NotificationRecorder** ppRecorder = nullptr)
 {
-    char text[256] = {};
-    if (CFGetTypeID(value) != CFStringGetTypeID()
-        || !CFStringGetCString(static_cast<CFStringRef>(value), text, sizeof text, kCFStringEncodingUTF8))
-        return QStringLiteral("<not a string>");
-    return QString::fromUtf8(text);
+    NotificationRecorder* recorder = NotificationRecorder::Subscribe();
+    Scripted::SetDevice(udid, device);
+    Arrive(udid);
+    if (ppRecorder != nullptr)
+        *ppRecorder = recorder;
+    const std::vector<Received> items = recorder->WaitFor(g_setPresent.size());
+    return items.size() == g_setPresent.size() ? items.back().device : nullptr;
 }
 
-// A value read from the device as text, released afterwards.
+CFTypeRef CopyValue(AMDeviceRef device, const char* key, const char* domain = nullptr)
+{
+    return AMDeviceCopyValue(device, domain ? __CFStringMakeConstantString(domain) : nullptr,
+                             __CFStringMakeConstantString(key));
+}
+
+// A string value read from the device, released afterwards; empty when none came.
 QString ReadString(AMDeviceRef device, const char* key)
 {
-    const CFTypeRef value = AMDeviceCopyValue(device, nullptr, __CFStringMakeConstantString(key));
-    const QString text = value != nullptr ? StringOf(value) : QString();
+    const CFTypeRef value = CopyValue(device, key);
+    char text[256] = {};
+    const bool isString = CFGetTypeID(value) == CFStringGetTypeID()
+                          && CFStringGetCString(static_cast<CFStringRef>(value), text, sizeof text, kCFStringEncodingUTF8);
     CFRelease(value);
-    return text;
+    return value == nullptr ? QString() : isString ? QString::fromUtf8(text) : QStringLiteral("<not a string>");
 }
 
 QStringList Reads(const std::string& udid)
@@ -134,48 +140,11 @@ QStringList Reads(const std::string& udid)
     return reads;
 }
 
-// The main window's handler, as far as the driver layer is concerned.
-struct HandlerRecord
+// Devices, lockdownd clients and sessions of the device still open.
+int OpenHandles(const std::string& udid)
 {
-    std::mutex mutex;
-    std::condition_variable changed;
-    std::vector<int> vecMessages;
-    std::vector<int> vecInterfaceTypes;
-    std::thread::id thread;
-    QStringList values; // UDID, name, version, type of the last accepted arrival
-    std::unique_ptr<CMobileDevice> device;
-    void* pAMDevice = nullptr;
-};
-
-HandlerRecord* g_pHandlerRecord = new HandlerRecord;
-
-void DeviceHandler(DeviceNotificationArgs* pArgs, void* pContext)
-{
-    HandlerRecord* record = static_cast<HandlerRecord*>(pContext);
-    std::unique_lock<std::mutex> lock(record->mutex);
-    record->thread = std::this_thread::get_id();
-    const int interfaceType = CMobileDeviceDriver::GetInterfaceType(pArgs->pAMDevice);
-    if (pArgs->iMessage == DeviceNotificationArgs::Connected && interfaceType == 1) {
-        std::unique_ptr<CMobileDevice> device = std::make_unique<CMobileDevice>(pArgs->pAMDevice);
-        if (device->Connect()) {
-            record->values = QStringList{device->GetUniqueDeviceID(5), device->GetDeviceName(),
-                                         device->GetProductVersion(), device->GetProductType()};
-            record->device = std::move(device);
-            record->pAMDevice = pArgs->pAMDevice;
-        }
-    } else if (pArgs->iMessage == DeviceNotificationArgs::Disconnected && pArgs->pAMDevice == record->pAMDevice) {
-        record->device->Disconnect();
-    }
-    record->vecMessages.push_back(pArgs->iMessage);
-    record->vecInterfaceTypes.push_back(interfaceType);
-    record->changed.notify_all();
-}
-
-bool WaitForHandler(size_t count)
-{
-    std::unique_lock<std::mutex> lock(g_pHandlerRecord->mutex);
-    return g_pHandlerRecord->changed.wait_for(lock, kPatience,
-                                              [&] { return g_pHandlerRecord->vecMessages.size() >= count; });
+    const Scripted::Stats stats = Scripted::StatsOf(udid);
+    return stats.iOpenSessions + stats.iOpenClients + stats.iOpenDevices;
 }
 
 template<typename Function>
@@ -193,7 +162,6 @@ class TestMobileDeviceLibrary : public QObject
 private slots:
     void subscriptionRetriedAfterFailure();
     void notificationsInOrderFromOwnThread();
-    void repeatedAndUnknownEventsChangeNothing();
     void lateSubscriberLearnsPresentDevices();
     void connectionSessionsAndValues();
     void refusalsAndUnplugging();
@@ -228,14 +196,14 @@ void TestMobileDeviceLibrary::notificationsInOrderFromOwnThread()
     Scripted::SetDevice("order-usb", Scripted::Device());
     Scripted::SetDevice("order-net", Scripted::Device());
 
-    std::set<std::thread::id> firingThreads;
-    firingThreads.insert(Arrive("order-usb"));
-    firingThreads.insert(Arrive("order-net", CONNECTION_NETWORK));
-    firingThreads.insert(Depart("order-usb"));
-    firingThreads.insert(Arrive("order-usb"));
-    firingThreads.insert(Depart("order-net", CONNECTION_NETWORK));
-    firingThreads.insert(Arrive("order-net")); // the same phone on USB is another device
+    // Repeated, unknown and other events change nothing.
+    const std::set<std::thread::id> firingThreads = {
+        Arrive("order-usb"), Arrive("order-net", CONNECTION_NETWORK), Depart("order-usb"), Arrive("order-usb"),
+        Arrive("order-usb"), Depart("never-seen"), Scripted::Fire(IDEVICE_DEVICE_PAIRED, "order-usb", CONNECTION_USBMUXD),
+        Depart("order-net", CONNECTION_NETWORK), Depart("order-net", CONNECTION_NETWORK),
+        Arrive("order-net")}; // the same phone on USB is another device
 
+    // Delivered in order, so nothing ignored can hide before the last.
     const std::vector<Received> items = recorder->WaitFor(6);
     QCOMPARE(int(items.size()), 6);
     const unsigned int messages[] = {1, 1, 2, 1, 2, 1};
@@ -265,45 +233,14 @@ void TestMobileDeviceLibrary::notificationsInOrderFromOwnThread()
     AMDeviceDisconnect(items[5].device);
 }
 
-void TestMobileDeviceLibrary::repeatedAndUnknownEventsChangeNothing()
-{
-    NotificationRecorder* recorder = NotificationRecorder::Subscribe();
-    QVERIFY(recorder != nullptr);
-    const size_t replayed = g_setPresent.size(); // devices already there arrive first
-    Scripted::SetDevice("repeat", Scripted::Device());
-    Scripted::SetDevice("repeat-sentinel", Scripted::Device());
-
-    Arrive("repeat");
-    Arrive("repeat");
-    Depart("never-seen");
-    Scripted::Fire(IDEVICE_DEVICE_PAIRED, "repeat", CONNECTION_USBMUXD);
-    Depart("repeat");
-    Depart("repeat");
-    Arrive("repeat-sentinel");
-
-    // Delivered in order, so nothing else can come between or after these.
-    const std::vector<Received> items = recorder->WaitFor(replayed + 3);
-    QCOMPARE(items.size(), replayed + 3);
-    QCOMPARE(items[replayed].message, 1u);
-    QCOMPARE(items[replayed + 1].message, 2u);
-    QCOMPARE(items[replayed + 1].device, items[replayed].device);
-    QCOMPARE(items[replayed + 2].message, 1u);
-    QVERIFY(items[replayed + 2].device != items[replayed].device);
-}
-
 void TestMobileDeviceLibrary::lateSubscriberLearnsPresentDevices()
 {
-    NotificationRecorder* recorder = NotificationRecorder::Subscribe();
-    QVERIFY(recorder != nullptr);
-    Scripted::SetDevice("late-after", Scripted::Device());
-    Arrive("late-after");
-
-    // First an arrival for every device already there, then what happened
-    // since: together, one arrival per present device.
-    const size_t count = g_setPresent.size();
-    QVERIFY(count >= 3);
-    const std::vector<Received> items = recorder->WaitFor(count);
-    QCOMPARE(items.size(), count);
+    // An arrival for every device already there, then what happened since.
+    NotificationRecorder* recorder = nullptr;
+    QVERIFY(ArrivedDevice("late-after", Scripted::Device(), &recorder) != nullptr);
+    QVERIFY(g_setPresent.size() >= 3);
+    const std::vector<Received> items = recorder->WaitFor(g_setPresent.size());
+    QCOMPARE(items.size(), g_setPresent.size());
     std::set<std::string> udids;
     for (const Received& item : items) {
         QCOMPARE(item.message, 1u);
@@ -317,15 +254,10 @@ void TestMobileDeviceLibrary::lateSubscriberLearnsPresentDevices()
 
 void TestMobileDeviceLibrary::connectionSessionsAndValues()
 {
-    NotificationRecorder* recorder = NotificationRecorder::Subscribe();
-    Scripted::SetDevice("values", PhoneWithValues());
-    Arrive("values");
-    const std::vector<Received> items = recorder->WaitFor(g_setPresent.size());
-    QVERIFY(!items.empty());
-    const AMDeviceRef device = items.back().device;
-
+    const AMDeviceRef device = ArrivedDevice("values", PhoneWithValues());
+    QVERIFY(device != nullptr);
     QCOMPARE(AMDeviceStartSession(device), kAMDNotConnectedError);
-    QVERIFY(AMDeviceCopyValue(device, nullptr, __CFStringMakeConstantString("DeviceName")) == nullptr);
+    QVERIFY(CopyValue(device, "DeviceName") == nullptr);
     QCOMPARE(AMDeviceConnect(device), kAMDSuccess);
     QCOMPARE(AMDeviceConnect(device), kAMDSuccess);
     QCOMPARE(Scripted::StatsOf("values").iClientsCreated, 1);
@@ -347,48 +279,41 @@ void TestMobileDeviceLibrary::connectionSessionsAndValues()
                                            QStringLiteral("session:ProductType")}));
 
     // Values of other kinds become the matching Core Foundation objects.
-    const CFTypeRef capacity = AMDeviceCopyValue(device, __CFStringMakeConstantString("com.apple.disk_usage"),
-                                                 __CFStringMakeConstantString("TotalDiskCapacity"));
+    const CFTypeRef capacity = CopyValue(device, "TotalDiskCapacity", "com.apple.disk_usage");
     std::int64_t bytes = 0;
     QCOMPARE(CFGetTypeID(capacity), CFNumberGetTypeID());
     QVERIFY(CFNumberGetValue(static_cast<CFNumberRef>(capacity), kCFNumberSInt64Type, &bytes));
     QCOMPARE(bytes, std::int64_t(128000000000));
-    const CFTypeRef offset = AMDeviceCopyValue(device, nullptr, __CFStringMakeConstantString("TimeZoneOffsetFromUTC"));
+    const CFTypeRef offset = CopyValue(device, "TimeZoneOffsetFromUTC");
     std::int32_t seconds = 0;
     QVERIFY(CFNumberGetValue(static_cast<CFNumberRef>(offset), kCFNumberSInt32Type, &seconds));
     QCOMPARE(seconds, -18000);
-    const CFTypeRef locked = AMDeviceCopyValue(device, nullptr, __CFStringMakeConstantString("PasswordProtected"));
+    const CFTypeRef locked = CopyValue(device, "PasswordProtected");
     QCOMPARE(CFGetTypeID(locked), CFBooleanGetTypeID());
     QVERIFY(CFBooleanGetValue(static_cast<CFBooleanRef>(locked)));
-    const CFTypeRef families =
-        AMDeviceCopyValue(device, nullptr, __CFStringMakeConstantString("SupportedDeviceFamilies"));
+    const CFTypeRef families = CopyValue(device, "SupportedDeviceFamilies");
     QCOMPARE(CFGetTypeID(families), CFArrayGetTypeID());
     QCOMPARE(int(CFArrayGetCount(static_cast<CFArrayRef>(families))), 1);
     for (CFTypeRef value : {capacity, offset, locked, families})
         CFRelease(value);
-    QVERIFY(AMDeviceCopyValue(device, nullptr, __CFStringMakeConstantString("Missing")) == nullptr);
-    QVERIFY(AMDeviceCopyValue(device, nullptr, __CFStringMakeConstantString("Empty")) == nullptr);
+    QVERIFY(CopyValue(device, "Missing") == nullptr);
+    QVERIFY(CopyValue(device, "Empty") == nullptr);
 
     // Disconnecting closes everything, a session too, and may be repeated.
     QCOMPARE(AMDeviceStartSession(device), kAMDSuccess);
     QCOMPARE(AMDeviceDisconnect(device), kAMDSuccess);
     QCOMPARE(AMDeviceDisconnect(device), kAMDSuccess);
-    const Scripted::Stats stats = Scripted::StatsOf("values");
-    QCOMPARE(stats.iOpenSessions + stats.iOpenClients + stats.iOpenDevices, 0);
+    QCOMPARE(OpenHandles("values"), 0);
     QCOMPARE(AMDeviceStopSession(device), kAMDSessionInactiveError);
     QCOMPARE(AMDeviceStartSession(device), kAMDNotConnectedError);
 }
 
 void TestMobileDeviceLibrary::refusalsAndUnplugging()
 {
-    NotificationRecorder* recorder = NotificationRecorder::Subscribe();
     Scripted::Device pending = PhoneWithValues();
     pending.iHandshakeResult = LOCKDOWN_E_PAIRING_DIALOG_RESPONSE_PENDING;
-    Scripted::SetDevice("refusals", pending);
-    Arrive("refusals");
-    const std::vector<Received> items = recorder->WaitFor(g_setPresent.size());
-    QVERIFY(!items.empty());
-    const AMDeviceRef device = items.back().device;
+    const AMDeviceRef device = ArrivedDevice("refusals", pending);
+    QVERIFY(device != nullptr);
 
     // Pairing not answered yet: no session, yet the plain connection reads.
     QCOMPARE(AMDeviceConnect(device), kAMDSuccess);
@@ -423,18 +348,15 @@ void TestMobileDeviceLibrary::refusalsAndUnplugging()
     AMDeviceDisconnect(device);
     Depart("refusals");
     QCOMPARE(AMDeviceConnect(device), kAMDNotFoundError);
-    const Scripted::Stats stats = Scripted::StatsOf("refusals");
-    QCOMPARE(stats.iOpenSessions + stats.iOpenClients + stats.iOpenDevices, 0);
+    QCOMPARE(OpenHandles("refusals"), 0);
 }
 
 void TestMobileDeviceLibrary::connectionRenewedAfterDeparture()
 {
-    NotificationRecorder* recorder = NotificationRecorder::Subscribe();
-    Scripted::SetDevice("renewed", PhoneWithValues());
-    Arrive("renewed");
+    NotificationRecorder* recorder = nullptr;
+    const AMDeviceRef device = ArrivedDevice("renewed", PhoneWithValues(), &recorder);
+    QVERIFY(device != nullptr);
     const size_t before = g_setPresent.size();
-    std::vector<Received> items = recorder->WaitFor(before);
-    const AMDeviceRef device = items.back().device;
     QCOMPARE(AMDeviceConnect(device), kAMDSuccess);
     QCOMPARE(AMDeviceStartSession(device), kAMDSuccess);
 
@@ -442,12 +364,13 @@ void TestMobileDeviceLibrary::connectionRenewedAfterDeparture()
     // to the earlier presence and is replaced.
     Depart("renewed");
     Arrive("renewed");
-    items = recorder->WaitFor(before + 2);
+    const std::vector<Received> items = recorder->WaitFor(before + 2);
+    QCOMPARE(items.size(), before + 2);
     QCOMPARE(items[before].message, 2u);
     QCOMPARE(items[before + 1].message, 1u);
     const AMDeviceRef again = items[before + 1].device;
     QCOMPARE(AMDeviceConnect(again), kAMDSuccess);
-    Scripted::Stats stats = Scripted::StatsOf("renewed");
+    const Scripted::Stats stats = Scripted::StatsOf("renewed");
     QCOMPARE(stats.iClientsCreated, 2);
     QCOMPARE(stats.iOpenClients, 1);
     QCOMPARE(stats.iOpenSessions, 0);
@@ -455,8 +378,16 @@ void TestMobileDeviceLibrary::connectionRenewedAfterDeparture()
     AMDeviceDisconnect(again);
     if (again != device)
         AMDeviceDisconnect(device);
-    stats = Scripted::StatsOf("renewed");
-    QCOMPARE(stats.iOpenSessions + stats.iOpenClients + stats.iOpenDevices, 0);
+    QCOMPARE(OpenHandles("renewed"), 0);
+}
+
+// An entry point the system never calls: "unsupported", with its out-parameter cleared.
+template<typename Out, typename Call>
+bool RefusesAndClears(Call call)
+{
+    static char junk;
+    Out out = reinterpret_cast<Out>(&junk);
+    return call(&out) == kAMDUnsupportedError && out == nullptr;
 }
 
 void TestMobileDeviceLibrary::unsupportedEntryPoints()
@@ -478,35 +409,24 @@ void TestMobileDeviceLibrary::unsupportedEntryPoints()
     QCOMPARE(AMDeviceStartService(nullptr, name, &socket, &unknown), unsupported);
     QCOMPARE(socket, -1);
     QCOMPARE(unknown, 0u);
-    AMDServiceConnectionRef service = reinterpret_cast<AMDServiceConnectionRef>(&socket);
-    QCOMPARE(AMDeviceSecureStartService(nullptr, name, nullptr, &service), unsupported);
-    QVERIFY(service == nullptr);
+    QVERIFY(RefusesAndClears<AMDServiceConnectionRef>(
+        [name](AMDServiceConnectionRef* out) { return AMDeviceSecureStartService(nullptr, name, nullptr, out); }));
     QCOMPARE(AMDServiceConnectionGetSocket(nullptr), -1);
     socket = 5;
     QCOMPARE(USBMuxConnectByPort(1, 62078, &socket), unsupported);
     QCOMPARE(socket, -1);
     QCOMPARE(AMDeviceGetConnectionID(nullptr), 0u);
 
-    AFCConnectionRef afc = reinterpret_cast<AFCConnectionRef>(&socket);
-    QCOMPARE(AFCConnectionOpen(3, 0, &afc), unsupported);
-    QVERIFY(afc == nullptr);
-    AFCDictionaryRef info = reinterpret_cast<AFCDictionaryRef>(&socket);
-    QCOMPARE(AFCDeviceInfoOpen(nullptr, &info), unsupported);
-    QVERIFY(info == nullptr);
-    info = reinterpret_cast<AFCDictionaryRef>(&socket);
-    QCOMPARE(AFCFileInfoOpen(nullptr, "/", &info), unsupported);
-    QVERIFY(info == nullptr);
+    QVERIFY(RefusesAndClears<AFCConnectionRef>([](AFCConnectionRef* out) { return AFCConnectionOpen(3, 0, out); }));
+    QVERIFY(RefusesAndClears<AFCDictionaryRef>([](AFCDictionaryRef* out) { return AFCDeviceInfoOpen(nullptr, out); }));
+    QVERIFY(RefusesAndClears<AFCDictionaryRef>([](AFCDictionaryRef* out) { return AFCFileInfoOpen(nullptr, "/", out); }));
     char* key = reinterpret_cast<char*>(&socket);
     char* value = key;
     QCOMPARE(AFCKeyValueRead(nullptr, &key, &value), unsupported);
     QVERIFY(key == nullptr && value == nullptr);
     QCOMPARE(AFCKeyValueClose(nullptr), unsupported);
-    AFCDirectoryRef directory = reinterpret_cast<AFCDirectoryRef>(&socket);
-    QCOMPARE(AFCDirectoryOpen(nullptr, "/", &directory), unsupported);
-    QVERIFY(directory == nullptr);
-    char* entry = reinterpret_cast<char*>(&socket);
-    QCOMPARE(AFCDirectoryRead(nullptr, nullptr, &entry), unsupported);
-    QVERIFY(entry == nullptr);
+    QVERIFY(RefusesAndClears<AFCDirectoryRef>([](AFCDirectoryRef* out) { return AFCDirectoryOpen(nullptr, "/", out); }));
+    QVERIFY(RefusesAndClears<char*>([](char** out) { return AFCDirectoryRead(nullptr, nullptr, out); }));
     QCOMPARE(AFCDirectoryClose(nullptr, nullptr), unsupported);
     QCOMPARE(AFCDirectoryCreate(nullptr, "/a"), unsupported);
     QCOMPARE(AFCRenamePath(nullptr, "/a", "/b"), unsupported);
@@ -524,7 +444,7 @@ void TestMobileDeviceLibrary::unsupportedEntryPoints()
     QCOMPARE(AFCFileRefWrite(nullptr, 0, buffer, 4), unsupported);
     QCOMPARE(AFCFileRefSetFileSize(nullptr, 0, 0), unsupported);
     QCOMPARE(AFCFileRefClose(nullptr, 0), unsupported);
-    QCOMPARE(AFCConnectionClose(afc), kAMDInvalidArgumentError);
+    QCOMPARE(AFCConnectionClose(nullptr), kAMDInvalidArgumentError);
     QCOMPARE(AFCConnectionClose(reinterpret_cast<AFCConnectionRef>(&socket)), unsupported);
 
     // The supported ones refuse a null device without harm.
@@ -549,33 +469,32 @@ void TestMobileDeviceLibrary::driverHandlerReadsFourValues()
 #undef CORVINA_REAL_B
     Scripted::SetDevice("handled", PhoneWithValues());
     Scripted::SetDevice("handled-wifi", PhoneWithValues());
-    QVERIFY(CMobileDeviceDriver::LoadDriver(g_pHandlerRecord, &DeviceHandler, platform));
+    auto* handler = new DeviceHandlerRecorder; // called until the end of the process
+    QVERIFY(CMobileDeviceDriver::LoadDriver(handler, &DeviceHandlerRecorder::Handle, platform));
 
     // The devices already present arrive first.
     const size_t present = g_setPresent.size();
-    QVERIFY(WaitForHandler(present));
+    QCOMPARE(handler->WaitFor(present).size(), present);
     Arrive("handled-wifi", CONNECTION_NETWORK);
     const std::thread::id firingThread = Arrive("handled");
-    QVERIFY(WaitForHandler(present + 2));
-    {
-        const std::lock_guard<std::mutex> lock(g_pHandlerRecord->mutex);
-        QVERIFY(g_pHandlerRecord->thread != std::this_thread::get_id());
-        QVERIFY(g_pHandlerRecord->thread != firingThread);
-        QCOMPARE(g_pHandlerRecord->vecInterfaceTypes[present], 2); // not USB: not handled
-        QCOMPARE(g_pHandlerRecord->vecMessages.back(), 1);
-        QCOMPARE(g_pHandlerRecord->values,
-                 QStringList({QStringLiteral("handled"), QString::fromUtf8("张三的 iPhone"),
-                              QStringLiteral("17.4.1"), QStringLiteral("iPhone14,5")}));
-    }
+    std::vector<DeviceHandlerRecorder::Event> events = handler->WaitFor(present + 2);
+    QCOMPARE(events.size(), present + 2);
+    QCOMPARE(events[present].iInterfaceType, 2); // not USB: not handled
+    QVERIFY(!events[present].bConnected);
+    QCOMPARE(events.back().iMessage, 1);
+    QVERIFY(events.back().thread != std::this_thread::get_id());
+    QVERIFY(events.back().thread != firingThread);
+    QCOMPARE(events.back().values, QStringList({QStringLiteral("handled"), QString::fromUtf8("张三的 iPhone"),
+                                                QStringLiteral("17.4.1"), QStringLiteral("iPhone14,5")}));
     QCOMPARE(Scripted::StatsOf("handled").iOpenClients, 1); // stays connected while present
-    QCOMPARE(Scripted::StatsOf("handled-wifi").iClientsCreated, 0);
     QCOMPARE(Scripted::StatsOf("handled").iOpenSessions, 0); // each read's session has ended
+    QCOMPARE(Scripted::StatsOf("handled-wifi").iClientsCreated, 0);
 
     Depart("handled");
-    QVERIFY(WaitForHandler(present + 3));
-    QCOMPARE(g_pHandlerRecord->vecMessages.back(), 2);
-    const Scripted::Stats stats = Scripted::StatsOf("handled");
-    QCOMPARE(stats.iOpenSessions + stats.iOpenClients + stats.iOpenDevices, 0);
+    events = handler->WaitFor(present + 3);
+    QCOMPARE(events.size(), present + 3);
+    QCOMPARE(events.back().iMessage, 2);
+    QCOMPARE(OpenHandles("handled"), 0);
 }
 
 QTEST_GUILESS_MAIN(TestMobileDeviceLibrary)
