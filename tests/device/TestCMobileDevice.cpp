@@ -9,7 +9,6 @@
 
 #include <map>
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -18,14 +17,15 @@ struct ScriptedDevice
 {
     mach_error_t iConnectResult = 0;
     mach_error_t iStartResult = 0;
-    mach_error_t iStopResult = 0;
     int iFailingAsks = 0; // asks that give nothing although connected
-    std::map<std::string, std::string> mapValues;
-
+    std::map<std::string, std::string> mapValues = {{"UniqueDeviceID", "00008110-000A1C2E3F40801E"},
+                                                    {"DeviceName", "\xE5\xBC\xA0\xE4\xB8\x89\xE7\x9A\x84 iPhone"},
+                                                    {"ProductVersion", "17.4.1"},
+                                                    {"ProductType", "iPhone14,5"}};
     bool bConnected = false;
+    bool bAskedWhileDisconnected = false;
     int iSessionDepth = 0;
-    std::vector<std::string> vecCalls;
-    std::vector<bool> vecAskedWhileConnected;
+    QStringList calls;
     int iAFCCloses = 0;
 };
 
@@ -33,21 +33,14 @@ ScriptedDevice g_Device;
 char g_cDeviceTag = 0;
 int g_iHandedOver = 0; // Core Foundation objects given to the driver layer
 int g_iReleased = 0;
-
-AMDeviceRef DeviceRef()
-{
-    return reinterpret_cast<AMDeviceRef>(&g_cDeviceTag);
-}
-
-bool IsScriptedDevice(AMDeviceRef device)
-{
-    return device == DeviceRef();
-}
+const AMDeviceRef kDevice = reinterpret_cast<AMDeviceRef>(&g_cDeviceTag);
+const QString kUDID = QStringLiteral("00008110-000A1C2E3F40801E");
+const QString kName = QString::fromUtf8("张三的 iPhone");
 
 mach_error_t CORVINA_DRIVER_CALL ScriptedConnect(AMDeviceRef device)
 {
-    g_Device.vecCalls.push_back("Connect");
-    if (!IsScriptedDevice(device))
+    g_Device.calls << QStringLiteral("Connect");
+    if (device != kDevice)
         return kAMDInvalidArgumentError;
     g_Device.bConnected = g_Device.iConnectResult == 0;
     return g_Device.iConnectResult;
@@ -55,7 +48,7 @@ mach_error_t CORVINA_DRIVER_CALL ScriptedConnect(AMDeviceRef device)
 
 mach_error_t CORVINA_DRIVER_CALL ScriptedDisconnect(AMDeviceRef)
 {
-    g_Device.vecCalls.push_back("Disconnect");
+    g_Device.calls << QStringLiteral("Disconnect");
     g_Device.bConnected = false;
     g_Device.iSessionDepth = 0;
     return 0;
@@ -63,7 +56,7 @@ mach_error_t CORVINA_DRIVER_CALL ScriptedDisconnect(AMDeviceRef)
 
 mach_error_t CORVINA_DRIVER_CALL ScriptedStartSession(AMDeviceRef)
 {
-    g_Device.vecCalls.push_back("Start");
+    g_Device.calls << QStringLiteral("Start");
     if (!g_Device.bConnected)
         return kAMDNotConnectedError;
     if (g_Device.iStartResult == 0)
@@ -73,40 +66,38 @@ mach_error_t CORVINA_DRIVER_CALL ScriptedStartSession(AMDeviceRef)
 
 mach_error_t CORVINA_DRIVER_CALL ScriptedStopSession(AMDeviceRef)
 {
-    g_Device.vecCalls.push_back("Stop");
+    g_Device.calls << QStringLiteral("Stop");
     if (g_Device.iSessionDepth == 0)
         return kAMDSessionInactiveError;
     --g_Device.iSessionDepth;
-    return g_Device.iStopResult;
+    return 0;
 }
 
 CFTypeRef CORVINA_DRIVER_CALL ScriptedCopyValue(AMDeviceRef device, CFStringRef domain, CFStringRef key)
 {
     char keyText[64] = {};
     CFStringGetCString(key, keyText, sizeof keyText, kCFStringEncodingUTF8);
-    g_Device.vecCalls.push_back(std::string("Copy:") + keyText);
-    g_Device.vecAskedWhileConnected.push_back(g_Device.bConnected);
-    if (!IsScriptedDevice(device) || domain != nullptr || !g_Device.bConnected)
+    const std::string name = keyText;
+    g_Device.calls << QStringLiteral("Copy:") + QString::fromStdString(name);
+    g_Device.bAskedWhileDisconnected |= !g_Device.bConnected;
+    if (device != kDevice || domain != nullptr || !g_Device.bConnected)
         return nullptr;
     if (g_Device.iFailingAsks > 0) {
         --g_Device.iFailingAsks;
         return nullptr;
     }
     CFTypeRef value = nullptr;
-    if (std::string(keyText) == "BatteryCurrentCapacity") {
+    if (name == "BatteryCurrentCapacity") {
         const std::int8_t level = 87;
         value = CFNumberCreate(nullptr, kCFNumberSInt8Type, &level);
-    } else if (std::string(keyText) == "NonVolatileRAM") {
+    } else if (name == "NonVolatileRAM") {
         const void* keys[] = {__CFStringMakeConstantString("auto-boot")};
         const void* values[] = {__CFStringMakeConstantString("true")};
         value = CFDictionaryCreate(nullptr, keys, values, 1, nullptr, nullptr);
-    } else {
-        const auto found = g_Device.mapValues.find(keyText);
-        if (found != g_Device.mapValues.end())
-            value = CFStringCreateWithCString(nullptr, found->second.c_str(), kCFStringEncodingUTF8);
+    } else if (g_Device.mapValues.count(name) > 0) {
+        value = CFStringCreateWithCString(nullptr, g_Device.mapValues[name].c_str(), kCFStringEncodingUTF8);
     }
-    if (value != nullptr)
-        ++g_iHandedOver;
+    g_iHandedOver += value != nullptr ? 1 : 0;
     return value;
 }
 
@@ -131,8 +122,7 @@ void CORVINA_DRIVER_CALL CountingRelease(CFTypeRef cf)
 CFDataRef CORVINA_DRIVER_CALL CountingCreateXMLData(CFAllocatorRef allocator, CFPropertyListRef propertyList)
 {
     const CFDataRef data = CFPropertyListCreateXMLData(allocator, propertyList);
-    if (data != nullptr)
-        ++g_iHandedOver;
+    g_iHandedOver += data != nullptr ? 1 : 0;
     return data;
 }
 
@@ -144,28 +134,18 @@ DriverPlatform::EntryPoint EntryPoint(Function function)
     return reinterpret_cast<DriverPlatform::EntryPoint>(function);
 }
 
-std::vector<std::string> Repeat(const std::vector<std::string>& calls, int times)
+QStringList Repeat(const QStringList& calls, int times)
 {
-    std::vector<std::string> all;
+    QStringList all;
     for (int i = 0; i < times; ++i)
-        all.insert(all.end(), calls.begin(), calls.end());
+        all << calls;
     return all;
 }
 
-QStringList Calls()
+// The calls of one read of key in a session of its own.
+QStringList Read(const char* key)
 {
-    QStringList calls;
-    for (const std::string& call : g_Device.vecCalls)
-        calls << QString::fromStdString(call);
-    return calls;
-}
-
-QStringList Calls(const std::vector<std::string>& expected)
-{
-    QStringList calls;
-    for (const std::string& call : expected)
-        calls << QString::fromStdString(call);
-    return calls;
+    return {QStringLiteral("Start"), QStringLiteral("Copy:") + QLatin1String(key), QStringLiteral("Stop")};
 }
 
 } // namespace
@@ -177,18 +157,16 @@ class TestCMobileDevice : public QObject
 private slots:
     void initTestCase();
     void init();
-    void connectAndDisconnect();
-    void sessions();
+    void connectSessionsAndDisconnect();
     void valuesCachedOnlyOnceFound();
-    void uniqueDeviceIdAskedSixTimesAtMost();
-    void uniqueDeviceIdAfterReconnect();
+    void uniqueDeviceIdRetries();
     void otherValueKindsAndReleases();
 };
 
 void TestCMobileDevice::initTestCase()
 {
-    // The driver table: the scripted device for the Mobile Device library,
-    // the program's own Core Foundation library with counted releases.
+    // The scripted device for the Mobile Device library, the program's own
+    // Core Foundation library with counted releases.
     FakeWindowsPlatform platform;
     platform.ProvideAllEntryPoints(EntryPoint(&Unused));
 #define CORVINA_REAL_B(name) platform.SetEntryPoint(FakeWindowsPlatform::CoreFoundationLibrary, #name, EntryPoint(&::name));
@@ -211,158 +189,126 @@ void TestCMobileDevice::initTestCase()
 void TestCMobileDevice::init()
 {
     g_Device = ScriptedDevice();
-    g_Device.mapValues = {{"UniqueDeviceID", "00008110-000A1C2E3F40801E"},
-                          {"DeviceName", "\xE5\xBC\xA0\xE4\xB8\x89\xE7\x9A\x84 iPhone"},
-                          {"ProductVersion", "17.4.1"},
-                          {"ProductType", "iPhone14,5"}};
     g_iHandedOver = 0;
     g_iReleased = 0;
 }
 
-void TestCMobileDevice::connectAndDisconnect()
+void TestCMobileDevice::connectSessionsAndDisconnect()
 {
     {
-        CMobileDevice device(DeviceRef());
-        QVERIFY(g_Device.vecCalls.empty()); // nothing before Connect
-        device.Disconnect();                // not connected: nothing
+        CMobileDevice device(kDevice);
+        QVERIFY(g_Device.calls.isEmpty()); // nothing before Connect
+        device.Disconnect();               // not connected: nothing
+        QVERIFY(!device.StartSession());
         QVERIFY(device.Connect());
         QVERIFY(device.Connect()); // already connected: the library is not asked
+        QVERIFY(device.StartSession());
+        QVERIFY(device.StopSession());
+        QVERIFY(!device.StopSession()); // no session left
+        g_Device.iStartResult = kAMDPairingDialogPendingError;
+        QVERIFY(!device.StartSession());
+        // A refused session does not stop the read: the value is asked anyway.
+        QCOMPARE(device.GetProductVersion(), QStringLiteral("17.4.1"));
         device.Disconnect();
         device.Disconnect();
-        QCOMPARE(Calls(), Calls({"Connect", "Disconnect"}));
+        QCOMPARE(g_Device.calls, QStringList({QStringLiteral("Start"), QStringLiteral("Connect"), QStringLiteral("Start"),
+                                              QStringLiteral("Stop"), QStringLiteral("Stop"), QStringLiteral("Start")})
+                                     + Read("ProductVersion") + QStringList(QStringLiteral("Disconnect")));
         QCOMPARE(g_Device.iAFCCloses, 0); // no file-service connection was ever opened
     }
 
     g_Device = ScriptedDevice();
     g_Device.iConnectResult = kAMDNotFoundError;
-    CMobileDevice refused(DeviceRef());
+    CMobileDevice refused(kDevice);
     QVERIFY(!refused.Connect());
     refused.Disconnect(); // never connected: nothing to close
     g_Device.iConnectResult = 0;
     QVERIFY(refused.Connect());
-    QCOMPARE(Calls(), Calls({"Connect", "Connect"}));
+    QCOMPARE(g_Device.calls, QStringList({QStringLiteral("Connect"), QStringLiteral("Connect")}));
 
     // An object that goes away while connected lets the device go.
-    g_Device.vecCalls.clear();
-    {
-        CMobileDevice connected(DeviceRef());
-        QVERIFY(connected.Connect());
-    }
-    QCOMPARE(Calls(), Calls({"Connect", "Disconnect"}));
-}
-
-void TestCMobileDevice::sessions()
-{
-    CMobileDevice device(DeviceRef());
-    QVERIFY(!device.StartSession()); // not connected
-    QVERIFY(device.Connect());
-    QVERIFY(device.StartSession());
-    QVERIFY(device.StopSession());
-    QVERIFY(!device.StopSession()); // no session left
-    g_Device.iStartResult = kAMDPairingDialogPendingError;
-    QVERIFY(!device.StartSession());
-
-    // A refused session does not stop the read: the value is asked anyway.
-    QCOMPARE(device.GetProductVersion(), QStringLiteral("17.4.1"));
-    QCOMPARE(Calls().mid(6), QStringList({QStringLiteral("Start"), QStringLiteral("Copy:ProductVersion"),
-                                          QStringLiteral("Stop")}));
+    g_Device.calls.clear();
+    QVERIFY(CMobileDevice(kDevice).Connect());
+    QCOMPARE(g_Device.calls, QStringList({QStringLiteral("Connect"), QStringLiteral("Disconnect")}));
 }
 
 void TestCMobileDevice::valuesCachedOnlyOnceFound()
 {
-    CMobileDevice device(DeviceRef());
+    CMobileDevice device(kDevice);
     QVERIFY(device.Connect());
-    g_Device.vecCalls.clear();
-
-    QCOMPARE(device.GetDeviceName(), QString::fromUtf8("张三的 iPhone"));
-    QCOMPARE(device.GetDeviceName(), QString::fromUtf8("张三的 iPhone"));
-    QCOMPARE(Calls(), Calls({"Start", "Copy:DeviceName", "Stop"}));
-
+    g_Device.calls.clear();
+    QCOMPARE(device.GetDeviceName(), kName);
+    QCOMPARE(device.GetDeviceName(), kName);
     QCOMPARE(device.GetProductVersion(), QStringLiteral("17.4.1"));
     QCOMPARE(device.GetProductType(), QStringLiteral("iPhone14,5"));
-    QCOMPARE(Calls().mid(3), Calls({"Start", "Copy:ProductVersion", "Stop", "Start", "Copy:ProductType", "Stop"}));
+    QCOMPARE(g_Device.calls, Read("DeviceName") + Read("ProductVersion") + Read("ProductType"));
 
     // Nothing is not remembered: each call asks again until a value comes.
-    CMobileDevice silent(DeviceRef());
+    CMobileDevice silent(kDevice);
     QVERIFY(silent.Connect());
     g_Device.mapValues.erase("DeviceName");
-    g_Device.vecCalls.clear();
+    g_Device.calls.clear();
     QCOMPARE(silent.GetDeviceName(), QString());
     QCOMPARE(silent.GetDeviceName(), QString());
     g_Device.mapValues["DeviceName"] = "iPad";
     QCOMPARE(silent.GetDeviceName(), QStringLiteral("iPad"));
     QCOMPARE(silent.GetDeviceName(), QStringLiteral("iPad"));
-    QCOMPARE(Calls(), Calls(Repeat({"Start", "Copy:DeviceName", "Stop"}, 3)));
+    QCOMPARE(g_Device.calls, Repeat(Read("DeviceName"), 3));
 
     // Cached values survive a disconnect.
     device.Disconnect();
-    g_Device.vecCalls.clear();
-    QCOMPARE(device.GetDeviceName(), QString::fromUtf8("张三的 iPhone"));
-    QVERIFY(g_Device.vecCalls.empty());
+    g_Device.calls.clear();
+    QCOMPARE(device.GetDeviceName(), kName);
+    QVERIFY(g_Device.calls.isEmpty());
 }
 
-void TestCMobileDevice::uniqueDeviceIdAskedSixTimesAtMost()
+void TestCMobileDevice::uniqueDeviceIdRetries()
 {
+    // Never given: six attempts, each in a session of its own that ends only
+    // after all later attempts have ended, with a fresh connection before the next.
     g_Device.mapValues.erase("UniqueDeviceID");
-    CMobileDevice device(DeviceRef());
+    CMobileDevice device(kDevice);
     QVERIFY(device.Connect());
-    g_Device.vecCalls.clear();
-
+    g_Device.calls.clear();
     QCOMPARE(device.GetUniqueDeviceID(5), QString());
-
-    // Six attempts, each in a session of its own that ends only after all
-    // later attempts have ended, with a fresh connection before the next.
-    std::vector<std::string> expected = Repeat({"Start", "Copy:UniqueDeviceID", "Disconnect", "Connect"}, 6);
-    const std::vector<std::string> stops = Repeat({"Stop"}, 6);
-    expected.insert(expected.end(), stops.begin(), stops.end());
-    QCOMPARE(Calls(), Calls(expected));
-    for (bool connected : g_Device.vecAskedWhileConnected)
-        QVERIFY(connected);
-
-    // The device is still connected, so the values after the identifier can be read.
-    QCOMPARE(device.GetDeviceName(), QString::fromUtf8("张三的 iPhone"));
-
+    QCOMPARE(g_Device.calls, Repeat({QStringLiteral("Start"), QStringLiteral("Copy:UniqueDeviceID"),
+                                     QStringLiteral("Disconnect"), QStringLiteral("Connect")}, 6)
+                                 + Repeat({QStringLiteral("Stop")}, 6));
+    QVERIFY(!g_Device.bAskedWhileDisconnected);
+    // Still connected, so the values after the identifier can be read.
+    QCOMPARE(device.GetDeviceName(), kName);
     // A negative count asks nothing.
-    g_Device.vecCalls.clear();
+    g_Device.calls.clear();
     QCOMPARE(device.GetUniqueDeviceID(-1), QString());
-    QVERIFY(g_Device.vecCalls.empty());
-}
+    QVERIFY(g_Device.calls.isEmpty());
 
-void TestCMobileDevice::uniqueDeviceIdAfterReconnect()
-{
-    g_Device.iFailingAsks = 2;
-    CMobileDevice device(DeviceRef());
-    QVERIFY(device.Connect());
-    g_Device.vecCalls.clear();
-
-    QCOMPARE(device.GetUniqueDeviceID(5), QStringLiteral("00008110-000A1C2E3F40801E"));
-    QCOMPARE(int(g_Device.vecAskedWhileConnected.size()), 3);
-    QCOMPARE(Calls().count(QStringLiteral("Copy:UniqueDeviceID")), 3);
-
-    // Known now: no more asks, whatever the count.
-    g_Device.vecCalls.clear();
-    QCOMPARE(device.GetUniqueDeviceID(5), QStringLiteral("00008110-000A1C2E3F40801E"));
-    QCOMPARE(device.GetUniqueDeviceID(0), QStringLiteral("00008110-000A1C2E3F40801E"));
-    QVERIFY(g_Device.vecCalls.empty());
-
-    // Found at the last attempt.
-    g_Device.iFailingAsks = 5;
-    CMobileDevice late(DeviceRef());
-    QVERIFY(late.Connect());
-    QCOMPARE(late.GetUniqueDeviceID(5), QStringLiteral("00008110-000A1C2E3F40801E"));
+    // Given at the third attempt, and at the last.
+    for (int iFailingAsks : {2, 5}) {
+        init();
+        g_Device.iFailingAsks = iFailingAsks;
+        CMobileDevice later(kDevice);
+        QVERIFY(later.Connect());
+        QCOMPARE(later.GetUniqueDeviceID(5), kUDID);
+        QCOMPARE(g_Device.calls.count(QStringLiteral("Copy:UniqueDeviceID")), iFailingAsks + 1);
+        QVERIFY(!g_Device.bAskedWhileDisconnected);
+        // Known now: no more asks, whatever the count.
+        g_Device.calls.clear();
+        QCOMPARE(later.GetUniqueDeviceID(5), kUDID);
+        QCOMPARE(later.GetUniqueDeviceID(0), kUDID);
+        QVERIFY(g_Device.calls.isEmpty());
+    }
 }
 
 void TestCMobileDevice::otherValueKindsAndReleases()
 {
-    CMobileDevice device(DeviceRef());
+    CMobileDevice device(kDevice);
     QVERIFY(device.Connect());
     QCOMPARE(device.CopyValueText("BatteryCurrentCapacity"), QStringLiteral("87"));
     const QString nvram = device.CopyValueText("NonVolatileRAM");
     QVERIFY2(nvram.contains(QStringLiteral("<key>auto-boot</key>\n\t<string>true</string>")), qPrintable(nvram));
     QCOMPARE(device.CopyValueText("NoSuchKey"), QString());
-    QCOMPARE(device.GetUniqueDeviceID(5), QStringLiteral("00008110-000A1C2E3F40801E"));
+    QCOMPARE(device.GetUniqueDeviceID(5), kUDID);
     QCOMPARE(device.GetProductType(), QStringLiteral("iPhone14,5"));
-
     // Every value the library handed over, and the XML made from the
     // dictionary, has been released once.
     QCOMPARE(g_iHandedOver, 5);
