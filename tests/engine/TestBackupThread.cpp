@@ -1,6 +1,5 @@
-// ThreadDeviceBackup against the fake tools: the progress it reports, its one
-// result, the files it leaves in the set and the arguments the tools receive,
-// through every scenario of the tools.
+// ThreadDeviceBackup against the fake tools: progress, the one result, the
+// files left in the set and the arguments the tools receive, scenario by scenario.
 #include "AppGlobals.h"
 #include "FakeToolSession.h"
 #include "ThreadDeviceBackup.h"
@@ -10,20 +9,16 @@
 #include <QFileInfo>
 #include <QtTest>
 
-#include <algorithm>
+using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString qstrUdid = QStringLiteral("00008101-000A1B2C3D4E5F60");
-const QStringList listDeviceApps{QStringLiteral("com.example.Notes"), QStringLiteral("com.example.Maps"),
-                                 QStringLiteral("com.example.SpaceGame"), QStringLiteral("com.example.Reader")};
-// What the fake prints in front of "Finished", in order.
-const QList<int> listToolPercentages{3, 12, 25, 42, 60, 77, 91, 100, 100};
+const QString qstrUdid = u"00008101-000A1B2C3D4E5F60"_s;
 
 // Runs one backup into the set folder and waits for its result.
 struct BackupRun
 {
-    explicit BackupRun(const QString& qstrSet, bool bPersonalData, bool bApps)
+    BackupRun(const QString& qstrSet, bool bPersonalData, bool bApps)
     {
         thread.qstrDeviceUDID = qstrUdid;
         thread.qstrBackupDirectory = qstrSet;
@@ -41,21 +36,23 @@ struct BackupRun
 // Each value is one of the tool's (halved when apps follow), in the tool's order.
 bool FollowsTool(const QList<int>& listValues, bool bHalved)
 {
+    const QList<int> listTool = FakeToolSession::ToolPercentages();
     qsizetype iNext = 0;
     for (const int iValue : listValues) {
-        while (iNext < listToolPercentages.size()
-               && (bHalved ? listToolPercentages.at(iNext) / 2 : listToolPercentages.at(iNext)) != iValue)
+        while (iNext < listTool.size() && (bHalved ? listTool.at(iNext) / 2 : listTool.at(iNext)) != iValue)
             ++iNext;
-        if (iNext == listToolPercentages.size())
+        if (iNext == listTool.size())
             return false;
     }
     return true;
 }
 
-QStringList ArchiveArguments(const QString& qstrAppsFolder, const QString& qstrAppID)
+QByteArray IpaList(const QStringList& listIDs)
 {
-    return QStringList{QStringLiteral("-u"),  qstrUdid, QStringLiteral("-a"), qstrAppID, QStringLiteral("-o"),
-                       QStringLiteral("copy=") + qstrAppsFolder, QStringLiteral("-o"), QStringLiteral("remove")};
+    QByteArray baList;
+    for (const QString& qstrID : listIDs)
+        baList += qstrID.toLatin1() + ".ipa\r\n";
+    return baList;
 }
 
 } // namespace
@@ -65,58 +62,28 @@ class TestBackupThread : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void personalDataOnly();
+    void initTestCase() { RegisterSharedMetaTypes(); }
     void personalDataOutcomes_data();
     void personalDataOutcomes();
-    void toolNotStartable();
-    void backupFolderProblems();
+    void singleResult_data();
+    void singleResult();
+    void appsOnly_data();
     void appsOnly();
     void personalDataAndApps();
     void appsThatFail_data();
     void appsThatFail();
-    void appListEdgeCases();
-    void failedCountResetEveryRun();
     void endRunningTool_data();
     void endRunningTool();
-    void retryRunsAgain();
 };
-
-void TestBackupThread::initTestCase()
-{
-    RegisterSharedMetaTypes();
-}
-
-void TestBackupThread::personalDataOnly()
-{
-    FakeToolSession session;
-    const QString qstrSet = session.MakeDir(QStringLiteral("2024-03-07__14_05_09_@_@_Test iPhone"));
-    BackupRun run(qstrSet, true, false);
-    QVERIFY(run.Run());
-    QCOMPARE(run.recorder.ResultCount(), 1);
-    QCOMPARE(run.recorder.FinalResult(), 1);
-    const QList<int> listProgress = run.recorder.Progress(eiStepBackupRestore_PersonalData);
-    QVERIFY(!listProgress.isEmpty());
-    QVERIFY2(FollowsTool(listProgress, false), qPrintable(QTest::toString(listProgress)));
-    QCOMPARE(listProgress.last(), 100);
-    QVERIFY(run.recorder.Progress(eiStepBackupRestore_Apps).isEmpty());
-
-    QCOMPARE(session.Runs(), (QList<QStringList>{{QStringLiteral("idevicebackup2"), QStringLiteral("-u"), qstrUdid,
-                                                  QStringLiteral("backup"), QStringLiteral("--full"), qstrSet}}));
-    for (const char* szFile : {"Info.plist", "Manifest.plist", "Status.plist", "Manifest.db"})
-        QVERIFY2(QFileInfo(qstrSet + QLatin1Char('/') + qstrUdid + QLatin1Char('/') + QLatin1String(szFile)).size() > 0,
-                 szFile);
-    QVERIFY(!QFileInfo::exists(qstrSet + QStringLiteral("/IPA_Backup")));
-}
 
 void TestBackupThread::personalDataOutcomes_data()
 {
     QTest::addColumn<QString>("qstrScenario");
     QTest::addColumn<int>("iResult");
     // Success ends at 100; a failure reports at most what the tool printed
-    // before it failed (how much depends on how the output fell into reads);
-    // -1: no progress at all.
+    // before it failed (reads may cut earlier); -1: no progress at all.
     QTest::addColumn<int>("iLastProgress");
+    QTest::newRow("success") << "" << 1 << 100;
     QTest::newRow("device error code") << "device-error" << 0 << 42;
     QTest::newRow("disconnect") << "disconnect" << 0 << 42;
     QTest::newRow("no device, no error word") << "no-device" << 0 << -1;
@@ -137,81 +104,131 @@ void TestBackupThread::personalDataOutcomes()
     QFETCH(int, iLastProgress);
     FakeToolSession session;
     session.SetScenario(qstrScenario);
-    session.SetEnv("CORVINA_FAKE_WAIT_MS", QStringLiteral("1500"));
+    session.SetEnv("CORVINA_FAKE_WAIT_MS", u"1500"_s);
     // A non-Latin set name travels to the tool and back unharmed.
     const QString qstrSet = session.MakeDir(QString::fromUtf8("2024-03-07__14_05_09_@_@_\xE5\xB0\x8F\xE6\x98\x8E"));
+    g_iBackupAppFailedCount = 7;
     BackupRun run(qstrSet, true, false);
     QVERIFY(run.Run());
     QCOMPARE(run.recorder.ResultCount(), 1);
     QCOMPARE(run.recorder.FinalResult(), iResult);
+    QCOMPARE(g_iBackupAppFailedCount, 0);
     const QList<int> listProgress = run.recorder.Progress(eiStepBackupRestore_PersonalData);
-    QVERIFY(FollowsTool(listProgress, false));
+    QVERIFY2(FollowsTool(listProgress, false), qPrintable(QTest::toString(listProgress)));
     if (iResult == 1 || iLastProgress < 0)
         QCOMPARE(listProgress.isEmpty() ? -1 : listProgress.last(), iLastProgress);
     else
         QVERIFY(listProgress.isEmpty() || listProgress.last() <= iLastProgress);
-    QCOMPARE(session.RunsOf(QStringLiteral("idevicebackup2")).size(), 1);
-    QCOMPARE(session.RunsOf(QStringLiteral("idevicebackup2")).first().last(), qstrSet);
-}
-
-void TestBackupThread::toolNotStartable()
-{
-    FakeToolSession session;
-    g_qstrAppDirPath = session.MakeDir(QStringLiteral("program"));
-    session.SetEnv("PATH", session.MakeDir(QStringLiteral("empty path")));
-    for (const bool bPersonalData : {true, false}) {
-        BackupRun run(session.MakeDir(QStringLiteral("set")), bPersonalData, !bPersonalData);
-        QVERIFY(run.Run());
-        QCOMPARE(run.recorder.listEvents.size(), 1);
-        QCOMPARE(run.recorder.FinalResult(), 0);
+    QVERIFY(run.recorder.Progress(eiStepBackupRestore_Apps).isEmpty());
+    QCOMPARE(session.Runs(), (QList<QStringList>{{u"idevicebackup2"_s, u"-u"_s, qstrUdid,
+                                                  u"backup"_s, u"--full"_s, qstrSet}}));
+    QVERIFY(!QFileInfo::exists(qstrSet + u"/IPA_Backup"_s));
+    if (iResult == 1) {
+        for (const char* szFile : {"Info.plist", "Manifest.plist", "Status.plist", "Manifest.db"})
+            QVERIFY2(QFileInfo(qstrSet + QLatin1Char('/') + qstrUdid + QLatin1Char('/') + QLatin1String(szFile)).size() > 0,
+                     szFile);
     }
 }
 
-void TestBackupThread::backupFolderProblems()
+void TestBackupThread::singleResult_data()
 {
-    // A set folder that could not be made (here: a name far too long) fails
-    // cleanly: the tool reports the missing folder.
+    QTest::addColumn<bool>("bPersonalData");
+    QTest::addColumn<bool>("bApps");
+    QTest::addColumn<QString>("qstrProblem");
+    QTest::addColumn<int>("iResult");
+    QTest::newRow("nothing chosen") << false << false << "" << 1;
+    QTest::newRow("no apps on the device") << false << true << "no apps" << 1;
+    QTest::newRow("tool missing, personal data") << true << false << "no tools" << 0;
+    QTest::newRow("tool missing, apps") << false << true << "no tools" << 0;
+    // A set folder that could not be made (a name far too long): the tool reports it.
+    QTest::newRow("set folder missing") << true << true << "no set" << 0;
+}
+
+void TestBackupThread::singleResult()
+{
+    // Runs that report nothing but their result, and reset the failed-app counter.
+    QFETCH(bool, bPersonalData);
+    QFETCH(bool, bApps);
+    QFETCH(QString, qstrProblem);
+    QFETCH(int, iResult);
     FakeToolSession session;
-    const QString qstrTooLong = session.Path(QStringLiteral("2024-03-07__14_05_09_@_@_") + QString(300, QLatin1Char('x')));
-    QVERIFY(!QDir().mkdir(qstrTooLong));
-    BackupRun run(qstrTooLong, true, true);
+    session.SetEnv("CORVINA_FAKE_APP_COUNT", u"0"_s);
+    if (qstrProblem == u"no tools"_s) {
+        g_qstrAppDirPath = session.MakeDir(u"program"_s);
+        session.SetEnv("PATH", session.MakeDir(u"empty path"_s));
+    }
+    QString qstrSet = session.MakeDir(u"set"_s);
+    if (qstrProblem == u"no set"_s) {
+        qstrSet = session.Path(u"2024-03-07__14_05_09_@_@_"_s + QString(300, QLatin1Char('x')));
+        QVERIFY(!QDir().mkdir(qstrSet));
+    }
+    g_iBackupAppFailedCount = 7;
+    BackupRun run(qstrSet, bPersonalData, bApps);
     QVERIFY(run.Run());
     QCOMPARE(run.recorder.listEvents.size(), 1);
-    QCOMPARE(run.recorder.FinalResult(), 0);
-    QVERIFY(session.RunsOf(QStringLiteral("ideviceinstaller")).isEmpty());
+    QCOMPARE(run.recorder.FinalResult(), iResult);
+    QCOMPARE(g_iBackupAppFailedCount, 0);
+    const bool bNoApps = qstrProblem == u"no apps"_s;
+    QCOMPARE(session.RunsOf(u"ideviceinstaller"_s).size(), bNoApps ? 1 : 0);
+    // With no apps the list is still written, and empty.
+    if (bNoApps) {
+        QVERIFY(QFileInfo::exists(qstrSet + u"/IPA_Backup/IpaList.txt"_s));
+        QCOMPARE(QFileInfo(qstrSet + u"/IPA_Backup/IpaList.txt"_s).size(), 0);
+    }
+}
+
+void TestBackupThread::appsOnly_data()
+{
+    QTest::addColumn<QString>("qstrScenario");
+    QTest::newRow("lines ended by LF") << "old-device";
+    QTest::newRow("two columns") << "old-device,two-column";
+    QTest::newRow("two columns, CR LF") << "old-device,two-column,crlf";
 }
 
 void TestBackupThread::appsOnly()
 {
+    QFETCH(QString, qstrScenario);
     FakeToolSession session;
-    session.SetScenario(QStringLiteral("old-device"));
-    const QString qstrSet = session.MakeDir(QStringLiteral("set"));
-    const QString qstrApps = qstrSet + QStringLiteral("/IPA_Backup");
+    session.SetScenario(qstrScenario);
+    const QString qstrSet = session.MakeDir(u"set"_s);
+    const QString qstrApps = qstrSet + u"/IPA_Backup"_s;
     BackupRun run(qstrSet, false, true);
     QVERIFY(run.Run());
     QCOMPARE(run.recorder.Progress(eiStepBackupRestore_Apps), (QList<int>{0, 25, 50, 75}));
     QCOMPARE(run.recorder.listEvents.size(), 5);
     QCOMPARE(run.recorder.FinalResult(), 1);
     QCOMPARE(g_iBackupAppFailedCount, 0);
-
-    QCOMPARE(FakeToolSession::ReadBytes(qstrApps + QStringLiteral("/IpaList.txt")),
-             QByteArray("com.example.Notes.ipa\r\ncom.example.Maps.ipa\r\ncom.example.SpaceGame.ipa\r\n"
-                        "com.example.Reader.ipa\r\n"));
-    QList<QStringList> listExpected{{QStringLiteral("-u"), qstrUdid, QStringLiteral("-l")}};
-    for (const QString& qstrApp : listDeviceApps) {
-        QVERIFY(FakeToolSession::ReadBytes(qstrApps + QLatin1Char('/') + qstrApp + QStringLiteral(".ipa")).startsWith("PK\x03\x04"));
-        listExpected.append(ArchiveArguments(qstrApps, qstrApp));
+    QCOMPARE(FakeToolSession::ReadBytes(qstrApps + u"/IpaList.txt"_s), IpaList(FakeToolSession::DeviceApps()));
+    QList<QStringList> listExpected{{u"-u"_s, qstrUdid, u"-l"_s}};
+    for (const QString& qstrApp : FakeToolSession::DeviceApps()) {
+        QVERIFY(FakeToolSession::ReadBytes(qstrApps + QLatin1Char('/') + qstrApp + u".ipa"_s).startsWith("PK\x03\x04"));
+        listExpected.append({u"-u"_s, qstrUdid, u"-a"_s, qstrApp, u"-o"_s,
+                             u"copy="_s + qstrApps, u"-o"_s, u"remove"_s});
     }
-    QCOMPARE(session.RunsOf(QStringLiteral("ideviceinstaller")), listExpected);
-    QVERIFY(session.RunsOf(QStringLiteral("idevicebackup2")).isEmpty());
+    QCOMPARE(session.RunsOf(u"ideviceinstaller"_s), listExpected);
+    QVERIFY(session.RunsOf(u"idevicebackup2"_s).isEmpty());
 }
 
 void TestBackupThread::personalDataAndApps()
 {
+    // One thread object through a failed personal-data step, a failed app
+    // list, and a Retry that succeeds, all into the same set.
     FakeToolSession session;
-    session.SetScenario(QStringLiteral("old-device"));
-    const QString qstrSet = session.MakeDir(QStringLiteral("set"));
+    const QString qstrSet = session.MakeDir(u"set"_s);
     BackupRun run(qstrSet, true, true);
+    session.SetScenario(u"idevicebackup2:disconnect,old-device"_s);
+    QVERIFY(run.Run());
+    QCOMPARE(run.recorder.FinalResult(), 0);
+    QVERIFY(session.RunsOf(u"ideviceinstaller"_s).isEmpty());
+
+    // The list cannot be read: the step fails and leaves no apps folder.
+    session.SetScenario(u"ideviceinstaller:no-device"_s);
+    QVERIFY(run.Run());
+    QCOMPARE(run.recorder.FinalResult(), 0);
+    QCOMPARE(run.recorder.Progress(eiStepBackupRestore_PersonalData).last(), 50);
+    QVERIFY(!QFileInfo::exists(qstrSet + u"/IPA_Backup"_s));
+
+    session.SetScenario(u"old-device"_s);
     QVERIFY(run.Run());
     const QList<int> listPersonal = run.recorder.Progress(eiStepBackupRestore_PersonalData);
     QVERIFY2(FollowsTool(listPersonal, true), qPrintable(QTest::toString(listPersonal)));
@@ -221,8 +238,12 @@ void TestBackupThread::personalDataAndApps()
     QCOMPARE(run.recorder.listEvents.first().iStepOrStatus, int(eiStepBackupRestore_PersonalData));
     QCOMPARE(run.recorder.ResultCount(), 1);
     QCOMPARE(run.recorder.FinalResult(), 1);
-    QCOMPARE(session.Runs().first().first(), QStringLiteral("idevicebackup2"));
-    QCOMPARE(session.RunsOf(QStringLiteral("ideviceinstaller")).size(), 5);
+    QCOMPARE(session.RunsOf(u"ideviceinstaller"_s).size(), 1 + 5);
+    const QList<QStringList> listBackupRuns = session.RunsOf(u"idevicebackup2"_s);
+    QCOMPARE(listBackupRuns.size(), 3);
+    QCOMPARE(listBackupRuns.at(0), listBackupRuns.at(1));
+    QCOMPARE(listBackupRuns.at(1), listBackupRuns.at(2));
+    QCOMPARE(session.Runs().at(3).first(), u"idevicebackup2"_s);
 }
 
 void TestBackupThread::appsThatFail_data()
@@ -240,6 +261,8 @@ void TestBackupThread::appsThatFail_data()
     QTest::newRow("length unknown, exit 0") << "old-device,no-length" << "" << 2 << 6 << 2;
     QTest::newRow("archive of 2 GiB and more") << "old-device,large-archive" << "" << 1 << 1 << 0;
     QTest::newRow("tool crashes") << "old-device,ideviceinstaller:crash" << "" << 2 << 6 << 2;
+    // Not a plain file name: listed, counted as failed, never handed to the tool.
+    QTest::newRow("identifier with ../") << "old-device,traversal-id" << "" << 4 << 3 << 1;
 }
 
 void TestBackupThread::appsThatFail()
@@ -253,86 +276,20 @@ void TestBackupThread::appsThatFail()
     session.SetScenario(qstrScenario);
     session.SetEnv("CORVINA_FAKE_FAIL_IDS", qstrFailIDs);
     session.SetEnv("CORVINA_FAKE_APP_COUNT", QString::number(iAppCount));
-    const QString qstrSet = session.MakeDir(QStringLiteral("set"));
+    const QString qstrSet = session.MakeDir(u"set"_s);
     BackupRun run(qstrSet, false, true);
     QVERIFY(run.Run());
     // Failed apps only show in the counter: the backup still succeeds, and
     // the list names every app of the device.
     QCOMPARE(run.recorder.FinalResult(), 1);
     QCOMPARE(g_iBackupAppFailedCount, iFailed);
-    QCOMPARE(session.RunsOf(QStringLiteral("ideviceinstaller")).size(), 1 + iArchiveRuns);
+    QCOMPARE(session.RunsOf(u"ideviceinstaller"_s).size(), 1 + iArchiveRuns);
     QCOMPARE(run.recorder.Progress(eiStepBackupRestore_Apps).size(), iAppCount);
-    QCOMPARE(FakeToolSession::ReadBytes(qstrSet + QStringLiteral("/IPA_Backup/IpaList.txt")).count("\r\n"), iAppCount);
-}
-
-void TestBackupThread::appListEdgeCases()
-{
-    // No apps: an empty list file, no progress, success.
-    {
-        FakeToolSession session;
-        session.SetEnv("CORVINA_FAKE_APP_COUNT", QStringLiteral("0"));
-        const QString qstrSet = session.MakeDir(QStringLiteral("set"));
-        BackupRun run(qstrSet, false, true);
-        QVERIFY(run.Run());
-        QCOMPARE(run.recorder.listEvents.size(), 1);
-        QCOMPARE(run.recorder.FinalResult(), 1);
-        QVERIFY(QFileInfo::exists(qstrSet + QStringLiteral("/IPA_Backup/IpaList.txt")));
-        QCOMPARE(QFileInfo(qstrSet + QStringLiteral("/IPA_Backup/IpaList.txt")).size(), 0);
-    }
-    // The list cannot be read: the step fails and leaves no apps folder.
-    {
-        FakeToolSession session;
-        session.SetScenario(QStringLiteral("ideviceinstaller:no-device"));
-        const QString qstrSet = session.MakeDir(QStringLiteral("set"));
-        BackupRun run(qstrSet, true, true);
-        QVERIFY(run.Run());
-        QCOMPARE(run.recorder.FinalResult(), 0);
-        QCOMPARE(run.recorder.Progress(eiStepBackupRestore_PersonalData).last(), 50);
-        QVERIFY(!QFileInfo::exists(qstrSet + QStringLiteral("/IPA_Backup")));
-    }
-    // Lines ended by "\n" or "\r\n", two-column lines: every app is listed and archived.
-    for (const QString& qstrScenario : {QStringLiteral("old-device,two-column"), QStringLiteral("old-device,two-column,crlf")}) {
-        FakeToolSession session;
-        session.SetScenario(qstrScenario);
-        const QString qstrSet = session.MakeDir(QStringLiteral("set"));
-        BackupRun run(qstrSet, false, true);
-        QVERIFY(run.Run());
-        QCOMPARE(g_iBackupAppFailedCount, 0);
-        QCOMPARE(FakeToolSession::ReadBytes(qstrSet + QStringLiteral("/IPA_Backup/IpaList.txt")),
-                 QByteArray("com.example.Notes.ipa\r\ncom.example.Maps.ipa\r\ncom.example.SpaceGame.ipa\r\n"
-                            "com.example.Reader.ipa\r\n"));
-    }
-    // An identifier that is not a plain file name is listed, counted as failed
-    // and never handed to the tool, which would write outside the set.
-    {
-        FakeToolSession session;
-        session.SetScenario(QStringLiteral("old-device,traversal-id"));
-        const QString qstrSet = session.MakeDir(QStringLiteral("sets/set"));
-        BackupRun run(qstrSet, false, true);
-        QVERIFY(run.Run());
-        QCOMPARE(run.recorder.FinalResult(), 1);
-        QCOMPARE(g_iBackupAppFailedCount, 1);
-        QCOMPARE(session.RunsOf(QStringLiteral("ideviceinstaller")).size(), 4);
-        QVERIFY(!QFileInfo::exists(session.Path(QStringLiteral("escaped.ipa"))));
-        QVERIFY(FakeToolSession::ReadBytes(qstrSet + QStringLiteral("/IPA_Backup/IpaList.txt")).contains("../../escaped.ipa\r\n"));
-    }
-}
-
-void TestBackupThread::failedCountResetEveryRun()
-{
-    FakeToolSession session;
-    const QString qstrSet = session.MakeDir(QStringLiteral("set"));
-    g_iBackupAppFailedCount = 7;
-    BackupRun run(qstrSet, true, false);
-    QVERIFY(run.Run());
-    QCOMPARE(run.recorder.FinalResult(), 1);
-    QCOMPARE(g_iBackupAppFailedCount, 0);
-    g_iBackupAppFailedCount = 7;
-    BackupRun nothing(qstrSet, false, false);
-    QVERIFY(nothing.Run());
-    QCOMPARE(nothing.recorder.listEvents.size(), 1);
-    QCOMPARE(nothing.recorder.FinalResult(), 1);
-    QCOMPARE(g_iBackupAppFailedCount, 0);
+    QStringList listIDs = FakeToolSession::DeviceApps().mid(0, iAppCount);
+    if (qstrScenario.contains(u"traversal-id"_s))
+        listIDs[2] = u"../../escaped"_s;
+    QCOMPARE(FakeToolSession::ReadBytes(qstrSet + u"/IPA_Backup/IpaList.txt"_s), IpaList(listIDs));
+    QVERIFY(!QFileInfo::exists(session.Path(u"escaped.ipa"_s)));
 }
 
 void TestBackupThread::endRunningTool_data()
@@ -353,8 +310,7 @@ void TestBackupThread::endRunningTool()
     QFETCH(int, iInstallerRuns);
     FakeToolSession session;
     session.SetScenario(qstrScenario);
-    const QString qstrSet = session.MakeDir(QStringLiteral("set"));
-    BackupRun run(qstrSet, bPersonalData, true);
+    BackupRun run(session.MakeDir(u"set"_s), bPersonalData, true);
     run.thread.start();
     // Once the tool is under way, as when the device is unplugged mid-way.
     QVERIFY(QTest::qWaitFor([&] { return session.Runs().size() == (bPersonalData ? 1 : 2); }, 20000));
@@ -363,33 +319,12 @@ void TestBackupThread::endRunningTool()
     QVERIFY(run.recorder.WaitUntilDone(&run.thread, 30000));
     QCOMPARE(run.recorder.ResultCount(), 1);
     QCOMPARE(run.recorder.FinalResult(), 0);
-    QCOMPARE(session.RunsOf(QStringLiteral("ideviceinstaller")).size(), iInstallerRuns);
+    QCOMPARE(session.RunsOf(u"ideviceinstaller"_s).size(), iInstallerRuns);
 
     // The request belonged to that run: a Retry runs normally.
-    session.SetScenario(QStringLiteral("old-device"));
+    session.SetScenario(u"old-device"_s);
     QVERIFY(run.Run());
     QCOMPARE(run.recorder.FinalResult(), 1);
-}
-
-void TestBackupThread::retryRunsAgain()
-{
-    FakeToolSession session;
-    session.SetScenario(QStringLiteral("idevicebackup2:disconnect,old-device"));
-    const QString qstrSet = session.MakeDir(QStringLiteral("set"));
-    BackupRun run(qstrSet, true, true);
-    QVERIFY(run.Run());
-    QCOMPARE(run.recorder.FinalResult(), 0);
-    QVERIFY(session.RunsOf(QStringLiteral("ideviceinstaller")).isEmpty());
-
-    // Retry starts the same object again, into the same set.
-    session.SetScenario(QStringLiteral("old-device"));
-    QVERIFY(run.Run());
-    QCOMPARE(run.recorder.ResultCount(), 1);
-    QCOMPARE(run.recorder.FinalResult(), 1);
-    QCOMPARE(run.recorder.Progress(eiStepBackupRestore_Apps), (QList<int>{50, 62, 75, 87}));
-    const QList<QStringList> listBackupRuns = session.RunsOf(QStringLiteral("idevicebackup2"));
-    QCOMPARE(listBackupRuns.size(), 2);
-    QCOMPARE(listBackupRuns.at(0), listBackupRuns.at(1));
 }
 
 QTEST_GUILESS_MAIN(TestBackupThread)

@@ -10,37 +10,46 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
+
 class TestFileHelpers : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void replaceIllegalFileNameChars();
+    void names();
     void writeStringToFile();
     void getFileInfo();
     void readFileToString();
     void createMultiLevelDirectory();
     void isPlainFileName();
-    void setFolderName();
     void backupFlag();
     void ipaList();
     void listSets();
-    void listManySets();
 };
 
-void TestFileHelpers::replaceIllegalFileNameChars()
+void TestFileHelpers::names()
 {
-    QCOMPARE(CStaticPubFunc::ReplaceIllegalFileNameChars(QStringLiteral("a:b/c")), QStringLiteral("a_b_c"));
-    QCOMPARE(CStaticPubFunc::ReplaceIllegalFileNameChars(QStringLiteral("\\/:*?\"<>|")), QStringLiteral("_________"));
+    QCOMPARE(CStaticPubFunc::ReplaceIllegalFileNameChars(u"a:b/c"_s), u"a_b_c"_s);
+    QCOMPARE(CStaticPubFunc::ReplaceIllegalFileNameChars(u"\\/:*?\"<>|"_s), u"_________"_s);
     QCOMPARE(CStaticPubFunc::ReplaceIllegalFileNameChars(QString()), QString());
     const QString qstrKept = QString::fromUtf8("My iPhone. \xE5\xB0\x8F\xE6\x98\x8E's (2)");
     QCOMPARE(CStaticPubFunc::ReplaceIllegalFileNameChars(qstrKept), qstrKept);
+
+    const QDateTime started(QDate(2024, 3, 7), QTime(14, 5, 9));
+    QCOMPARE(CBackup::SetFolderName(started, u"Test iPhone"_s), u"2024-03-07__14_05_09_@_@_Test iPhone"_s);
+    QCOMPARE(CBackup::SetFolderName(started, u"?*"_s), u"2024-03-07__14_05_09_@_@___"_s);
+    QCOMPARE(CBackup::SetFolderName(QDateTime(QDate(2024, 12, 31), QTime(23, 0, 0)), u"a_@_@_b"_s),
+             u"2024-12-31__23_00_00_@_@_a_@_@_b"_s);
+    const QString qstrJoined = u"root"_s + QDir::separator() + u"set"_s;
+    QCOMPARE(CBackup::JoinPath(u"root"_s, u"set"_s), qstrJoined);
+    QCOMPARE(CBackup::JoinPath(u"root"_s + QDir::separator(), u"set"_s), qstrJoined);
 }
 
 void TestFileHelpers::writeStringToFile()
 {
     QTemporaryDir dir;
-    const QString qstrPath = dir.filePath(QStringLiteral("out.txt"));
+    const QString qstrPath = dir.filePath(u"out.txt"_s);
     QVERIFY(CStaticPubFunc::WriteStringToFile(qstrPath, QString()));
     QVERIFY(QFileInfo::exists(qstrPath));
     QCOMPARE(QFileInfo(qstrPath).size(), 0);
@@ -49,30 +58,27 @@ void TestFileHelpers::writeStringToFile()
     // an existing file is replaced.
     QVERIFY(CStaticPubFunc::WriteStringToFile(qstrPath, QString::fromUtf8("a\xC3\xA9\r\n\xE6\x97\xA5z")));
     QCOMPARE(FakeToolSession::ReadBytes(qstrPath), QByteArray("a\xE9\r\n?z"));
-
-    QVERIFY(!CStaticPubFunc::WriteStringToFile(dir.filePath(QStringLiteral("missing/out.txt")), QStringLiteral("x")));
-    QVERIFY(!CStaticPubFunc::WriteStringToFile(dir.path(), QStringLiteral("x")));
+    QVERIFY(!CStaticPubFunc::WriteStringToFile(dir.filePath(u"missing/out.txt"_s), u"x"_s));
+    QVERIFY(!CStaticPubFunc::WriteStringToFile(dir.path(), u"x"_s));
 }
 
 void TestFileHelpers::getFileInfo()
 {
     QTemporaryDir dir;
-    const QString qstrOpenFailed = QStringLiteral("QFileThis.open failed\r\nCStaticPubFunc::GetFileInfo");
-    for (const QString& qstrPath : {dir.path(), dir.filePath(QStringLiteral("missing.ipa"))}) {
+    for (const QString& qstrPath : {dir.path(), dir.filePath(u"missing.ipa"_s)}) {
         structFileInfo info;
-        QString strErrorMessage = QStringLiteral("replaced");
+        QString strErrorMessage = u"replaced"_s;
         QVERIFY(CStaticPubFunc::GetFileInfo(qstrPath, info, strErrorMessage));
         QCOMPARE(info.qstrFileName, QString());
         QCOMPARE(info.iFileSize, qint64(0));
-        QCOMPARE(strErrorMessage, qstrOpenFailed);
+        QCOMPARE(strErrorMessage, u"QFileThis.open failed\r\nCStaticPubFunc::GetFileInfo"_s);
     }
 
     // An archive of 2 GiB or more reads as its true size (the file is sparse).
-    const QString qstrLarge = dir.filePath(QStringLiteral("large.ipa"));
+    const QString qstrLarge = dir.filePath(u"large.ipa"_s);
     QFile large(qstrLarge);
-    QVERIFY(large.open(QIODevice::WriteOnly));
     const qint64 iLargeSize = (qint64(2) << 30) + 1;
-    QVERIFY(large.resize(iLargeSize));
+    QVERIFY(large.open(QIODevice::WriteOnly) && large.resize(iLargeSize));
     large.close();
     structFileInfo info;
     QString strErrorMessage;
@@ -85,46 +91,41 @@ void TestFileHelpers::getFileInfo()
 void TestFileHelpers::readFileToString()
 {
     QTemporaryDir dir;
-    const QString qstrPath = dir.filePath(QStringLiteral("IpaList.txt"));
-    QVERIFY(FakeToolSession::WriteBytes(qstrPath, "a.ipa\r\nb.ipa\r\n"));
+    const QString qstrPath = dir.filePath(u"IpaList.txt"_s);
     QString qstrName;
     qint64 iSize = 0;
     QString strErrorMessage;
-    QCOMPARE(CStaticPubFunc::ReadFileToString(qstrPath, qstrName, iSize, strErrorMessage),
-             QStringLiteral("a.ipa\nb.ipa\n"));
+    QVERIFY(FakeToolSession::WriteBytes(qstrPath, "a.ipa\r\nb.ipa\r\n"));
+    QCOMPARE(CStaticPubFunc::ReadFileToString(qstrPath, qstrName, iSize, strErrorMessage), u"a.ipa\nb.ipa\n"_s);
     QCOMPARE(qstrName, qstrPath);
     QCOMPARE(iSize, qint64(14));
-
     // A byte-order mark is recognised and not part of the text.
     QVERIFY(FakeToolSession::WriteBytes(qstrPath, "\xEF\xBB\xBFx.ipa"));
-    QCOMPARE(CStaticPubFunc::ReadFileToString(qstrPath, qstrName, iSize, strErrorMessage), QStringLiteral("x.ipa"));
+    QCOMPARE(CStaticPubFunc::ReadFileToString(qstrPath, qstrName, iSize, strErrorMessage), u"x.ipa"_s);
 
-    qstrName = QStringLiteral("kept");
+    qstrName = u"kept"_s;
     iSize = 7;
-    QCOMPARE(CStaticPubFunc::ReadFileToString(dir.filePath(QStringLiteral("missing")), qstrName, iSize,
-                                              strErrorMessage),
-             QString());
-    QCOMPARE(qstrName, QStringLiteral("kept"));
+    QCOMPARE(CStaticPubFunc::ReadFileToString(dir.filePath(u"missing"_s), qstrName, iSize, strErrorMessage), QString());
+    QCOMPARE(qstrName, u"kept"_s);
     QCOMPARE(iSize, qint64(7));
-    QCOMPARE(strErrorMessage, QStringLiteral("QFileThis.open failed\r\nCStaticPubFunc::ReadFileToString"));
+    QCOMPARE(strErrorMessage, u"QFileThis.open failed\r\nCStaticPubFunc::ReadFileToString"_s);
 }
 
 void TestFileHelpers::createMultiLevelDirectory()
 {
     QTemporaryDir dir;
-    const QString qstrDeep = QDir::toNativeSeparators(dir.filePath(QStringLiteral("a/b c/d")));
-    QVERIFY(CStaticPubFunc::CreateMultiLevelDirectory(qstrDeep));
-    QVERIFY(QFileInfo(qstrDeep).isDir());
+    const auto native = [&](const QString& qstrName) { return QDir::toNativeSeparators(dir.filePath(qstrName)); };
+    QVERIFY(CStaticPubFunc::CreateMultiLevelDirectory(native(u"a/b c/d"_s)));
+    QVERIFY(QFileInfo(dir.filePath(u"a/b c/d"_s)).isDir());
     // Again, and with a trailing separator: the same folders, no complaint.
-    QVERIFY(CStaticPubFunc::CreateMultiLevelDirectory(qstrDeep + QDir::separator()));
-    const QString qstrTrailing = QDir::toNativeSeparators(dir.filePath(QStringLiteral("e/f"))) + QDir::separator();
-    QVERIFY(CStaticPubFunc::CreateMultiLevelDirectory(qstrTrailing));
-    QVERIFY(QFileInfo(dir.filePath(QStringLiteral("e/f"))).isDir());
+    QVERIFY(CStaticPubFunc::CreateMultiLevelDirectory(native(u"a/b c/d"_s) + QDir::separator()));
+    QVERIFY(CStaticPubFunc::CreateMultiLevelDirectory(native(u"e/f"_s) + QDir::separator()));
+    QVERIFY(QFileInfo(dir.filePath(u"e/f"_s)).isDir());
     QVERIFY(!CStaticPubFunc::CreateMultiLevelDirectory(QString()));
     // A piece that cannot be made (a file stands there) is passed over.
-    QVERIFY(FakeToolSession::WriteBytes(dir.filePath(QStringLiteral("file")), "x"));
-    QVERIFY(CStaticPubFunc::CreateMultiLevelDirectory(QDir::toNativeSeparators(dir.filePath(QStringLiteral("file/g")))));
-    QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("file/g"))));
+    QVERIFY(FakeToolSession::WriteBytes(dir.filePath(u"file"_s), "x"));
+    QVERIFY(CStaticPubFunc::CreateMultiLevelDirectory(native(u"file/g"_s)));
+    QVERIFY(!QFileInfo::exists(dir.filePath(u"file/g"_s)));
 }
 
 void TestFileHelpers::isPlainFileName()
@@ -135,54 +136,36 @@ void TestFileHelpers::isPlainFileName()
         QVERIFY2(!CStaticPubFunc::IsPlainFileName(QString::fromLatin1(szName)), szName);
 }
 
-void TestFileHelpers::setFolderName()
-{
-    const QDateTime started(QDate(2024, 3, 7), QTime(14, 5, 9));
-    QCOMPARE(CBackup::SetFolderName(started, QStringLiteral("Test iPhone")),
-             QStringLiteral("2024-03-07__14_05_09_@_@_Test iPhone"));
-    QCOMPARE(CBackup::SetFolderName(started, QStringLiteral("?*")), QStringLiteral("2024-03-07__14_05_09_@_@___"));
-    QCOMPARE(CBackup::SetFolderName(QDateTime(QDate(2024, 12, 31), QTime(23, 0, 0)), QStringLiteral("a_@_@_b")),
-             QStringLiteral("2024-12-31__23_00_00_@_@_a_@_@_b"));
-    const QString qstrSep = QDir::separator();
-    QCOMPARE(CBackup::JoinPath(QStringLiteral("root"), QStringLiteral("set")), QStringLiteral("root") + qstrSep + QStringLiteral("set"));
-    QCOMPARE(CBackup::JoinPath(QStringLiteral("root") + qstrSep, QStringLiteral("set")),
-             QStringLiteral("root") + qstrSep + QStringLiteral("set"));
-}
-
 void TestFileHelpers::backupFlag()
 {
     QTemporaryDir dir;
-    const QString qstrUdid = QStringLiteral("0123456789abcdef0123456789abcdef01234567");
+    const QString qstrUdid = u"0123456789abcdef0123456789abcdef01234567"_s;
+    const QString qstrFlag = dir.filePath(u"BackupFlag.ini"_s);
     QVERIFY(CBackup::WriteBackupFlag(dir.path(), qstrUdid));
-    const QByteArray baFlag = FakeToolSession::ReadBytes(dir.filePath(QStringLiteral("BackupFlag.ini")));
-    QCOMPARE(baFlag, QByteArray("[BackupFlag]\r\nIPAFolderName=IPA_Backup\r\nDataFolderName=") + qstrUdid.toLatin1()
-                         + "\r\n");
-    QCOMPARE(baFlag.size(), 97);
+    QCOMPARE(FakeToolSession::ReadBytes(qstrFlag),
+             "[BackupFlag]\r\nIPAFolderName=IPA_Backup\r\nDataFolderName=" + qstrUdid.toLatin1() + "\r\n");
 
     QString qstrData;
     QString qstrIPA;
     CBackup::ReadBackupFlag(dir.path() + QDir::separator(), qstrData, qstrIPA);
     QCOMPARE(qstrData, qstrUdid);
-    QCOMPARE(qstrIPA, QStringLiteral("IPA_Backup"));
-
+    QCOMPARE(qstrIPA, u"IPA_Backup"_s);
     // Missing keys, or no marker at all, read as empty texts.
-    QVERIFY(FakeToolSession::WriteBytes(dir.filePath(QStringLiteral("BackupFlag.ini")), "[BackupFlag]\r\nIPAFolderName=IPA_Backup\r\n"));
+    QVERIFY(FakeToolSession::WriteBytes(qstrFlag, "[BackupFlag]\r\nIPAFolderName=IPA_Backup\r\n"));
     CBackup::ReadBackupFlag(dir.path(), qstrData, qstrIPA);
     QCOMPARE(qstrData, QString());
-    QCOMPARE(qstrIPA, QStringLiteral("IPA_Backup"));
-    CBackup::ReadBackupFlag(dir.filePath(QStringLiteral("nowhere")), qstrData, qstrIPA);
+    QCOMPARE(qstrIPA, u"IPA_Backup"_s);
+    CBackup::ReadBackupFlag(dir.filePath(u"nowhere"_s), qstrData, qstrIPA);
     QCOMPARE(qstrData, QString());
     QCOMPARE(qstrIPA, QString());
 }
 
 void TestFileHelpers::ipaList()
 {
-    const QList<structAppInfo> listApps{{QStringLiteral("com.a"), QStringLiteral("A"), QStringLiteral("1")},
-                                        {QStringLiteral("com.b"), QString(), QString()}};
-    QCOMPARE(CBackup::IpaListText(listApps), QStringLiteral("com.a.ipa\r\ncom.b.ipa\r\n"));
+    QCOMPARE(CBackup::IpaListText({{u"com.a"_s, u"A"_s, u"1"_s}, {u"com.b"_s, QString(), QString()}}),
+             u"com.a.ipa\r\ncom.b.ipa\r\n"_s);
     QCOMPARE(CBackup::IpaListText({}), QString());
-    QCOMPARE(CBackup::IpaListEntries(QStringLiteral("a.ipa\n\n b.ipa \nc.ipa")),
-             (QStringList{QStringLiteral("a.ipa"), QStringLiteral(" b.ipa "), QStringLiteral("c.ipa")}));
+    QCOMPARE(CBackup::IpaListEntries(u"a.ipa\n\n b.ipa \nc.ipa"_s), (QStringList{u"a.ipa"_s, u" b.ipa "_s, u"c.ipa"_s}));
     QVERIFY(CBackup::IpaListEntries(QString()).isEmpty());
 }
 
@@ -190,43 +173,34 @@ void TestFileHelpers::listSets()
 {
     QTemporaryDir root;
     const auto makeSet = [&](const QString& qstrName, bool bFlagFile) {
-        QDir().mkpath(root.filePath(qstrName));
-        if (bFlagFile)
-            FakeToolSession::WriteBytes(root.filePath(qstrName + QStringLiteral("/BackupFlag.ini")), "[BackupFlag]\r\n");
+        return QDir().mkpath(root.filePath(qstrName))
+               && (!bFlagFile || FakeToolSession::WriteBytes(root.filePath(qstrName + u"/BackupFlag.ini"_s), ""));
     };
-    makeSet(QStringLiteral("2024-03-07__14_05_09_@_@_b phone"), true);
-    makeSet(QStringLiteral("2024-03-07__14_05_09_@_@_B phone"), true);
-    makeSet(QStringLiteral("2023-01-01__00_00_00_@_@_old"), true);
-    makeSet(QStringLiteral("not a set"), false);
-    makeSet(QStringLiteral(".hidden set"), true);
+    QVERIFY(makeSet(u"2024-03-07__14_05_09_@_@_b phone"_s, true));
+    QVERIFY(makeSet(u"2024-03-07__14_05_09_@_@_B phone"_s, true));
+    QVERIFY(makeSet(u"2023-01-01__00_00_00_@_@_old"_s, true));
+    QVERIFY(makeSet(u"not a set"_s, false));
+    QVERIFY(makeSet(u".hidden set"_s, true));
     // Only existence counts: a folder named BackupFlag.ini makes a set too.
-    QDir().mkpath(root.filePath(QStringLiteral("odd/BackupFlag.ini")));
-    FakeToolSession::WriteBytes(root.filePath(QStringLiteral("BackupFlag.ini")), "a file, not a set");
-
-    const QStringList listExpected{QStringLiteral("2023-01-01__00_00_00_@_@_old"),
-                                   QStringLiteral("2024-03-07__14_05_09_@_@_B phone"),
-                                   QStringLiteral("2024-03-07__14_05_09_@_@_b phone"), QStringLiteral("odd")};
+    QVERIFY(makeSet(u"odd/BackupFlag.ini"_s, false));
+    QVERIFY(FakeToolSession::WriteBytes(root.filePath(u"BackupFlag.ini"_s), "a file, not a set"));
+    const QStringList listExpected{u"2023-01-01__00_00_00_@_@_old"_s, u"2024-03-07__14_05_09_@_@_B phone"_s,
+                                   u"2024-03-07__14_05_09_@_@_b phone"_s, u"odd"_s};
     QCOMPARE(CBackup::QStrGetAllBackupDirectory(root.path()), listExpected);
-    QCOMPARE(CBackup::QStrGetAllBackupDirectory(QStringLiteral("  ") + root.path() + QDir::separator() + QStringLiteral(" ")),
-             listExpected);
-    QVERIFY(CBackup::QStrGetAllBackupDirectory(QStringLiteral("   ")).isEmpty());
-    QVERIFY(CBackup::QStrGetAllBackupDirectory(root.filePath(QStringLiteral("does not exist"))).isEmpty());
-}
+    QCOMPARE(CBackup::QStrGetAllBackupDirectory(u"  "_s + root.path() + QDir::separator() + u" "_s), listExpected);
+    QVERIFY(CBackup::QStrGetAllBackupDirectory(u"   "_s).isEmpty());
+    QVERIFY(CBackup::QStrGetAllBackupDirectory(root.filePath(u"does not exist"_s)).isEmpty());
 
-void TestFileHelpers::listManySets()
-{
-    QTemporaryDir root;
-    const int iSets = 3000;
-    for (int i = 0; i < iSets; ++i) {
-        const QString qstrName = QStringLiteral("set%1").arg(i, 5, 10, QLatin1Char('0'));
-        QVERIFY(QDir().mkdir(root.filePath(qstrName)));
-        if (i % 3 != 0)
-            QVERIFY(FakeToolSession::WriteBytes(root.filePath(qstrName + QStringLiteral("/BackupFlag.ini")), ""));
+    // Thousands of folders, a third of them without a marker.
+    QTemporaryDir many;
+    for (int i = 0; i < 3000; ++i) {
+        const QString qstrName = many.filePath(u"set%1"_s.arg(i, 5, 10, QLatin1Char('0')));
+        QVERIFY(QDir().mkdir(qstrName) && (i % 3 == 0 || FakeToolSession::WriteBytes(qstrName + u"/BackupFlag.ini"_s, "")));
     }
-    const QStringList listSets = CBackup::QStrGetAllBackupDirectory(root.path());
-    QCOMPARE(listSets.size(), iSets - (iSets + 2) / 3);
-    QCOMPARE(listSets.first(), QStringLiteral("set00001"));
-    QCOMPARE(listSets.last(), QStringLiteral("set02999"));
+    const QStringList listSets = CBackup::QStrGetAllBackupDirectory(many.path());
+    QCOMPARE(listSets.size(), 2000);
+    QCOMPARE(listSets.first(), u"set00001"_s);
+    QCOMPARE(listSets.last(), u"set02999"_s);
 }
 
 QTEST_GUILESS_MAIN(TestFileHelpers)

@@ -13,31 +13,32 @@
 #include <QFileInfo>
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
-const QString qstrTarget = QStringLiteral("00008030-00112233445566AA");
-const QString qstrSource = QStringLiteral("00008101-000A1B2C3D4E5F60");
-const QList<int> listToolPercentages{3, 12, 25, 42, 60, 77, 91, 100, 100};
+const QString qstrTarget = u"00008030-00112233445566AA"_s;
+const QString qstrSource = u"00008101-000A1B2C3D4E5F60"_s;
+const QString qstrSetName = u"root/2024-03-07__14_05_09_@_@_Test iPhone"_s;
 
-// A backup set as a backup leaves it: the source's personal data, and
+// A set as a backup leaves it: its marker, the source's personal data and
 // archives listed in IPA_Backup/IpaList.txt.
 struct RestorableSet
 {
     RestorableSet(const FakeToolSession& session, const QStringList& listArchives)
-        : qstrSet(session.MakeDir(QStringLiteral("root/2024-03-07__14_05_09_@_@_Test iPhone")))
-        , qstrApps(session.MakeDir(QStringLiteral("root/2024-03-07__14_05_09_@_@_Test iPhone/IPA_Backup")))
+        : qstrSet(session.MakeDataFolder(qstrSetName, qstrSource))
+        , qstrApps(session.MakeDir(qstrSetName + u"/IPA_Backup"_s))
     {
         CBackup::WriteBackupFlag(qstrSet, qstrSource);
-        const QString qstrData = session.MakeDir(QStringLiteral("root/2024-03-07__14_05_09_@_@_Test iPhone/") + qstrSource);
-        for (const char* szFile : {"Info.plist", "Manifest.plist", "Status.plist"})
-            FakeToolSession::WriteBytes(qstrData + QLatin1Char('/') + QLatin1String(szFile), "<plist/>");
         QByteArray baList;
         for (const QString& qstrID : listArchives) {
-            FakeToolSession::WriteAppArchive(qstrApps + QLatin1Char('/') + qstrID + QStringLiteral(".ipa"), qstrID);
+            FakeToolSession::WriteAppArchive(Archive(qstrID + u".ipa"_s), qstrID);
             baList += qstrID.toLatin1() + ".ipa\r\n";
         }
-        FakeToolSession::WriteBytes(qstrApps + QStringLiteral("/IpaList.txt"), baList);
+        FakeToolSession::WriteBytes(Archive(u"IpaList.txt"_s), baList);
     }
+
+    QString Archive(const QString& qstrName) const { return qstrApps + QLatin1Char('/') + qstrName; }
 
     QString qstrSet;
     QString qstrApps;
@@ -45,12 +46,12 @@ struct RestorableSet
 
 struct RestoreRun
 {
-    RestoreRun(const QString& qstrSet, bool bPersonalData, bool bApps)
+    RestoreRun(const QString& qstrSet, bool bPersonalData, bool bApps, const QString& qstrDataFolder = qstrSource)
     {
         thread.qstrDeviceUDID = qstrTarget;
-        thread.qstrDataFolderName = qstrSource;
+        thread.qstrDataFolderName = qstrDataFolder;
         thread.qstrBackupDirectory = qstrSet;
-        thread.qstrIPAFolderName = QStringLiteral("IPA_Backup");
+        thread.qstrIPAFolderName = u"IPA_Backup"_s;
         thread.bRestorePersonalData = bPersonalData;
         thread.bRestoreApps = bApps;
         recorder.Watch(&thread);
@@ -64,18 +65,25 @@ struct RestoreRun
 
 QStringList InstallArguments(const QString& qstrArchive)
 {
-    return QStringList{QStringLiteral("-u"), qstrTarget, QStringLiteral("-i"), qstrArchive};
+    return QStringList{u"-u"_s, qstrTarget, u"-i"_s, qstrArchive};
 }
 
 QStringList RestoreArguments(const QString& qstrSet)
 {
-    return QStringList{QStringLiteral("-u"),      qstrTarget,          QStringLiteral("-s"),
-                       qstrSource,                QStringLiteral("restore"), QStringLiteral("--reboot"),
-                       QStringLiteral("--system"), qstrSet};
+    return QStringList{u"-u"_s,       qstrTarget, u"-s"_s, qstrSource,
+                       u"restore"_s,  u"--reboot"_s, u"--system"_s, qstrSet};
 }
 
-const QStringList listFourApps{QStringLiteral("com.example.Notes"), QStringLiteral("com.example.Maps"),
-                               QStringLiteral("com.example.SpaceGame"), QStringLiteral("com.example.Reader")};
+// The personal-data values of a restore after apps: 37 plus half of each tool percentage.
+void VerifyAfterApps(const QList<int>& listPersonal)
+{
+    const QList<int> listTool = FakeToolSession::ToolPercentages();
+    QVERIFY(!listPersonal.isEmpty());
+    for (const int iValue : listPersonal)
+        QVERIFY2(listTool.contains((iValue - 37) * 2) || listTool.contains((iValue - 37) * 2 + 1),
+                 qPrintable(QTest::toString(listPersonal)));
+    QCOMPARE(listPersonal.last(), 87);
+}
 
 } // namespace
 
@@ -84,39 +92,25 @@ class TestRestoreThread : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
+    void initTestCase() { RegisterSharedMetaTypes(); }
     void appsAndPersonalData();
-    void personalDataOnly();
     void withoutSourceUdid();
     void personalDataOutcomes_data();
     void personalDataOutcomes();
     void ipaListEntries();
-    void unsafeEntriesNeverInstalled();
     void appsThatFail();
-    void unsafeAppsFolder();
-    void failedCountResetEveryRun();
     void endRunningTool();
     void backupThenRestore();
 };
 
-void TestRestoreThread::initTestCase()
-{
-    RegisterSharedMetaTypes();
-}
-
 void TestRestoreThread::appsAndPersonalData()
 {
     FakeToolSession session;
-    const RestorableSet set(session, listFourApps);
+    const RestorableSet set(session, FakeToolSession::DeviceApps());
     RestoreRun run(set.qstrSet, true, true);
     QVERIFY(run.Run());
     QCOMPARE(run.recorder.Progress(eiStepBackupRestore_Apps), (QList<int>{0, 12, 25, 37}));
-    const QList<int> listPersonal = run.recorder.Progress(eiStepBackupRestore_PersonalData);
-    QVERIFY(!listPersonal.isEmpty());
-    for (const int iValue : listPersonal)
-        QVERIFY2(listToolPercentages.contains((iValue - 37) * 2) || listToolPercentages.contains((iValue - 37) * 2 + 1),
-                 qPrintable(QTest::toString(listPersonal)));
-    QCOMPARE(listPersonal.last(), 87);
+    VerifyAfterApps(run.recorder.Progress(eiStepBackupRestore_PersonalData));
     // Apps first, then the personal data; the result last.
     QCOMPARE(run.recorder.listEvents.first().iStepOrStatus, int(eiStepBackupRestore_Apps));
     QCOMPARE(run.recorder.ResultCount(), 1);
@@ -124,42 +118,32 @@ void TestRestoreThread::appsAndPersonalData()
     QCOMPARE(g_iRestoreAppFailedCount, 0);
 
     QList<QStringList> listExpected;
-    for (const QString& qstrID : listFourApps)
-        listExpected.append(QStringList{QStringLiteral("ideviceinstaller")}
-                            + InstallArguments(set.qstrApps + QLatin1Char('/') + qstrID + QStringLiteral(".ipa")));
-    listExpected.append(QStringList{QStringLiteral("idevicebackup2")} + RestoreArguments(set.qstrSet));
+    for (const QString& qstrID : FakeToolSession::DeviceApps())
+        listExpected.append(QStringList{u"ideviceinstaller"_s}
+                            + InstallArguments(set.Archive(qstrID + u".ipa"_s)));
+    listExpected.append(QStringList{u"idevicebackup2"_s} + RestoreArguments(set.qstrSet));
     QCOMPARE(session.Runs(), listExpected);
-    QCOMPARE(session.InstalledApps(), listFourApps);
-}
+    QCOMPARE(session.InstalledApps(), FakeToolSession::DeviceApps());
 
-void TestRestoreThread::personalDataOnly()
-{
-    FakeToolSession session;
-    const RestorableSet set(session, listFourApps);
-    RestoreRun run(set.qstrSet, true, false);
+    // A marker naming an apps folder outside the set fails the restore before any tool.
+    run.thread.qstrIPAFolderName = u"../2024-03-07__14_05_09_@_@_Test iPhone/IPA_Backup"_s;
     QVERIFY(run.Run());
-    const QList<int> listPersonal = run.recorder.Progress(eiStepBackupRestore_PersonalData);
-    for (const int iValue : listPersonal)
-        QVERIFY(listToolPercentages.contains(iValue));
-    QCOMPARE(listPersonal.last(), 100);
-    QCOMPARE(run.recorder.FinalResult(), 1);
-    QCOMPARE(session.RunsOf(QStringLiteral("idevicebackup2")), QList<QStringList>{RestoreArguments(set.qstrSet)});
-    QVERIFY(session.RunsOf(QStringLiteral("ideviceinstaller")).isEmpty());
+    QCOMPARE(run.recorder.listEvents.size(), 1);
+    QCOMPARE(run.recorder.FinalResult(), 0);
+    QCOMPARE(session.Runs().size(), listExpected.size());
 }
 
 void TestRestoreThread::withoutSourceUdid()
 {
     // No source given: the tool restores the target's own data, and "-s" is left out.
     FakeToolSession session;
-    const RestorableSet set(session, {});
-    QVERIFY(QDir(set.qstrSet).rename(qstrSource, qstrTarget));
-    RestoreRun run(set.qstrSet, true, false);
-    run.thread.qstrDataFolderName.clear();
+    const QString qstrSet = session.MakeDataFolder(qstrSetName, qstrTarget);
+    RestoreRun run(qstrSet, true, false, QString());
     QVERIFY(run.Run());
     QCOMPARE(run.recorder.FinalResult(), 1);
-    QCOMPARE(session.RunsOf(QStringLiteral("idevicebackup2")),
-             (QList<QStringList>{{QStringLiteral("-u"), qstrTarget, QStringLiteral("restore"),
-                                  QStringLiteral("--reboot"), QStringLiteral("--system"), set.qstrSet}}));
+    QCOMPARE(session.RunsOf(u"idevicebackup2"_s),
+             (QList<QStringList>{{u"-u"_s, qstrTarget, u"restore"_s,
+                                  u"--reboot"_s, u"--system"_s, qstrSet}}));
 }
 
 void TestRestoreThread::personalDataOutcomes_data()
@@ -186,15 +170,22 @@ void TestRestoreThread::personalDataOutcomes()
     QFETCH(int, iResult);
     FakeToolSession session;
     session.SetScenario(qstrScenario);
-    const RestorableSet set(session, {});
+    const RestorableSet set(session, FakeToolSession::DeviceApps());
     if (!qstrRemove.isEmpty())
         QVERIFY(QFile::remove(set.qstrSet + QLatin1Char('/') + qstrSource + QLatin1Char('/') + qstrRemove));
+    g_iRestoreAppFailedCount = 5;
     RestoreRun run(set.qstrSet, true, false);
     QVERIFY(run.Run());
     QCOMPARE(run.recorder.ResultCount(), 1);
     QCOMPARE(run.recorder.FinalResult(), iResult);
-    for (const int iValue : run.recorder.Progress(eiStepBackupRestore_PersonalData))
-        QVERIFY(listToolPercentages.contains(iValue));
+    QCOMPARE(g_iRestoreAppFailedCount, 0);
+    const QList<int> listPersonal = run.recorder.Progress(eiStepBackupRestore_PersonalData);
+    for (const int iValue : listPersonal)
+        QVERIFY(FakeToolSession::ToolPercentages().contains(iValue));
+    if (iResult == 1)
+        QCOMPARE(listPersonal.last(), 100);
+    QCOMPARE(session.Runs(), QList<QStringList>{QStringList{u"idevicebackup2"_s}
+                                                + RestoreArguments(set.qstrSet)});
 }
 
 void TestRestoreThread::ipaListEntries()
@@ -203,103 +194,71 @@ void TestRestoreThread::ipaListEntries()
     // empty lines do not; blanks at the end of a line are trimmed away, those
     // at its start stay part of the name.
     FakeToolSession session;
-    const RestorableSet set(session, {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")});
-    FakeToolSession::WriteAppArchive(set.qstrApps + QStringLiteral("/ lead.ipa"), QStringLiteral("lead.app"));
-    QVERIFY(FakeToolSession::WriteBytes(set.qstrApps + QStringLiteral("/IpaList.txt"),
-                                        "a.ipa\r\n\r\n\nb.ipa  \t\r\n lead.ipa\r\nmissing.ipa\r\nc.ipa"));
+    const RestorableSet set(session, {u"a"_s, u"b"_s, u"c"_s});
+    const QString qstrList = set.Archive(u"IpaList.txt"_s);
+    FakeToolSession::WriteAppArchive(set.Archive(u" lead.ipa"_s), u"lead.app"_s);
+    QVERIFY(FakeToolSession::WriteBytes(qstrList, "a.ipa\r\n\r\n\nb.ipa  \t\r\n lead.ipa\r\nmissing.ipa\r\nc.ipa"));
     RestoreRun run(set.qstrSet, false, true);
     QVERIFY(run.Run());
     QCOMPARE(run.recorder.FinalResult(), 1);
     QCOMPARE(run.recorder.Progress(eiStepBackupRestore_Apps), (QList<int>{0, 20, 40, 60, 80}));
     QCOMPARE(g_iRestoreAppFailedCount, 1);
-    QCOMPARE(session.RunsOf(QStringLiteral("ideviceinstaller")),
-             (QList<QStringList>{InstallArguments(set.qstrApps + QStringLiteral("/a.ipa")),
-                                 InstallArguments(set.qstrApps + QStringLiteral("/b.ipa")),
-                                 InstallArguments(set.qstrApps + QStringLiteral("/ lead.ipa")),
-                                 InstallArguments(set.qstrApps + QStringLiteral("/c.ipa"))}));
+    QList<QStringList> listInstalls;
+    for (const char* szName : {"a.ipa", "b.ipa", " lead.ipa", "c.ipa"})
+        listInstalls.append(InstallArguments(set.Archive(QLatin1String(szName))));
+    QCOMPARE(session.RunsOf(u"ideviceinstaller"_s), listInstalls);
 
-    // A missing or unreadable list (here a folder stands in its place):
-    // nothing to install, no progress, success.
-    QVERIFY(QFile::remove(set.qstrApps + QStringLiteral("/IpaList.txt")));
-    QVERIFY(run.Run());
-    QCOMPARE(run.recorder.listEvents.size(), 1);
-    QCOMPARE(run.recorder.FinalResult(), 1);
-    QCOMPARE(g_iRestoreAppFailedCount, 0);
-    QVERIFY(QDir().mkdir(set.qstrApps + QStringLiteral("/IpaList.txt")));
-    QVERIFY(run.Run());
-    QCOMPARE(run.recorder.listEvents.size(), 1);
-    QCOMPARE(run.recorder.FinalResult(), 1);
-    QCOMPARE(session.RunsOf(QStringLiteral("ideviceinstaller")).size(), 4);
-}
-
-void TestRestoreThread::unsafeEntriesNeverInstalled()
-{
     // A set cannot make the restore install files from elsewhere, even when
     // they exist; such entries count as failed apps.
-    FakeToolSession session;
-    const RestorableSet set(session, {QStringLiteral("ok")});
-    FakeToolSession::WriteAppArchive(session.Path(QStringLiteral("root/outside.ipa")), QStringLiteral("outside.app"));
-    FakeToolSession::WriteAppArchive(session.Path(QStringLiteral("abs.ipa")), QStringLiteral("abs.app"));
-    QDir().mkpath(set.qstrApps + QStringLiteral("/sub"));
-    FakeToolSession::WriteAppArchive(set.qstrApps + QStringLiteral("/sub/in.ipa"), QStringLiteral("in.app"));
-    const QByteArray baList = "ok.ipa\r\n../../outside.ipa\r\n" + session.Path(QStringLiteral("abs.ipa")).toUtf8()
-                              + "\r\nsub/in.ipa\r\n..\r\n.\r\n   \r\nsub\\in.ipa\r\n";
-    QVERIFY(FakeToolSession::WriteBytes(set.qstrApps + QStringLiteral("/IpaList.txt"), baList));
-    RestoreRun run(set.qstrSet, false, true);
+    FakeToolSession::WriteAppArchive(session.Path(u"root/outside.ipa"_s), u"outside.app"_s);
+    FakeToolSession::WriteAppArchive(session.Path(u"abs.ipa"_s), u"abs.app"_s);
+    QDir().mkpath(set.Archive(u"sub"_s));
+    FakeToolSession::WriteAppArchive(set.Archive(u"sub/in.ipa"_s), u"in.app"_s);
+    QVERIFY(FakeToolSession::WriteBytes(qstrList, "a.ipa\r\n../../outside.ipa\r\n" + session.Path(u"abs.ipa"_s).toUtf8()
+                                                      + "\r\nsub/in.ipa\r\n..\r\n.\r\n   \r\nsub\\in.ipa\r\n"));
     QVERIFY(run.Run());
     QCOMPARE(run.recorder.FinalResult(), 1);
     QCOMPARE(g_iRestoreAppFailedCount, 7);
     QCOMPARE(run.recorder.Progress(eiStepBackupRestore_Apps).size(), 8);
-    QCOMPARE(session.RunsOf(QStringLiteral("ideviceinstaller")),
-             QList<QStringList>{InstallArguments(set.qstrApps + QStringLiteral("/ok.ipa"))});
-    QCOMPARE(session.InstalledApps(), QStringList{QStringLiteral("ok")});
+    listInstalls.append(InstallArguments(set.Archive(u"a.ipa"_s)));
+    QCOMPARE(session.RunsOf(u"ideviceinstaller"_s), listInstalls);
+    QCOMPARE(session.InstalledApps(),
+             (QStringList{u"a"_s, u"b"_s, u"lead.app"_s, u"c"_s,
+                          u"a"_s}));
+
+    // A missing or unreadable list (a folder in its place): nothing to install, success.
+    QVERIFY(QFile::remove(qstrList));
+    for (const bool bFolder : {false, true}) {
+        QVERIFY(!bFolder || QDir().mkdir(qstrList));
+        QVERIFY(run.Run());
+        QCOMPARE(run.recorder.listEvents.size(), 1);
+        QCOMPARE(run.recorder.FinalResult(), 1);
+        QCOMPARE(g_iRestoreAppFailedCount, 0);
+    }
+    QCOMPARE(session.RunsOf(u"ideviceinstaller"_s), listInstalls);
 }
 
 void TestRestoreThread::appsThatFail()
 {
     // Missing, empty and refused archives are counted; the restore goes on.
     FakeToolSession session;
-    const RestorableSet set(session, listFourApps);
-    QVERIFY(QFile::remove(set.qstrApps + QStringLiteral("/com.example.Notes.ipa")));
-    QVERIFY(FakeToolSession::WriteBytes(set.qstrApps + QStringLiteral("/com.example.Maps.ipa"), QByteArray()));
-    session.SetEnv("CORVINA_FAKE_FAIL_IDS", QStringLiteral("com.example.Reader"));
+    const RestorableSet set(session, FakeToolSession::DeviceApps());
+    QVERIFY(QFile::remove(set.Archive(u"com.example.Notes.ipa"_s)));
+    QVERIFY(FakeToolSession::WriteBytes(set.Archive(u"com.example.Maps.ipa"_s), QByteArray()));
+    session.SetEnv("CORVINA_FAKE_FAIL_IDS", u"com.example.Reader"_s);
     RestoreRun run(set.qstrSet, true, true);
     QVERIFY(run.Run());
     QCOMPARE(run.recorder.FinalResult(), 1);
     QCOMPARE(g_iRestoreAppFailedCount, 3);
-    QCOMPARE(session.RunsOf(QStringLiteral("ideviceinstaller")).size(), 2);
-    QCOMPARE(session.InstalledApps(), QStringList{QStringLiteral("com.example.SpaceGame")});
-    QCOMPARE(session.RunsOf(QStringLiteral("idevicebackup2")).size(), 1);
-}
-
-void TestRestoreThread::unsafeAppsFolder()
-{
-    // A marker naming an apps folder outside the set fails the restore.
-    FakeToolSession session;
-    const RestorableSet set(session, listFourApps);
-    RestoreRun run(set.qstrSet, true, true);
-    run.thread.qstrIPAFolderName = QStringLiteral("../2024-03-07__14_05_09_@_@_Test iPhone/IPA_Backup");
-    QVERIFY(run.Run());
-    QCOMPARE(run.recorder.listEvents.size(), 1);
-    QCOMPARE(run.recorder.FinalResult(), 0);
-    QVERIFY(session.Runs().isEmpty());
-}
-
-void TestRestoreThread::failedCountResetEveryRun()
-{
-    FakeToolSession session;
-    const RestorableSet set(session, {});
-    g_iRestoreAppFailedCount = 5;
-    RestoreRun run(set.qstrSet, true, false);
-    QVERIFY(run.Run());
-    QCOMPARE(run.recorder.FinalResult(), 1);
-    QCOMPARE(g_iRestoreAppFailedCount, 0);
+    QCOMPARE(session.RunsOf(u"ideviceinstaller"_s).size(), 2);
+    QCOMPARE(session.InstalledApps(), QStringList{u"com.example.SpaceGame"_s});
+    QCOMPARE(session.RunsOf(u"idevicebackup2"_s).size(), 1);
 }
 
 void TestRestoreThread::endRunningTool()
 {
     FakeToolSession session;
-    const RestorableSet set(session, listFourApps);
+    const RestorableSet set(session, FakeToolSession::DeviceApps());
     RestoreRun run(set.qstrSet, true, true);
     // Starts the restore and ends its tool once the fakes have started iRuns times.
     const auto endAtRun = [&](int iRuns) {
@@ -309,20 +268,18 @@ void TestRestoreThread::endRunningTool()
             return false;
         QTest::qWait(200);
         run.thread.EndRunningTool();
-        return run.recorder.WaitUntilDone(&run.thread, 30000);
+        return run.recorder.WaitUntilDone(&run.thread, 30000) && run.recorder.ResultCount() == 1;
     };
 
     // Ending an install fails the apps step: no further install, no personal data.
-    session.SetScenario(QStringLiteral("ideviceinstaller:silent-wait"));
+    session.SetScenario(u"ideviceinstaller:silent-wait"_s);
     QVERIFY(endAtRun(1));
-    QCOMPARE(run.recorder.ResultCount(), 1);
     QCOMPARE(run.recorder.FinalResult(), 0);
     QCOMPARE(session.Runs().size(), 1);
 
     // Ending the personal-data restore fails it.
-    session.SetScenario(QStringLiteral("idevicebackup2:silent-wait"));
+    session.SetScenario(u"idevicebackup2:silent-wait"_s);
     QVERIFY(endAtRun(6));
-    QCOMPARE(run.recorder.ResultCount(), 1);
     QCOMPARE(run.recorder.FinalResult(), 0);
     QCOMPARE(run.recorder.Progress(eiStepBackupRestore_Apps), (QList<int>{0, 12, 25, 37}));
 }
@@ -332,18 +289,16 @@ void TestRestoreThread::backupThenRestore()
     // A backup into a fresh root, found again in the root's listing, restored
     // onto another device: apps and personal data.
     FakeToolSession session;
-    session.SetScenario(QStringLiteral("old-device"));
-    const QString qstrRoot = QDir::toNativeSeparators(session.Path(QStringLiteral("fresh root")));
-    const QString qstrSetName =
-        CBackup::SetFolderName(QDateTime(QDate(2024, 3, 7), QTime(14, 5, 9)), QStringLiteral("Test: iPhone?"));
-    const QString qstrSet = CBackup::JoinPath(qstrRoot, qstrSetName);
+    session.SetScenario(u"old-device"_s);
+    const QString qstrRoot = QDir::toNativeSeparators(session.Path(u"fresh root"_s));
+    const QString qstrSet = CBackup::JoinPath(
+        qstrRoot, CBackup::SetFolderName(QDateTime(QDate(2024, 3, 7), QTime(14, 5, 9)), u"Test: iPhone?"_s));
     QVERIFY(CStaticPubFunc::CreateMultiLevelDirectory(qstrSet));
 
     ThreadDeviceBackup backup;
     backup.qstrDeviceUDID = qstrSource;
     backup.qstrBackupDirectory = qstrSet;
-    backup.bBackupPersonalData = true;
-    backup.bBackupApps = true;
+    backup.bBackupPersonalData = backup.bBackupApps = true;
     ThreadSignalRecorder backupRecorder;
     backupRecorder.Watch(&backup);
     backup.start(QThread::InheritPriority);
@@ -353,30 +308,21 @@ void TestRestoreThread::backupThenRestore()
     QCOMPARE(backupRecorder.FinalResult(), 1);
     QCOMPARE(g_iBackupAppFailedCount, 0);
 
-    QCOMPARE(CBackup::QStrGetAllBackupDirectory(qstrRoot), QStringList{QStringLiteral("2024-03-07__14_05_09_@_@_Test_ iPhone_")});
+    QCOMPARE(CBackup::QStrGetAllBackupDirectory(qstrRoot), QStringList{u"2024-03-07__14_05_09_@_@_Test_ iPhone_"_s});
     QString qstrDataFolderName;
     QString qstrIPAFolderName;
     CBackup::ReadBackupFlag(qstrSet, qstrDataFolderName, qstrIPAFolderName);
     QCOMPARE(qstrDataFolderName, qstrSource);
-    QCOMPARE(qstrIPAFolderName, QStringLiteral("IPA_Backup"));
+    QCOMPARE(qstrIPAFolderName, u"IPA_Backup"_s);
 
-    ThreadDeviceRestore restore;
-    restore.qstrDeviceUDID = qstrTarget;
-    restore.qstrDataFolderName = qstrDataFolderName;
-    restore.qstrBackupDirectory = qstrSet;
-    restore.qstrIPAFolderName = qstrIPAFolderName;
-    restore.bRestorePersonalData = true;
-    restore.bRestoreApps = true;
-    ThreadSignalRecorder restoreRecorder;
-    restoreRecorder.Watch(&restore);
-    restore.start(QThread::InheritPriority);
-    QVERIFY(restoreRecorder.WaitUntilDone(&restore));
-    QCOMPARE(restoreRecorder.FinalResult(), 1);
+    RestoreRun restore(qstrSet, true, true, qstrDataFolderName);
+    QVERIFY(restore.Run());
+    QCOMPARE(restore.recorder.FinalResult(), 1);
     QCOMPARE(g_iRestoreAppFailedCount, 0);
-    QCOMPARE(restoreRecorder.Progress(eiStepBackupRestore_Apps), (QList<int>{0, 12, 25, 37}));
-    QCOMPARE(restoreRecorder.Progress(eiStepBackupRestore_PersonalData).last(), 87);
-    QCOMPARE(session.InstalledApps(), listFourApps);
-    QCOMPARE(session.RunsOf(QStringLiteral("idevicebackup2")).last(), RestoreArguments(qstrSet));
+    QCOMPARE(restore.recorder.Progress(eiStepBackupRestore_Apps), (QList<int>{0, 12, 25, 37}));
+    VerifyAfterApps(restore.recorder.Progress(eiStepBackupRestore_PersonalData));
+    QCOMPARE(session.InstalledApps(), FakeToolSession::DeviceApps());
+    QCOMPARE(session.RunsOf(u"idevicebackup2"_s).last(), RestoreArguments(qstrSet));
 }
 
 QTEST_GUILESS_MAIN(TestRestoreThread)

@@ -9,7 +9,7 @@ namespace fake {
 
 namespace {
 
-void PutLittleEndian(std::string& strOut, std::uint32_t iValue, int iBytes)
+void PutLittleEndian(std::string& strOut, std::uint64_t iValue, int iBytes)
 {
     for (int i = 0; i < iBytes; ++i)
         strOut += static_cast<char>((iValue >> (8 * i)) & 0xFF);
@@ -39,53 +39,46 @@ struct ZipMember
     std::uint32_t iOffset = 0;
 };
 
+// The fields a local header and its central directory entry share, from
+// "version needed" to the extra field's length.
+void PutSharedFields(std::string& strZip, const ZipMember& member)
+{
+    const std::uint32_t iSize = static_cast<std::uint32_t>(member.strData.size());
+    PutLittleEndian(strZip, 10, 2); // version needed
+    PutLittleEndian(strZip, 0, 8);  // flags, stored, time and date
+    PutLittleEndian(strZip, Crc32(member.strData), 4);
+    PutLittleEndian(strZip, iSize, 4);
+    PutLittleEndian(strZip, iSize, 4);
+    PutLittleEndian(strZip, static_cast<std::uint32_t>(member.strName.size()), 2);
+    PutLittleEndian(strZip, 0, 2); // extra
+}
+
 std::string ZipArchive(std::vector<ZipMember> listMembers)
 {
     std::string strZip;
     for (ZipMember& member : listMembers) {
         member.iOffset = static_cast<std::uint32_t>(strZip.size());
-        const std::uint32_t iCrc = Crc32(member.strData);
-        const std::uint32_t iSize = static_cast<std::uint32_t>(member.strData.size());
         PutLittleEndian(strZip, 0x04034B50u, 4); // local file header
-        PutLittleEndian(strZip, 10, 2);          // version needed
-        PutLittleEndian(strZip, 0, 2);           // flags
-        PutLittleEndian(strZip, 0, 2);           // stored
-        PutLittleEndian(strZip, 0, 4);           // time and date
-        PutLittleEndian(strZip, iCrc, 4);
-        PutLittleEndian(strZip, iSize, 4);
-        PutLittleEndian(strZip, iSize, 4);
-        PutLittleEndian(strZip, static_cast<std::uint32_t>(member.strName.size()), 2);
-        PutLittleEndian(strZip, 0, 2);
-        strZip += member.strName;
-        strZip += member.strData;
+        PutSharedFields(strZip, member);
+        strZip += member.strName + member.strData;
     }
     const std::uint32_t iDirectoryAt = static_cast<std::uint32_t>(strZip.size());
     for (const ZipMember& member : listMembers) {
-        const std::uint32_t iSize = static_cast<std::uint32_t>(member.strData.size());
         PutLittleEndian(strZip, 0x02014B50u, 4); // central directory entry
-        PutLittleEndian(strZip, 20, 2);
-        PutLittleEndian(strZip, 10, 2);
-        PutLittleEndian(strZip, 0, 2);
-        PutLittleEndian(strZip, 0, 2);
-        PutLittleEndian(strZip, 0, 4);
-        PutLittleEndian(strZip, Crc32(member.strData), 4);
-        PutLittleEndian(strZip, iSize, 4);
-        PutLittleEndian(strZip, iSize, 4);
-        PutLittleEndian(strZip, static_cast<std::uint32_t>(member.strName.size()), 2);
-        PutLittleEndian(strZip, 0, 2); // extra
-        PutLittleEndian(strZip, 0, 2); // comment
-        PutLittleEndian(strZip, 0, 2); // disk
+        PutLittleEndian(strZip, 20, 2);          // version made by
+        PutSharedFields(strZip, member);
+        PutLittleEndian(strZip, 0, 4); // comment length, disk
         PutLittleEndian(strZip, 0, 2); // internal attributes
         PutLittleEndian(strZip, 0, 4); // external attributes
         PutLittleEndian(strZip, member.iOffset, 4);
         strZip += member.strName;
     }
     const std::uint32_t iDirectorySize = static_cast<std::uint32_t>(strZip.size()) - iDirectoryAt;
+    const std::uint32_t iCount = static_cast<std::uint32_t>(listMembers.size());
     PutLittleEndian(strZip, 0x06054B50u, 4); // end of central directory
-    PutLittleEndian(strZip, 0, 2);
-    PutLittleEndian(strZip, 0, 2);
-    PutLittleEndian(strZip, static_cast<std::uint32_t>(listMembers.size()), 2);
-    PutLittleEndian(strZip, static_cast<std::uint32_t>(listMembers.size()), 2);
+    PutLittleEndian(strZip, 0, 4);           // disk numbers
+    PutLittleEndian(strZip, iCount, 2);
+    PutLittleEndian(strZip, iCount, 2);
     PutLittleEndian(strZip, iDirectorySize, 4);
     PutLittleEndian(strZip, iDirectoryAt, 4);
     PutLittleEndian(strZip, 0, 2);
@@ -94,12 +87,12 @@ std::string ZipArchive(std::vector<ZipMember> listMembers)
 
 const char szBundleKey[] = "<key>CFBundleIdentifier</key>\n\t<string>";
 
-} // namespace
-
 std::string PlistString(const std::string& strValue)
 {
     return "<string>" + strValue + "</string>";
 }
+
+} // namespace
 
 std::string PlistDocument(const std::vector<PlistEntry>& listEntries)
 {
@@ -107,8 +100,10 @@ std::string PlistDocument(const std::vector<PlistEntry>& listEntries)
                          "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
                          "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
                          "<plist version=\"1.0\">\n<dict>\n";
-    for (const PlistEntry& entry : listEntries)
-        strXml += "\t<key>" + entry.first + "</key>\n\t" + entry.second + "\n";
+    for (const PlistEntry& entry : listEntries) {
+        const bool bXml = !entry.second.empty() && entry.second[0] == '<';
+        strXml += "\t<key>" + entry.first + "</key>\n\t" + (bXml ? entry.second : PlistString(entry.second)) + "\n";
+    }
     strXml += "</dict>\n</plist>\n";
     return strXml;
 }
@@ -138,16 +133,11 @@ std::string EmptySqliteDatabase()
 
 std::string AppArchive(const std::string& strBundleID, const std::string& strVersion, const std::string& strName)
 {
-    const std::string strInfo = PlistDocument({
-        {"CFBundleIdentifier", PlistString(strBundleID)},
-        {"CFBundleShortVersionString", PlistString(strVersion)},
-        {"CFBundleDisplayName", PlistString(strName)},
-        {"CFBundleExecutable", PlistString("App")},
-    });
-    const std::string strMetadata = PlistDocument({
-        {"softwareVersionBundleId", PlistString(strBundleID)},
-        {"itemName", PlistString(strName)},
-    });
+    const std::string strInfo = PlistDocument({{"CFBundleIdentifier", strBundleID},
+                                               {"CFBundleShortVersionString", strVersion},
+                                               {"CFBundleDisplayName", strName},
+                                               {"CFBundleExecutable", "App"}});
+    const std::string strMetadata = PlistDocument({{"softwareVersionBundleId", strBundleID}, {"itemName", strName}});
     return ZipArchive({{"Payload/App.app/Info.plist", strInfo, 0}, {"iTunesMetadata.plist", strMetadata, 0}});
 }
 

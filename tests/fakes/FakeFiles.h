@@ -10,11 +10,10 @@
 
 namespace fake {
 
-// One dictionary entry: the key and the value already written as plist XML
-// ("<string>x</string>", "<true/>", ...).
+// One dictionary entry: the key and its value, either plist XML ("<true/>",
+// "<date>...</date>") or a plain text that becomes a <string>.
 using PlistEntry = std::pair<std::string, std::string>;
 
-std::string PlistString(const std::string& strValue);
 std::string PlistDocument(const std::vector<PlistEntry>& listEntries);
 
 // An SQLite database file holding no tables (one page of 4096 bytes).

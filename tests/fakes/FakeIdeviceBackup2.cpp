@@ -105,54 +105,34 @@ std::string Hex40(int iSeed)
     return strHex;
 }
 
-std::string IsoDate()
-{
-    return "<date>2024-03-07T14:05:09Z</date>";
-}
+const char szDate[] = "<date>2024-03-07T14:05:09Z</date>";
 
 void WriteInfoPlist(const std::string& strDeviceDir, const Options& options)
 {
     fake::WriteFile(strDeviceDir + "/Info.plist",
-                    fake::PlistDocument({
-                        {"Build Version", fake::PlistString("20G75")},
-                        {"Device Name", fake::PlistString("Test iPhone")},
-                        {"Display Name", fake::PlistString("Test iPhone")},
-                        {"GUID", fake::PlistString("5C2F7E3A9B1D4E6F8A0B2C4D6E8F0A1B")},
-                        {"Last Backup Date", IsoDate()},
-                        {"Product Name", fake::PlistString("iPhone 12")},
-                        {"Product Type", fake::PlistString("iPhone13,2")},
-                        {"Product Version", fake::PlistString("16.6")},
-                        {"Serial Number", fake::PlistString("F2LXK0Q1N0DG")},
-                        {"Target Identifier", fake::PlistString(options.strUdid)},
-                        {"Target Type", fake::PlistString("Device")},
-                        {"Unique Identifier", fake::PlistString(options.strUdid)},
-                        {"iTunes Version", fake::PlistString("10.0.1")},
-                    }));
+                    fake::PlistDocument({{"Build Version", "20G75"}, {"Device Name", "Test iPhone"},
+                                         {"Display Name", "Test iPhone"}, {"GUID", "5C2F7E3A9B1D4E6F8A0B2C4D6E8F0A1B"},
+                                         {"Last Backup Date", szDate}, {"Product Name", "iPhone 12"},
+                                         {"Product Type", "iPhone13,2"}, {"Product Version", "16.6"},
+                                         {"Serial Number", "F2LXK0Q1N0DG"}, {"Target Identifier", options.strUdid},
+                                         {"Target Type", "Device"}, {"Unique Identifier", options.strUdid},
+                                         {"iTunes Version", "10.0.1"}}));
 }
 
 void WriteDeviceFiles(const std::string& strDeviceDir, const Options& options)
 {
+    const std::string strLockdown = "<dict><key>UniqueDeviceID</key><string>" + options.strUdid
+                                    + "</string><key>ProductVersion</key><string>16.6</string></dict>";
     fake::WriteFile(strDeviceDir + "/Manifest.db", fake::EmptySqliteDatabase());
     fake::WriteFile(strDeviceDir + "/Manifest.plist",
-                    fake::PlistDocument({
-                        {"BackupKeyBag", "<data>VkVSUwAAAAQAAAAFVFlQRQAAAAQAAAAA</data>"},
-                        {"Date", IsoDate()},
-                        {"IsEncrypted", "<false/>"},
-                        {"Lockdown", "<dict><key>UniqueDeviceID</key>" + fake::PlistString(options.strUdid)
-                                         + "<key>ProductVersion</key><string>16.6</string></dict>"},
-                        {"SystemDomainsVersion", fake::PlistString("24.0")},
-                        {"Version", fake::PlistString("10.0")},
-                        {"WasPasscodeSet", "<false/>"},
-                    }));
+                    fake::PlistDocument({{"BackupKeyBag", "<data>VkVSUwAAAAQAAAAFVFlQRQAAAAQAAAAA</data>"},
+                                         {"Date", szDate}, {"IsEncrypted", "<false/>"}, {"Lockdown", strLockdown},
+                                         {"SystemDomainsVersion", "24.0"}, {"Version", "10.0"},
+                                         {"WasPasscodeSet", "<false/>"}}));
     fake::WriteFile(strDeviceDir + "/Status.plist",
-                    fake::PlistDocument({
-                        {"BackupState", fake::PlistString("new")},
-                        {"Date", IsoDate()},
-                        {"IsFullBackup", "<true/>"},
-                        {"SnapshotState", fake::PlistString("finished")},
-                        {"UUID", fake::PlistString("0E2B6A4C-8D1F-4B3A-9C5E-7F0A2D4B6C8E")},
-                        {"Version", fake::PlistString("3.3")},
-                    }));
+                    fake::PlistDocument({{"BackupState", "new"}, {"Date", szDate}, {"IsFullBackup", "<true/>"},
+                                         {"SnapshotState", "finished"},
+                                         {"UUID", "0E2B6A4C-8D1F-4B3A-9C5E-7F0A2D4B6C8E"}, {"Version", "3.3"}}));
 }
 
 // One hashed file of the device's data, with its per-file progress.

@@ -6,13 +6,14 @@
 #include "CToolEndRequest.h"
 #include "FakeToolSession.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
-const QString qstrUdid = QStringLiteral("00008101-000A1B2C3D4E5F60");
+const QString qstrUdid = u"00008101-000A1B2C3D4E5F60"_s;
 
 QStringList AppIDs(const QList<structAppInfo>& listAppInfo)
 {
@@ -29,54 +30,36 @@ class TestDeviceOperater : public QObject
     Q_OBJECT
 
 private slots:
+    void listApps_data();
     void listApps();
-    void listVariants_data();
-    void listVariants();
     void parseAppList();
     void listFailures_data();
     void listFailures();
     void backupApp();
     void installApp();
-    void toolNotStartable();
-    void endRequestedBeforeTheRun();
+    void runsThatNeverStart();
 };
 
-void TestDeviceOperater::listApps()
-{
-    FakeToolSession session;
-    QList<structAppInfo> listAppInfo{{QStringLiteral("already.there"), QStringLiteral("A"), QStringLiteral("1")}};
-    QString strErrorMessage = QStringLiteral("kept");
-    QVERIFY(CDeviceOperater::GetAppInfoList(qstrUdid, listAppInfo, strErrorMessage));
-    QCOMPARE(strErrorMessage, QStringLiteral("kept"));
-    // Appended behind what the list held.
-    QCOMPARE(AppIDs(listAppInfo), (QStringList{QStringLiteral("already.there"), QStringLiteral("com.example.Notes"),
-                                               QStringLiteral("com.example.Maps"), QStringLiteral("com.example.SpaceGame"),
-                                               QStringLiteral("com.example.Reader")}));
-    QCOMPARE(listAppInfo.at(3).qstrAppName, QStringLiteral("Space Game"));
-    QCOMPARE(listAppInfo.at(3).qstrAppVersion, QStringLiteral("1.0"));
-    QCOMPARE(session.RunsOf(QStringLiteral("ideviceinstaller")),
-             (QList<QStringList>{{QStringLiteral("-u"), qstrUdid, QStringLiteral("-l")}}));
-}
-
-void TestDeviceOperater::listVariants_data()
+void TestDeviceOperater::listApps_data()
 {
     QTest::addColumn<QString>("qstrScenario");
     QTest::addColumn<int>("iAppCount");
     QTest::addColumn<int>("iCheckedApp");
     QTest::addColumn<QString>("qstrName");
     QTest::addColumn<QString>("qstrVersion");
-    QTest::newRow("lines ended by CR LF") << "crlf" << 4 << 1 << "Maps" << "5.0.3";
-    QTest::newRow("two columns: no version") << "two-column" << 4 << 1 << "Maps" << "";
-    QTest::newRow("two columns, CR LF") << "two-column,crlf" << 4 << 1 << "Maps" << "";
+    QTest::newRow("lines ended by LF") << "" << 4 << 2 << u"Space Game"_s << u"1.0"_s;
+    QTest::newRow("lines ended by CR LF") << "crlf" << 4 << 1 << u"Maps"_s << u"5.0.3"_s;
+    QTest::newRow("two columns: no version") << "two-column" << 4 << 1 << u"Maps"_s << QString();
+    QTest::newRow("two columns, CR LF") << "two-column,crlf" << 4 << 1 << u"Maps"_s << QString();
     QTest::newRow("name outside ASCII") << "non-ascii" << 4 << 0
                                         << QString::fromUtf8("Caf\xC3\xA9 Gr\xC3\xB6\xC3\x9F" "e \xE6\x97\xA5\xE6\x9C\xAC")
-                                        << "2.1";
+                                        << u"2.1"_s;
     // The columns are cut at every ", ": the name keeps its first part less its last character.
-    QTest::newRow("name holding a comma") << "comma-name" << 4 << 2 << "Spac" << "1.0";
-    QTest::newRow("many apps") << "" << 250 << 249 << "App 249" << "1.249";
+    QTest::newRow("name holding a comma") << "comma-name" << 4 << 2 << u"Spac"_s << u"1.0"_s;
+    QTest::newRow("many apps") << "" << 250 << 249 << u"App 249"_s << u"1.249"_s;
 }
 
-void TestDeviceOperater::listVariants()
+void TestDeviceOperater::listApps()
 {
     QFETCH(QString, qstrScenario);
     QFETCH(int, iAppCount);
@@ -86,44 +69,37 @@ void TestDeviceOperater::listVariants()
     FakeToolSession session;
     session.SetScenario(qstrScenario);
     session.SetEnv("CORVINA_FAKE_APP_COUNT", QString::number(iAppCount));
-    QList<structAppInfo> listAppInfo;
-    QString strErrorMessage;
+    QList<structAppInfo> listAppInfo{{u"already.there"_s, u"A"_s, u"1"_s}};
+    QString strErrorMessage = u"kept"_s;
     QVERIFY(CDeviceOperater::GetAppInfoList(qstrUdid, listAppInfo, strErrorMessage));
-    QCOMPARE(listAppInfo.size(), iAppCount);
-    QCOMPARE(listAppInfo.at(iCheckedApp).qstrAppName, qstrName);
-    QCOMPARE(listAppInfo.at(iCheckedApp).qstrAppVersion, qstrVersion);
-    for (const structAppInfo& app : listAppInfo)
-        QVERIFY2(!app.qstrAppID.contains(QLatin1Char('\r')), qPrintable(app.qstrAppID));
+    QCOMPARE(strErrorMessage, u"kept"_s);
+    // Appended behind what the list held; no line end left in an identifier.
+    QCOMPARE(listAppInfo.size(), 1 + iAppCount);
+    QCOMPARE(AppIDs(listAppInfo).mid(0, 5), QStringList{u"already.there"_s} + FakeToolSession::DeviceApps());
+    QCOMPARE(listAppInfo.at(1 + iCheckedApp).qstrAppName, qstrName);
+    QCOMPARE(listAppInfo.at(1 + iCheckedApp).qstrAppVersion, qstrVersion);
+    QCOMPARE(session.RunsOf(u"ideviceinstaller"_s), (QList<QStringList>{{u"-u"_s, qstrUdid, u"-l"_s}}));
 }
 
 void TestDeviceOperater::parseAppList()
 {
     QList<structAppInfo> listAppInfo;
-    CDeviceOperater::ParseAppList(QStringLiteral("CFBundleIdentifier, CFBundleVersion, CFBundleDisplayName\n"),
-                                  listAppInfo);
-    QVERIFY(listAppInfo.isEmpty());
+    CDeviceOperater::ParseAppList(u"CFBundleIdentifier, CFBundleVersion, CFBundleDisplayName\n"_s, listAppInfo);
     CDeviceOperater::ParseAppList(QString(), listAppInfo);
     QVERIFY(listAppInfo.isEmpty());
 
-    CDeviceOperater::ParseAppList(QStringLiteral("heading, is, ignored\r\n"
-                                                 "one.column\r\n"
-                                                 "\r\n"
-                                                 "a.b, \"1\", \"Name\", \"extra\", more\n"
-                                                 "c.d, \"\"\n"
-                                                 "e.f, x, y"),
+    CDeviceOperater::ParseAppList(u"heading, is, ignored\r\none.column\r\n\r\n"
+                                  u"a.b, \"1\", \"Name\", \"extra\", more\nc.d, \"\"\ne.f, x, y"_s,
                                   listAppInfo);
-    QCOMPARE(listAppInfo.size(), 3);
-    QCOMPARE(listAppInfo.at(0).qstrAppID, QStringLiteral("a.b"));
-    QCOMPARE(listAppInfo.at(0).qstrAppName, QStringLiteral("Name"));
-    QCOMPARE(listAppInfo.at(0).qstrAppVersion, QStringLiteral("1"));
-    // Two columns: an empty name between its quotes, no version.
-    QCOMPARE(listAppInfo.at(1).qstrAppID, QStringLiteral("c.d"));
-    QCOMPARE(listAppInfo.at(1).qstrAppName, QString());
-    QCOMPARE(listAppInfo.at(1).qstrAppVersion, QString());
-    // Columns of fewer than two characters yield empty members; a last line without its end counts.
-    QCOMPARE(listAppInfo.at(2).qstrAppID, QStringLiteral("e.f"));
-    QCOMPARE(listAppInfo.at(2).qstrAppName, QString());
-    QCOMPARE(listAppInfo.at(2).qstrAppVersion, QString());
+    // Two columns: an empty name between its quotes, no version. Columns of
+    // fewer than two characters yield empty members; a last line without its end counts.
+    const QList<QStringList> listExpected{{u"a.b"_s, u"Name"_s, u"1"_s}, {u"c.d"_s, QString(), QString()},
+                                          {u"e.f"_s, QString(), QString()}};
+    QCOMPARE(listAppInfo.size(), listExpected.size());
+    for (qsizetype i = 0; i < listExpected.size(); ++i) {
+        const structAppInfo& app = listAppInfo.at(i);
+        QCOMPARE((QStringList{app.qstrAppID, app.qstrAppName, app.qstrAppVersion}), listExpected.at(i));
+    }
 }
 
 void TestDeviceOperater::listFailures_data()
@@ -141,102 +117,90 @@ void TestDeviceOperater::listFailures()
     QFETCH(QString, qstrScenario);
     FakeToolSession session;
     session.SetScenario(qstrScenario);
-    QList<structAppInfo> listAppInfo{{QStringLiteral("kept"), QString(), QString()}};
-    QString strErrorMessage = QStringLiteral("kept");
+    QList<structAppInfo> listAppInfo{{u"kept"_s, QString(), QString()}};
+    QString strErrorMessage = u"kept"_s;
     QVERIFY(!CDeviceOperater::GetAppInfoList(qstrUdid, listAppInfo, strErrorMessage));
     QCOMPARE(listAppInfo.size(), 1);
-    QCOMPARE(strErrorMessage, QStringLiteral("kept"));
+    QCOMPARE(strErrorMessage, u"kept"_s);
 }
 
 void TestDeviceOperater::backupApp()
 {
     FakeToolSession session;
-    const QString qstrSet = session.MakeDir(QStringLiteral("set"));
-    const QString qstrApps = session.MakeDir(QStringLiteral("set/IPA_Backup"));
-    const QString qstrArchive = qstrApps + QStringLiteral("/com.example.Maps.ipa");
+    const QString qstrApps = session.MakeDir(u"set/IPA_Backup"_s);
+    const QString qstrArchive = qstrApps + u"/com.example.Maps.ipa"_s;
     QString strErrorMessage;
-
+    const auto backup = [&](const QString& qstrScenario, const QString& qstrFolder) {
+        session.SetScenario(qstrScenario);
+        return CDeviceOperater::BackupApp(qstrUdid, qstrFolder, u"com.example.Maps"_s, strErrorMessage);
+    };
     // Current devices refuse to archive.
-    QVERIFY(!CDeviceOperater::BackupApp(qstrUdid, qstrApps, QStringLiteral("com.example.Maps"), strErrorMessage));
+    QVERIFY(!backup(QString(), qstrApps));
     QVERIFY(!QFileInfo::exists(qstrArchive));
 
     // Where archiving works the archive is left in the folder; a backslash in
     // the folder reaches the tool as "/".
-    session.SetScenario(QStringLiteral("old-device"));
-    const QString qstrWithBackslash = qstrSet + QStringLiteral("\\IPA_Backup");
-    QVERIFY(CDeviceOperater::BackupApp(qstrUdid, qstrWithBackslash, QStringLiteral("com.example.Maps"),
-                                       strErrorMessage));
+    QVERIFY(backup(u"old-device"_s, session.Path(u"set\\IPA_Backup"_s)));
     QVERIFY(QFileInfo(qstrArchive).size() > 0);
-    const QStringList listExpected{QStringLiteral("-u"), qstrUdid,           QStringLiteral("-a"),
-                                   QStringLiteral("com.example.Maps"), QStringLiteral("-o"),
-                                   QStringLiteral("copy=") + qstrApps, QStringLiteral("-o"), QStringLiteral("remove")};
-    QCOMPARE(session.RunsOf(QStringLiteral("ideviceinstaller")).last(), listExpected);
+    QCOMPARE(session.RunsOf(u"ideviceinstaller"_s).last(),
+             (QStringList{u"-u"_s, qstrUdid, u"-a"_s, u"com.example.Maps"_s, u"-o"_s, u"copy="_s + qstrApps, u"-o"_s,
+                          u"remove"_s}));
     QVERIFY(strErrorMessage.isEmpty());
 
     // A failed copy can leave an empty archive: with exit code 255 the run
     // fails; with exit code 0 and no error word it passes (the caller then
     // finds the archive empty).
     QFile::remove(qstrArchive);
-    session.SetScenario(QStringLiteral("old-device,zero-byte"));
-    QVERIFY(!CDeviceOperater::BackupApp(qstrUdid, qstrApps, QStringLiteral("com.example.Maps"), strErrorMessage));
+    QVERIFY(!backup(u"old-device,zero-byte"_s, qstrApps));
     QCOMPARE(QFileInfo(qstrArchive).size(), 0);
-    session.SetScenario(QStringLiteral("old-device,no-length"));
-    QVERIFY(CDeviceOperater::BackupApp(qstrUdid, qstrApps, QStringLiteral("com.example.Maps"), strErrorMessage));
+    QVERIFY(backup(u"old-device,no-length"_s, qstrApps));
     QCOMPARE(QFileInfo(qstrArchive).size(), 0);
 }
 
 void TestDeviceOperater::installApp()
 {
     FakeToolSession session;
-    const QString qstrApps = session.MakeDir(QStringLiteral("IPA_Backup"));
-    QVERIFY(FakeToolSession::WriteAppArchive(qstrApps + QStringLiteral("/com.example.Notes.ipa"),
-                                             QStringLiteral("com.example.Notes")));
+    const QString qstrArchive = session.MakeDir(u"IPA_Backup"_s) + u"/com.example.Notes.ipa"_s;
+    QVERIFY(FakeToolSession::WriteAppArchive(qstrArchive, u"com.example.Notes"_s));
+    const QString qstrWithBackslash = session.Path(u"IPA_Backup\\com.example.Notes.ipa"_s);
     QString strErrorMessage;
-    const QString qstrWithBackslash = session.Path(QStringLiteral("IPA_Backup\\com.example.Notes.ipa"));
     QVERIFY(CDeviceOperater::InstallApp(qstrUdid, qstrWithBackslash, strErrorMessage));
-    QCOMPARE(session.RunsOf(QStringLiteral("ideviceinstaller")).last(),
-             (QStringList{QStringLiteral("-u"), qstrUdid, QStringLiteral("-i"),
-                          qstrApps + QStringLiteral("/com.example.Notes.ipa")}));
-    QCOMPARE(session.InstalledApps(), QStringList{QStringLiteral("com.example.Notes")});
+    QCOMPARE(session.RunsOf(u"ideviceinstaller"_s).last(), (QStringList{u"-u"_s, qstrUdid, u"-i"_s, qstrArchive}));
+    QCOMPARE(session.InstalledApps(), QStringList{u"com.example.Notes"_s});
 
-    // A refused install: error word on standard error, exit code 128.
-    session.SetEnv("CORVINA_FAKE_FAIL_IDS", QStringLiteral("com.example.Notes"));
+    // A refused install (error word on standard error, exit code 128), and a crash.
+    session.SetEnv("CORVINA_FAKE_FAIL_IDS", u"com.example.Notes"_s);
     QVERIFY(!CDeviceOperater::InstallApp(qstrUdid, qstrWithBackslash, strErrorMessage));
-    // The tool crashing fails the install too.
     session.SetEnv("CORVINA_FAKE_FAIL_IDS", QString());
-    session.SetScenario(QStringLiteral("crash"));
+    session.SetScenario(u"crash"_s);
     QVERIFY(!CDeviceOperater::InstallApp(qstrUdid, qstrWithBackslash, strErrorMessage));
     QCOMPARE(session.InstalledApps().size(), 1);
     QVERIFY(strErrorMessage.isEmpty());
 }
 
-void TestDeviceOperater::toolNotStartable()
+void TestDeviceOperater::runsThatNeverStart()
 {
-    FakeToolSession session;
-    g_qstrAppDirPath = session.MakeDir(QStringLiteral("empty program folder"));
-    session.SetEnv("PATH", session.MakeDir(QStringLiteral("empty path")));
-    const QString qstrPrefix = QStringLiteral("QProcessThis.waitForFinished failed, return false\r\n");
-    QList<structAppInfo> listAppInfo;
-    QString strErrorMessage = QStringLiteral("replaced");
-    QVERIFY(!CDeviceOperater::GetAppInfoList(qstrUdid, listAppInfo, strErrorMessage));
-    QCOMPARE(strErrorMessage, qstrPrefix + QStringLiteral("CDeviceOperater::GetAppInfoList"));
-    QVERIFY(!CDeviceOperater::BackupApp(qstrUdid, session.Path(QStringLiteral("x")), QStringLiteral("a.b"),
-                                        strErrorMessage));
-    QCOMPARE(strErrorMessage, qstrPrefix + QStringLiteral("CDeviceOperater::BackupApp"));
-    QVERIFY(!CDeviceOperater::InstallApp(qstrUdid, session.Path(QStringLiteral("x.ipa")), strErrorMessage));
-    QCOMPARE(strErrorMessage, qstrPrefix + QStringLiteral("CDeviceOperater::InstallApp"));
-}
-
-void TestDeviceOperater::endRequestedBeforeTheRun()
-{
+    // A tool found nowhere, or an end requested before the run: each operation
+    // fails with the reason and the routine in its message, and no tool runs.
     FakeToolSession session;
     CToolEndRequest request;
     request.Request();
-    QString strErrorMessage;
-    QVERIFY(!CDeviceOperater::InstallApp(qstrUdid, session.Path(QStringLiteral("x.ipa")), strErrorMessage, &request));
-    QCOMPARE(strErrorMessage,
-             QStringLiteral("QProcessThis was ended on request, return false\r\nCDeviceOperater::InstallApp"));
+    const auto verifyAll = [&](const CToolEndRequest* pRequest, const QString& qstrReason) {
+        QList<structAppInfo> listAppInfo;
+        QString strErrorMessage = u"replaced"_s;
+        const QString qstrPrefix = qstrReason + u"\r\nCDeviceOperater::"_s;
+        QVERIFY(!CDeviceOperater::GetAppInfoList(qstrUdid, listAppInfo, strErrorMessage, pRequest));
+        QCOMPARE(strErrorMessage, qstrPrefix + u"GetAppInfoList"_s);
+        QVERIFY(!CDeviceOperater::BackupApp(qstrUdid, session.Path(u"x"_s), u"a.b"_s, strErrorMessage, pRequest));
+        QCOMPARE(strErrorMessage, qstrPrefix + u"BackupApp"_s);
+        QVERIFY(!CDeviceOperater::InstallApp(qstrUdid, session.Path(u"x.ipa"_s), strErrorMessage, pRequest));
+        QCOMPARE(strErrorMessage, qstrPrefix + u"InstallApp"_s);
+    };
+    verifyAll(&request, u"QProcessThis was ended on request, return false"_s);
     QVERIFY(session.Runs().isEmpty());
+    g_qstrAppDirPath = session.MakeDir(u"empty program folder"_s);
+    session.SetEnv("PATH", session.MakeDir(u"empty path"_s));
+    verifyAll(nullptr, u"QProcessThis.waitForFinished failed, return false"_s);
 }
 
 QTEST_GUILESS_MAIN(TestDeviceOperater)

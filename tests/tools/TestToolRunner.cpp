@@ -9,7 +9,6 @@
 #include "CToolStarter.h"
 #include "FakeToolSession.h"
 
-#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QThread>
@@ -17,16 +16,19 @@
 
 #include <memory>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
-const QString qstrShell = QStringLiteral("/bin/sh");
+const QString qstrStartFailed = u"QProcessThis.waitForFinished failed, return false"_s;
+const QString qstrEnded = u"QProcessThis was ended on request, return false"_s;
 
 struct ShellRun
 {
     bool bResult = false;
-    QString strStdOutput = QStringLiteral("untouched out");
-    QString strStdError = QStringLiteral("untouched err");
-    QString strErrorMessage = QStringLiteral("untouched message");
+    QString strStdOutput = u"untouched out"_s;
+    QString strStdError = u"untouched err"_s;
+    QString strErrorMessage = u"untouched message"_s;
     structToolExit structToolExitThis;
 };
 
@@ -35,29 +37,14 @@ ShellRun RunShell(const QString& qstrScript, int iTimeoutMsecs = -1, const QStri
 {
     ShellRun run;
     run.bResult = CCmdLineExecuterQT::ExecuteAndGetStdOutput(
-        qstrShell, QStringList{QStringLiteral("-c"), qstrScript} + listExtra, run.strStdOutput, run.strStdError,
+        u"/bin/sh"_s, QStringList{u"-c"_s, qstrScript} + listExtra, run.strStdOutput, run.strStdError,
         run.strErrorMessage, iTimeoutMsecs, &run.structToolExitThis, pEndRequest);
     return run;
 }
 
-bool MakeExecutable(const QString& qstrPath)
+CToolOutputScanner::structScan Scan(const QString& qstrText)
 {
-    QFile file(qstrPath);
-    if (!file.open(QIODevice::WriteOnly) || file.write("#!/bin/sh\nexit 0\n") < 0)
-        return false;
-    file.close();
-    return file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
-}
-
-// A backup set holding the personal data of one device, as a restore reads it.
-QString MakeRestorableSet(const FakeToolSession& session, const QString& qstrSourceUdid)
-{
-    const QString qstrSet = session.MakeDir(QStringLiteral("set"));
-    const QString qstrData = session.MakeDir(QStringLiteral("set/") + qstrSourceUdid);
-    FakeToolSession::WriteBytes(qstrData + QStringLiteral("/Info.plist"), "<plist/>");
-    FakeToolSession::WriteBytes(qstrData + QStringLiteral("/Manifest.plist"), "<plist/>");
-    FakeToolSession::WriteBytes(qstrData + QStringLiteral("/Status.plist"), "<plist/>");
-    return qstrSet;
+    return CToolOutputScanner().ScanRead(qstrText, QString());
 }
 
 } // namespace
@@ -70,7 +57,8 @@ private slots:
     void programLookup();
     void lineBufferingEnvironment();
     void lineBufferedOutputArrivesWhileTheToolRuns();
-    void executerRunsAndCaptures();
+    void executerRuns_data();
+    void executerRuns();
     void executerFailures();
     void executerEndsARunningToolOnRequest();
     void executerWritesRuledTraceLines();
@@ -83,59 +71,56 @@ private slots:
 void TestToolRunner::programLookup()
 {
     FakeToolSession session;
-    const QString qstrBackupTool = CToolStarter::BackupToolName();
-    QCOMPARE(qstrBackupTool, QStringLiteral("idevicebackup2"));
-    QCOMPARE(CToolStarter::InstallerToolName(), QStringLiteral("ideviceinstaller"));
+    QCOMPARE(CToolStarter::BackupToolName(), u"idevicebackup2"_s);
+    QCOMPARE(CToolStarter::InstallerToolName(), u"ideviceinstaller"_s);
 
     // The program folder comes first, even with the tool on the search path.
-    const QString qstrPathDir = session.MakeDir(QStringLiteral("path"));
-    QVERIFY(MakeExecutable(qstrPathDir + QStringLiteral("/idevicebackup2")));
-    session.SetEnv("PATH", qstrPathDir);
-    QCOMPARE(CToolStarter::ProgramPath(qstrBackupTool), FakeToolSession::FakesDir() + QStringLiteral("/idevicebackup2"));
+    const QString qstrOnPath = session.MakeDir(u"path"_s) + u"/idevicebackup2"_s;
+    QVERIFY(FakeToolSession::WriteBytes(qstrOnPath, "#!/bin/sh\nexit 0\n"));
+    QVERIFY(QFile::setPermissions(qstrOnPath, QFile::permissions(qstrOnPath) | QFileDevice::ExeOwner));
+    session.SetEnv("PATH", session.Path(u"path"_s));
+    QCOMPARE(CToolStarter::ProgramPath(u"idevicebackup2"_s), FakeToolSession::FakesDir() + u"/idevicebackup2"_s);
 
     // A program folder without the tool, or with a file that cannot run: the search path.
-    const QString qstrEmptyFolder = session.MakeDir(QStringLiteral("program"));
-    g_qstrAppDirPath = qstrEmptyFolder;
-    QCOMPARE(CToolStarter::ProgramPath(qstrBackupTool), qstrPathDir + QStringLiteral("/idevicebackup2"));
-    QVERIFY(FakeToolSession::WriteBytes(qstrEmptyFolder + QStringLiteral("/idevicebackup2"), "not a program"));
-    QCOMPARE(CToolStarter::ProgramPath(qstrBackupTool), qstrPathDir + QStringLiteral("/idevicebackup2"));
+    g_qstrAppDirPath = session.MakeDir(u"program"_s);
+    QCOMPARE(CToolStarter::ProgramPath(u"idevicebackup2"_s), qstrOnPath);
+    QVERIFY(FakeToolSession::WriteBytes(g_qstrAppDirPath + u"/idevicebackup2"_s, "not a program"));
+    QCOMPARE(CToolStarter::ProgramPath(u"idevicebackup2"_s), qstrOnPath);
 
     // Found nowhere: the program-folder path, which then cannot be started.
-    session.SetEnv("PATH", session.MakeDir(QStringLiteral("nothing")));
-    const QString qstrInstaller = CToolStarter::ProgramPath(CToolStarter::InstallerToolName());
-    QCOMPARE(qstrInstaller, qstrEmptyFolder + QStringLiteral("/ideviceinstaller"));
+    session.SetEnv("PATH", session.MakeDir(u"nothing"_s));
+    const QString qstrInstaller = CToolStarter::ProgramPath(u"ideviceinstaller"_s);
+    QCOMPARE(qstrInstaller, g_qstrAppDirPath + u"/ideviceinstaller"_s);
     QProcess process;
     QVERIFY(!CToolStarter::Start(process, qstrInstaller, QStringList(), nullptr));
 }
 
 void TestToolRunner::lineBufferingEnvironment()
 {
-    const QString qstrLib = QStringLiteral("/opt/x/libstdbuf.so");
+    const QString qstrLib = u"/opt/x/libstdbuf.so"_s;
     QProcessEnvironment environment;
-    environment.insert(QStringLiteral("HOME"), QStringLiteral("/home/u"));
-
+    environment.insert(u"HOME"_s, u"/home/u"_s);
     const QProcessEnvironment withLib = CToolStarter::WithLineBuffering(environment, qstrLib);
-    QCOMPARE(withLib.value(QStringLiteral("LD_PRELOAD")), qstrLib);
-    QCOMPARE(withLib.value(QStringLiteral("_STDBUF_O")), QStringLiteral("L"));
-    QCOMPARE(withLib.value(QStringLiteral("HOME")), QStringLiteral("/home/u"));
+    QCOMPARE(withLib.value(u"LD_PRELOAD"_s), qstrLib);
+    QCOMPARE(withLib.value(u"_STDBUF_O"_s), u"L"_s);
+    QCOMPARE(withLib.value(u"HOME"_s), u"/home/u"_s);
 
-    // Libraries already preloaded stay, and first.
-    environment.insert(QStringLiteral("LD_PRELOAD"), QStringLiteral("/a/first.so /a/second.so"));
-    QCOMPARE(CToolStarter::WithLineBuffering(environment, qstrLib).value(QStringLiteral("LD_PRELOAD")),
-             QStringLiteral("/a/first.so /a/second.so:") + qstrLib);
-    environment.insert(QStringLiteral("LD_PRELOAD"), QStringLiteral("/a/first.so:") + qstrLib);
-    QCOMPARE(CToolStarter::WithLineBuffering(environment, qstrLib).value(QStringLiteral("LD_PRELOAD")),
-             QStringLiteral("/a/first.so:") + qstrLib);
+    // Libraries already preloaded stay, and first; the library is not added twice.
+    environment.insert(u"LD_PRELOAD"_s, u"/a/first.so /a/second.so"_s);
+    QCOMPARE(CToolStarter::WithLineBuffering(environment, qstrLib).value(u"LD_PRELOAD"_s),
+             u"/a/first.so /a/second.so:"_s + qstrLib);
+    environment.insert(u"LD_PRELOAD"_s, u"/a/first.so:"_s + qstrLib);
+    QCOMPARE(CToolStarter::WithLineBuffering(environment, qstrLib).value(u"LD_PRELOAD"_s), u"/a/first.so:"_s + qstrLib);
 
     // Without the library nothing changes.
     const QProcessEnvironment without = CToolStarter::WithLineBuffering(environment, QString());
-    QVERIFY(!without.contains(QStringLiteral("_STDBUF_O")));
-    QCOMPARE(without.value(QStringLiteral("LD_PRELOAD")), QStringLiteral("/a/first.so:") + qstrLib);
+    QVERIFY(!without.contains(u"_STDBUF_O"_s));
+    QCOMPARE(without.value(u"LD_PRELOAD"_s), u"/a/first.so:"_s + qstrLib);
 
     const QString qstrInstalled = CToolStarter::LineBufferLibrary();
     if (qstrInstalled.isEmpty())
         QSKIP("coreutils' libstdbuf is not installed");
-    QVERIFY(CToolStarter::ToolEnvironment().value(QStringLiteral("LD_PRELOAD")).contains(qstrInstalled));
+    QVERIFY(CToolStarter::ToolEnvironment().value(u"LD_PRELOAD"_s).contains(qstrInstalled));
     // The running process itself is left alone.
     QCOMPARE(qEnvironmentVariable("_STDBUF_O"), QString());
 }
@@ -147,13 +132,12 @@ void TestToolRunner::lineBufferedOutputArrivesWhileTheToolRuns()
     // A restore never flushes its output: only line buffering lets the
     // progress reach the reader while the tool still runs.
     FakeToolSession session;
-    session.SetScenario(QStringLiteral("silent-wait"));
-    const QString qstrSet = MakeRestorableSet(session, QStringLiteral("SOURCE"));
+    session.SetScenario(u"silent-wait"_s);
+    const QString qstrSet = session.MakeDataFolder(u"set"_s, u"SOURCE"_s);
     CToolEndRequest request;
     CProgressToolRun run(&request);
     QVERIFY(run.Start(CToolStarter::ProgramPath(CToolStarter::BackupToolName()),
-                      QStringList{QStringLiteral("-u"), QStringLiteral("TARGET"), QStringLiteral("-s"),
-                                  QStringLiteral("SOURCE"), QStringLiteral("restore"), qstrSet}));
+                      {u"-u"_s, u"TARGET"_s, u"-s"_s, u"SOURCE"_s, u"restore"_s, qstrSet}));
     bool bFinishedWhileRunning = false;
     for (int iPass = 0; iPass < 20 && !bFinishedWhileRunning; ++iPass) {
         const CProgressToolRun::structPass pass = run.NextPass();
@@ -164,85 +148,86 @@ void TestToolRunner::lineBufferedOutputArrivesWhileTheToolRuns()
 
     // Ending the tool: it aborts as the real one does, and the run fails.
     request.Request();
-    CProgressToolRun::structPass pass = run.NextPass();
+    const CProgressToolRun::structPass pass = run.NextPass();
     QVERIFY(pass.bToolFinished);
-    QVERIFY(pass.qstrStdError.contains(QStringLiteral("Exiting...")));
-    QVERIFY(pass.qstrStdOutput.contains(QStringLiteral("Restore Aborted.")));
+    QVERIFY(pass.qstrStdError.contains(u"Exiting..."_s));
+    QVERIFY(pass.qstrStdOutput.contains(u"Restore Aborted."_s));
     QVERIFY(!run.Succeeded());
 }
 
-void TestToolRunner::executerRunsAndCaptures()
+void TestToolRunner::executerRuns_data()
 {
+    QTest::addColumn<QString>("qstrScript");
+    QTest::addColumn<QStringList>("listExtra");
+    QTest::addColumn<int>("iTimeoutMsecs");
+    QTest::addColumn<QString>("qstrOut");
+    QTest::addColumn<QString>("qstrErr");
+    QTest::addColumn<int>("iExitCode"); // -1: ended by a signal; -2: not finished
     // Both channels apart; a non-zero exit code still counts as a run.
-    ShellRun run = RunShell(QStringLiteral("printf 'out\\nline'; printf 'err' >&2; exit 3"));
-    QVERIFY(run.bResult);
-    QCOMPARE(run.strStdOutput, QStringLiteral("out\nline"));
-    QCOMPARE(run.strStdError, QStringLiteral("err"));
-    QCOMPARE(run.strErrorMessage, QStringLiteral("untouched message"));
-    QVERIFY(run.structToolExitThis.bNormalExit);
-    QCOMPARE(run.structToolExitThis.iExitCode, 3);
-
-    // No output: two empty texts.
-    run = RunShell(QStringLiteral("exit 0"));
-    QVERIFY(run.bResult);
-    QVERIFY(run.strStdOutput.isEmpty());
-    QVERIFY(run.strStdError.isEmpty());
-
+    QTest::newRow("channels") << u"printf 'out\\nline'; printf 'err' >&2; exit 3"_s << QStringList() << -1
+                              << u"out\nline"_s << u"err"_s << 3;
+    QTest::newRow("no output") << u"exit 0"_s << QStringList() << -1 << QString() << QString() << 0;
     // Each argument reaches the program as one, blanks and empty ones included.
-    run = RunShell(QStringLiteral("printf '%s|' \"$@\""), -1,
-                   QStringList{QStringLiteral("sh"), QStringLiteral("a b"), QString(), QStringLiteral("c")});
-    QCOMPARE(run.strStdOutput, QStringLiteral("a b||c|"));
-
+    QTest::newRow("arguments") << u"printf '%s|' \"$@\""_s << QStringList{u"sh"_s, u"a b"_s, QString(), u"c"_s}
+                               << -1 << u"a b||c|"_s << QString() << 0;
     // Bytes outside ASCII are decoded with the locale's code page (UTF-8 here).
-    run = RunShell(QStringLiteral("printf '\\303\\251\\346\\227\\245'"));
-    QCOMPARE(run.strStdOutput, QString::fromUtf8("\xC3\xA9\xE6\x97\xA5"));
-
+    QTest::newRow("non-ASCII") << u"printf '\\303\\251\\346\\227\\245'"_s << QStringList() << -1
+                               << QString::fromUtf8("\xC3\xA9\xE6\x97\xA5") << QString() << 0;
     // A crash is a run that ended, though not normally.
-    run = RunShell(QStringLiteral("kill -SEGV $$"));
-    QVERIFY(run.bResult);
-    QVERIFY(!run.structToolExitThis.bNormalExit);
-
+    QTest::newRow("crash") << u"kill -SEGV $$"_s << QStringList() << -1 << QString() << QString() << -1;
     // No time limit: waits for a program that takes its time.
-    run = RunShell(QStringLiteral("sleep 0.3; printf done"), -1);
-    QVERIFY(run.bResult);
-    QCOMPARE(run.strStdOutput, QStringLiteral("done"));
+    QTest::newRow("slow") << u"sleep 0.3; printf done"_s << QStringList() << -1 << u"done"_s << QString() << 0;
+    // Still running at the limit: killed, and the outputs stay as they were.
+    QTest::newRow("time limit") << u"printf early; exec sleep 30"_s << QStringList() << 300 << u"untouched out"_s
+                                << u"untouched err"_s << -2;
+}
+
+void TestToolRunner::executerRuns()
+{
+    QFETCH(QString, qstrScript);
+    QFETCH(QStringList, listExtra);
+    QFETCH(int, iTimeoutMsecs);
+    QFETCH(QString, qstrOut);
+    QFETCH(QString, qstrErr);
+    QFETCH(int, iExitCode);
+    const ShellRun run = RunShell(qstrScript, iTimeoutMsecs, listExtra);
+    QCOMPARE(run.bResult, iExitCode != -2);
+    QCOMPARE(run.strStdOutput, qstrOut);
+    QCOMPARE(run.strStdError, qstrErr);
+    QCOMPARE(run.strErrorMessage, iExitCode == -2 ? qstrStartFailed : u"untouched message"_s);
+    if (iExitCode != -2)
+        QCOMPARE(run.structToolExitThis.bNormalExit, iExitCode >= 0);
+    if (iExitCode >= 0)
+        QCOMPARE(run.structToolExitThis.iExitCode, iExitCode);
 }
 
 void TestToolRunner::executerFailures()
 {
-    const QString qstrStartFailed = QStringLiteral("QProcessThis.waitForFinished failed, return false");
-    QString strStdOutput = QStringLiteral("kept out");
-    QString strStdError = QStringLiteral("kept err");
+    QString strStdOutput = u"kept out"_s;
+    QString strStdError = u"kept err"_s;
     QString strErrorMessage;
     QTemporaryDir dir;
-    QVERIFY(!CCmdLineExecuterQT::ExecuteAndGetStdOutput(dir.filePath(QStringLiteral("missing")), QStringList(),
-                                                        strStdOutput, strStdError, strErrorMessage, -1));
+    QVERIFY(!CCmdLineExecuterQT::ExecuteAndGetStdOutput(dir.filePath(u"missing"_s), QStringList(), strStdOutput,
+                                                        strStdError, strErrorMessage, -1));
     QCOMPARE(strErrorMessage, qstrStartFailed);
-    QCOMPARE(strStdOutput, QStringLiteral("kept out"));
-    QCOMPARE(strStdError, QStringLiteral("kept err"));
-
-    // Still running at the limit: killed, and the outputs stay as they were.
-    const ShellRun run = RunShell(QStringLiteral("printf early; exec sleep 30"), 300);
-    QVERIFY(!run.bResult);
-    QCOMPARE(run.strErrorMessage, qstrStartFailed);
-    QCOMPARE(run.strStdOutput, QStringLiteral("untouched out"));
+    QCOMPARE(strStdOutput, u"kept out"_s);
+    QCOMPARE(strStdError, u"kept err"_s);
 
     // Asked to end before the start: the program is not started at all.
     FakeToolSession session;
     CToolEndRequest request;
     request.Request();
-    QVERIFY(!CCmdLineExecuterQT::ExecuteAndGetStdOutput(
-        CToolStarter::ProgramPath(CToolStarter::InstallerToolName()), QStringList{QStringLiteral("-l")},
-        strStdOutput, strStdError, strErrorMessage, -1, nullptr, &request));
-    QCOMPARE(strErrorMessage, QStringLiteral("QProcessThis was ended on request, return false"));
+    QVERIFY(!CCmdLineExecuterQT::ExecuteAndGetStdOutput(CToolStarter::ProgramPath(CToolStarter::InstallerToolName()),
+                                                        {u"-l"_s}, strStdOutput, strStdError, strErrorMessage, -1,
+                                                        nullptr, &request));
+    QCOMPARE(strErrorMessage, qstrEnded);
     QVERIFY(session.Runs().isEmpty());
 }
 
 void TestToolRunner::executerEndsARunningToolOnRequest()
 {
     // One program ends on SIGTERM; the other ignores it and is killed after the grace.
-    const QStringList listScripts{QStringLiteral("exec sleep 30"), QStringLiteral("trap '' TERM; exec sleep 30")};
-    for (const QString& qstrScript : listScripts) {
+    for (const QString& qstrScript : {u"exec sleep 30"_s, u"trap '' TERM; exec sleep 30"_s}) {
         CToolEndRequest request;
         ShellRun run;
         std::unique_ptr<QThread> worker(QThread::create([&] { run = RunShell(qstrScript, -1, {}, &request); }));
@@ -251,7 +236,7 @@ void TestToolRunner::executerEndsARunningToolOnRequest()
         request.Request();
         QVERIFY2(worker->wait(QDeadlineTimer(20000)), "the run did not end on request");
         QVERIFY(!run.bResult);
-        QCOMPARE(run.strErrorMessage, QStringLiteral("QProcessThis was ended on request, return false"));
+        QCOMPARE(run.strErrorMessage, qstrEnded);
     }
 }
 
@@ -261,60 +246,42 @@ void TestToolRunner::executerWritesRuledTraceLines()
     const QString qstrSavedAppDir = g_qstrAppDirPath;
     const QByteArray baSavedLog = g_baLogFilePath;
     g_qstrAppDirPath = QStringLiteral(CORVINA_PROGRAM_DIR);
-    g_baLogFilePath = QFile::encodeName(dir.filePath(QStringLiteral("trace.log")));
+    g_baLogFilePath = QFile::encodeName(dir.filePath(u"trace.log"_s));
     QString strErrorMessage;
     QVERIFY2(g_CDllTextLogQT.InitDataDll(strErrorMessage), qPrintable(strErrorMessage));
     g_qstrAppDirPath = qstrSavedAppDir;
-
-    const ShellRun run = RunShell(QStringLiteral("printf 'out'; printf 'err' >&2"));
+    const ShellRun run = RunShell(u"printf 'out'; printf 'err' >&2"_s);
     g_CDllTextLogQT.m_pfnWriteLogLPCSTR = nullptr;
     g_baLogFilePath = baSavedLog;
     QVERIFY(run.bResult);
 
-    const QByteArray baLog = FakeToolSession::ReadBytes(dir.filePath(QStringLiteral("trace.log")));
+    // Each text between rulers, marked by stars (output) or circles (errors).
+    const QByteArray baLog = FakeToolSession::ReadBytes(dir.filePath(u"trace.log"_s));
     const QByteArray baRuler(115, '=');
     QVERIFY(baLog.contains("strStdOutput : out"));
     QVERIFY(baLog.contains("strStdError : err"));
-    QVERIFY(baLog.contains("strStdOutput : \r\n" + baRuler
-                           + QByteArray("\xA1\xEF\xA1\xEF\xA1\xEF\xA1\xEF\xA1\xEF\xA1\xEF") + "\r\nout\r\n"
-                           + baRuler));
-    QVERIFY(baLog.contains("strStdError : \r\n" + baRuler
-                           + QByteArray("\xA1\xF1\xA1\xF1\xA1\xF1\xA1\xF1\xA1\xF1\xA1\xF1") + "\r\nerr\r\n"
-                           + baRuler));
-    // Each line carries the routine that wrote it.
+    QVERIFY(baLog.contains("strStdOutput : \r\n" + baRuler + QByteArray("\xA1\xEF").repeated(6) + "\r\nout\r\n" + baRuler));
+    QVERIFY(baLog.contains("strStdError : \r\n" + baRuler + QByteArray("\xA1\xF1").repeated(6) + "\r\nerr\r\n" + baRuler));
     QVERIFY(baLog.contains("CCmdLineExecuterQT::ExecuteAndGetStdOutput:"));
 }
 
 void TestToolRunner::scannerErrorWords()
 {
-    struct Case
-    {
-        const char* szText;
-        bool bError;
-    };
-    const Case aCases[] = {
-        {"Backup Failed (Error Code 105).", true},
-        {"ERROR: Could not connect to lockdownd, error code -19", true},
-        {"ErrorCode 208: Device locked (MBErrorDomain/208)", true},
-        {"Got Error 5", true},
-        {"Error: not a word here", false},
-        {"error and failed in lower case", false},
-        {"ERROR getting AFC file info", false},
-        {"No device found with udid X.", false},
-        {"Backup Aborted.", false},
-        {"", false},
-    };
-    for (const Case& c : aCases) {
-        const QString qstrText = QString::fromLatin1(c.szText);
-        QCOMPARE(CToolOutputScanner::ContainsErrorWord(qstrText), c.bError);
+    const QList<QPair<const char*, bool>> listCases{
+        {"Backup Failed (Error Code 105).", true},   {"ERROR: Could not connect to lockdownd, error code -19", true},
+        {"ErrorCode 208: Device locked (MBErrorDomain/208)", true}, {"Got Error 5", true},
+        {"Error: not a word here", false},           {"error and failed in lower case", false},
+        {"ERROR getting AFC file info", false},      {"No device found with udid X.", false},
+        {"Backup Aborted.", false},                  {"", false}};
+    for (const auto& pairCase : listCases) {
+        const QString qstrText = QString::fromLatin1(pairCase.first);
+        QCOMPARE(CToolOutputScanner::ContainsErrorWord(qstrText), pairCase.second);
         // Either channel counts.
-        QCOMPARE(CToolOutputScanner().ScanRead(qstrText, QString()).bErrorWord, c.bError);
-        QCOMPARE(CToolOutputScanner().ScanRead(QStringLiteral("x"), qstrText).bErrorWord, c.bError);
+        QCOMPARE(Scan(qstrText).bErrorWord, pairCase.second);
+        QCOMPARE(CToolOutputScanner().ScanRead(u"x"_s, qstrText).bErrorWord, pairCase.second);
     }
-    // A pass with both "Finished" and an error word reports both; the caller
-    // then fails before it looks at progress.
-    const CToolOutputScanner::structScan scan =
-        CToolOutputScanner().ScanRead(QStringLiteral("]  42% Finished\nBackup Failed."), QString());
+    // A pass with both reports both; the caller then fails before it looks at progress.
+    const CToolOutputScanner::structScan scan = Scan(u"]  42% Finished\nBackup Failed."_s);
     QVERIFY(scan.bErrorWord);
     QVERIFY(scan.bFinished);
 }
@@ -322,61 +289,48 @@ void TestToolRunner::scannerErrorWords()
 void TestToolRunner::scannerWordsSplitAcrossReads()
 {
     CToolOutputScanner outputSplit;
-    QVERIFY(!outputSplit.ScanRead(QStringLiteral("Backup Fai"), QString()).bErrorWord);
-    QVERIFY(outputSplit.ScanRead(QStringLiteral("led (Error Code 0)."), QString()).bErrorWord);
-
+    QVERIFY(!outputSplit.ScanRead(u"Backup Fai"_s, QString()).bErrorWord);
+    QVERIFY(outputSplit.ScanRead(u"led (Error Code 0)."_s, QString()).bErrorWord);
     CToolOutputScanner errorSplit;
-    QVERIFY(!errorSplit.ScanRead(QString(), QStringLiteral("Err")).bErrorWord);
-    QVERIFY(!errorSplit.ScanRead(QStringLiteral("orCode"), QStringLiteral("or")).bErrorWord);
-    QVERIFY(errorSplit.ScanRead(QString(), QStringLiteral("Code 105")).bErrorWord);
-
+    QVERIFY(!errorSplit.ScanRead(QString(), u"Err"_s).bErrorWord);
+    QVERIFY(!errorSplit.ScanRead(u"orCode"_s, u"or"_s).bErrorWord);
+    QVERIFY(errorSplit.ScanRead(QString(), u"Code 105"_s).bErrorWord);
     CToolOutputScanner blankSplit;
-    QVERIFY(!blankSplit.ScanRead(QStringLiteral("Got Error"), QString()).bErrorWord);
-    QVERIFY(blankSplit.ScanRead(QStringLiteral(" 5"), QString()).bErrorWord);
+    QVERIFY(!blankSplit.ScanRead(u"Got Error"_s, QString()).bErrorWord);
+    QVERIFY(blankSplit.ScanRead(u" 5"_s, QString()).bErrorWord);
 
     // "Finished" in two reads, and its number in the read before it.
     CToolOutputScanner finishedSplit;
-    CToolOutputScanner::structScan scan = finishedSplit.ScanRead(QStringLiteral("\r[=====]  42% Fini"), QString());
-    QVERIFY(!scan.bFinished);
-    scan = finishedSplit.ScanRead(QStringLiteral("shed\n"), QString());
+    QVERIFY(!finishedSplit.ScanRead(u"\r[=====]  42% Fini"_s, QString()).bFinished);
+    CToolOutputScanner::structScan scan = finishedSplit.ScanRead(u"shed\n"_s, QString());
     QVERIFY(scan.bFinished);
-    QCOMPARE(scan.qstrProgress, QStringLiteral("  42"));
+    QCOMPARE(scan.qstrProgress, u"  42"_s);
     QCOMPARE(scan.iProgress, 42);
-    scan = finishedSplit.ScanRead(QStringLiteral("\r[==========] 1"), QString());
-    QVERIFY(!scan.bFinished);
-    scan = finishedSplit.ScanRead(QStringLiteral("00% Finished\n"), QString());
-    QCOMPARE(scan.iProgress, 100);
+    QVERIFY(!finishedSplit.ScanRead(u"\r[==========] 1"_s, QString()).bFinished);
+    QCOMPARE(finishedSplit.ScanRead(u"00% Finished\n"_s, QString()).iProgress, 100);
 
     // A "Finished" is reported once: the kept tail does not report it again.
     CToolOutputScanner once;
-    QVERIFY(once.ScanRead(QStringLiteral("]  7% Finished"), QString()).bFinished);
+    QVERIFY(once.ScanRead(u"]  7% Finished"_s, QString()).bFinished);
     QVERIFY(!once.ScanRead(QString(), QString()).bFinished);
-    QVERIFY(!once.ScanRead(QStringLiteral("Backup Successful.\n"), QString()).bFinished);
+    QVERIFY(!once.ScanRead(u"Backup Successful.\n"_s, QString()).bFinished);
 
     // The last "Finished" of a read counts; a long read is no problem.
-    CToolOutputScanner longRead;
-    const QString qstrMany = QStringLiteral("\r[=]   3% Finished\n").repeated(20000) + QStringLiteral("\r[=]  61% Finished\n");
-    scan = longRead.ScanRead(qstrMany, QString());
-    QCOMPARE(scan.iProgress, 61);
+    QCOMPARE(Scan(u"\r[=]   3% Finished\n"_s.repeated(20000) + u"\r[=]  61% Finished\n"_s).iProgress, 61);
 }
 
 void TestToolRunner::scannerProgressWindow()
 {
-    QCOMPARE(CToolOutputScanner::ProgressText(QStringLiteral("]  42% Finished"), 7), QStringLiteral("  42"));
-    QCOMPARE(CToolOutputScanner::ProgressText(QStringLiteral("] 100% Finished"), 7), QStringLiteral(" 100"));
+    QCOMPARE(CToolOutputScanner::ProgressText(u"]  42% Finished"_s, 7), u"  42"_s);
+    QCOMPARE(CToolOutputScanner::ProgressText(u"] 100% Finished"_s, 7), u" 100"_s);
     // Cut off at the start of the text.
-    QCOMPARE(CToolOutputScanner::ProgressText(QStringLiteral("100% Finished"), 5), QStringLiteral("100"));
-    QCOMPARE(CToolOutputScanner::ProgressText(QStringLiteral("Finished"), 0), QString());
-
-    QCOMPARE(CToolOutputScanner::ProgressNumber(QStringLiteral("  42")), 42);
-    QCOMPARE(CToolOutputScanner::ProgressNumber(QStringLiteral(" 100")), 100);
-    QCOMPARE(CToolOutputScanner::ProgressNumber(QStringLiteral("   0")), 0);
-    QCOMPARE(CToolOutputScanner::ProgressNumber(QStringLiteral(" 250")), 250);
-    QCOMPARE(CToolOutputScanner::ProgressNumber(QStringLiteral("ab 4")), 0);
-    QCOMPARE(CToolOutputScanner::ProgressNumber(QString()), 0);
-
-    const CToolOutputScanner::structScan scan =
-        CToolOutputScanner().ScanRead(QStringLiteral("x]   0% Finished\n"), QString());
+    QCOMPARE(CToolOutputScanner::ProgressText(u"100% Finished"_s, 5), u"100"_s);
+    QCOMPARE(CToolOutputScanner::ProgressText(u"Finished"_s, 0), QString());
+    const QList<QPair<QString, int>> listNumbers{{u"  42"_s, 42}, {u" 100"_s, 100}, {u"   0"_s, 0},
+                                                 {u" 250"_s, 250}, {u"ab 4"_s, 0},   {QString(), 0}};
+    for (const auto& pairNumber : listNumbers)
+        QCOMPARE(CToolOutputScanner::ProgressNumber(pairNumber.first), pairNumber.second);
+    const CToolOutputScanner::structScan scan = Scan(u"x]   0% Finished\n"_s);
     QVERIFY(scan.bFinished);
     QCOMPARE(scan.iProgress, 0);
 }
@@ -386,13 +340,11 @@ void TestToolRunner::progressRunReadsInBoundedPasses()
     // Megabytes of output arrive in passes of bounded size, however fast the
     // tool writes, and every "Finished" of them is still followed.
     FakeToolSession session;
-    session.SetScenario(QStringLiteral("megabytes"));
-    session.SetEnv("CORVINA_FAKE_MEGABYTES", QStringLiteral("8"));
-    const QString qstrSet = session.MakeDir(QStringLiteral("set"));
+    session.SetScenario(u"megabytes"_s);
+    session.SetEnv("CORVINA_FAKE_MEGABYTES", u"8"_s);
     CProgressToolRun run(nullptr);
     QVERIFY(run.Start(CToolStarter::ProgramPath(CToolStarter::BackupToolName()),
-                      QStringList{QStringLiteral("-u"), QStringLiteral("UDID"), QStringLiteral("backup"),
-                                  QStringLiteral("--full"), qstrSet}));
+                      {u"-u"_s, u"UDID"_s, u"backup"_s, u"--full"_s, session.MakeDir(u"set"_s)}));
     qint64 iTotal = 0;
     qsizetype iLargestPass = 0;
     int iLastProgress = 0;

@@ -1,6 +1,7 @@
 #include "FakeToolSession.h"
 
 #include "AppGlobals.h"
+#include "FakeFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -32,6 +33,17 @@ QString FakeToolSession::FakesDir()
     return QStringLiteral(CORVINA_FAKES_DIR);
 }
 
+QStringList FakeToolSession::DeviceApps()
+{
+    return {QStringLiteral("com.example.Notes"), QStringLiteral("com.example.Maps"),
+            QStringLiteral("com.example.SpaceGame"), QStringLiteral("com.example.Reader")};
+}
+
+QList<int> FakeToolSession::ToolPercentages()
+{
+    return {3, 12, 25, 42, 60, 77, 91, 100, 100};
+}
+
 void FakeToolSession::SetScenario(const QString& qstrWords)
 {
     SetEnv("CORVINA_FAKE_SCENARIO", qstrWords);
@@ -57,11 +69,19 @@ QString FakeToolSession::MakeDir(const QString& qstrName) const
     return qstrPath;
 }
 
+QString FakeToolSession::MakeDataFolder(const QString& qstrSet, const QString& qstrUdid) const
+{
+    const QString qstrData = MakeDir(qstrSet + QLatin1Char('/') + qstrUdid);
+    for (const char* szFile : {"Info.plist", "Manifest.plist", "Status.plist"})
+        WriteBytes(qstrData + QLatin1Char('/') + QLatin1String(szFile), "<plist/>");
+    return Path(qstrSet);
+}
+
 QList<QStringList> FakeToolSession::Runs() const
 {
+    // Each run is "#tool" and then one argument a line, every line ended by "\n".
     QList<QStringList> listRuns;
     const QString qstrText = QString::fromLocal8Bit(ReadBytes(Path(QStringLiteral("fake-args.txt"))));
-    // Every line ends in "\n"; an empty line is an empty argument.
     QStringList listLines = qstrText.split(QLatin1Char('\n'));
     listLines.removeLast();
     for (const QString& qstrLine : listLines) {
@@ -85,27 +105,20 @@ QList<QStringList> FakeToolSession::RunsOf(const QString& qstrTool) const
 
 QStringList FakeToolSession::InstalledApps() const
 {
-    const QString qstrText = QString::fromLocal8Bit(ReadBytes(Path(QStringLiteral("device/installed.txt"))));
-    return qstrText.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    return QString::fromLocal8Bit(ReadBytes(Path(QStringLiteral("device/installed.txt"))))
+        .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
 bool FakeToolSession::WriteAppArchive(const QString& qstrPath, const QString& qstrBundleID)
 {
-    // The fake installer reads the identifier from the archive's Info.plist.
-    QByteArray baArchive("PK\x03\x04", 4);
-    baArchive += QByteArray(26, '\0');
-    baArchive += "Payload/App.app/Info.plist<plist version=\"1.0\">\n<dict>\n\t<key>CFBundleIdentifier</key>\n\t<string>";
-    baArchive += qstrBundleID.toUtf8();
-    baArchive += "</string>\n</dict>\n</plist>\n";
-    return WriteBytes(qstrPath, baArchive);
+    const std::string strID = qstrBundleID.toStdString();
+    return WriteBytes(qstrPath, QByteArray::fromStdString(fake::AppArchive(strID, "1.0", strID)));
 }
 
 QByteArray FakeToolSession::ReadBytes(const QString& qstrPath)
 {
     QFile file(qstrPath);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray();
-    return file.readAll();
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 bool FakeToolSession::WriteBytes(const QString& qstrPath, const QByteArray& baContent)

@@ -1,8 +1,9 @@
 #include "ThreadSignalRecorder.h"
 
-#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QTest>
+
+#include <algorithm>
 
 bool ThreadSignalRecorder::WaitUntilDone(QThread* pThread, int iTimeoutMsecs)
 {
@@ -36,10 +37,7 @@ QList<int> ThreadSignalRecorder::Progress(enumStepBackupRestore enumStep) const
 
 int ThreadSignalRecorder::ResultCount() const
 {
-    int iCount = 0;
-    for (const Event& event : listEvents)
-        iCount += event.bResult ? 1 : 0;
-    return iCount;
+    return int(std::count_if(listEvents.cbegin(), listEvents.cend(), [](const Event& e) { return e.bResult; }));
 }
 
 int ThreadSignalRecorder::FinalResult() const

@@ -1,6 +1,5 @@
 // Receives a worker thread's two signals the way the progress page does:
-// connected with the default connection type, so they arrive queued on the
-// test's thread, in the order the worker sent them.
+// default connections, so they arrive queued on the test's thread in order.
 #ifndef CORVINA_THREADSIGNALRECORDER_H
 #define CORVINA_THREADSIGNALRECORDER_H
 
@@ -8,7 +7,6 @@
 
 #include <QList>
 #include <QObject>
-#include <QPair>
 #include <QThread>
 
 class ThreadSignalRecorder : public QObject
@@ -32,24 +30,19 @@ public:
                 &ThreadSignalRecorder::slot_Result);
     }
 
-    // Waits for the thread to end and for its queued signals to arrive.
-    // False when it does not end within iTimeoutMsecs (a hang guard only).
+    // Waits for the thread and its queued signals; false when it does not end
+    // within iTimeoutMsecs (a hang guard only).
     bool WaitUntilDone(QThread* pThread, int iTimeoutMsecs = 60000);
-
-    // Forgets earlier signals, starts the thread as the page does and waits
-    // until it is done.
+    // Forgets earlier signals, starts the thread as the page does and waits.
     bool StartAndWait(QThread* pThread, int iTimeoutMsecs = 60000);
-
     void Clear();
 
     QList<Event> listEvents;
 
     // The progress values of one step, in order.
     QList<int> Progress(enumStepBackupRestore enumStep) const;
-    // The number of result signals received.
     int ResultCount() const;
-    // The value of the last signal when it is a result with the Result
-    // status, else -1.
+    // The value of the last signal when it is a Result, else -1.
     int FinalResult() const;
 
 public slots:
