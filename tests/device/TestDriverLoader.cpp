@@ -1,34 +1,25 @@
-// CMobileDeviceDriver::LoadDriver: the Windows search path and library order
-// on a fake Windows, every one of the 86 names against libraries that lack
-// it, and the program's own libraries on this system with no usbmuxd.
+// CMobileDeviceDriver::LoadDriver on a fake Windows, against libraries that
+// lack one name each, and with the program's own libraries and no usbmuxd.
 #include "CMobileDeviceDriver.h"
 #include "DriverPlatform.h"
 #include "FakeWindowsPlatform.h"
 #include "RecordingDriverPlatform.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QStringList>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <cstdlib>
-#include <string>
 #include <vector>
 
 namespace {
 
 const std::wstring kDeviceSupportKey = L"SOFTWARE\\Apple Inc.\\Apple Mobile Device Support\\Shared";
 const std::wstring kApplicationSupportKey = L"SOFTWARE\\Apple Inc.\\Apple Application Support";
-const QString kX86DeviceSupport =
-    QStringLiteral("C:\\Program Files (x86)\\Common Files\\Apple\\Mobile Device Support\\iTunesMobileDevice.dll");
-const QString kDeviceSupport =
-    QStringLiteral("C:\\Program Files\\Common Files\\Apple\\Mobile Device Support\\iTunesMobileDevice.dll");
-const QString kX86ApplicationSupport =
-    QStringLiteral("C:\\Program Files (x86)\\Common Files\\Apple\\Apple Application Support\\CoreFoundation.dll");
-const QString kApplicationSupport =
-    QStringLiteral("C:\\Program Files\\Common Files\\Apple\\Apple Application Support\\CoreFoundation.dll");
+const QString kX86Apple = QStringLiteral("C:\\Program Files (x86)\\Common Files\\Apple\\");
+const QString kApple = QStringLiteral("C:\\Program Files\\Common Files\\Apple\\");
+const QString kDeviceDll = QStringLiteral("Mobile Device Support\\iTunesMobileDevice.dll");
+const QString kApplicationDll = QStringLiteral("Apple Application Support\\CoreFoundation.dll");
 
 const std::wstring kCoreFoundation = L"C:\\Corvina\\CoreFoundation.dll";
 const std::wstring kMobileDevice = L"C:\\Corvina\\iTunesMobileDevice.dll";
@@ -90,7 +81,7 @@ void RecordNotification(DeviceNotificationArgs* pArgs, void* pContext)
     g_vecNotifications.push_back(Notification{pArgs->pAMDevice, pArgs->iMessage, pContext});
 }
 
-std::wstring Wide(const QString& text)
+std::wstring W(const QString& text)
 {
     return text.toStdWString();
 }
@@ -102,19 +93,23 @@ void PrepareWindows(FakeWindowsPlatform& platform)
                            reinterpret_cast<DriverPlatform::EntryPoint>(&FakeSubscribe));
 }
 
-std::vector<std::wstring> Paths(std::initializer_list<std::wstring> first, bool withSupport,
-                                std::initializer_list<std::wstring> last)
+// The load attempts: first, then the ten support libraries when asked, then last.
+QStringList Attempts(std::initializer_list<std::wstring> first, bool withSupport,
+                     std::initializer_list<std::wstring> last)
 {
-    std::vector<std::wstring> paths(first);
-    if (withSupport) {
-        for (const wchar_t* library : kSupportLibraries)
-            paths.push_back(L"C:\\Corvina\\" + std::wstring(library));
+    QStringList paths;
+    for (const std::wstring& path : first)
+        paths << QString::fromStdWString(path);
+    for (const wchar_t* library : kSupportLibraries) {
+        if (withSupport)
+            paths << QStringLiteral("C:\\Corvina\\") + QString::fromWCharArray(library);
     }
-    paths.insert(paths.end(), last);
+    for (const std::wstring& path : last)
+        paths << QString::fromStdWString(path);
     return paths;
 }
 
-QStringList Names(const std::vector<std::wstring>& paths)
+QStringList Attempts(const std::vector<std::wstring>& paths)
 {
     QStringList names;
     for (const std::wstring& path : paths)
@@ -144,7 +139,6 @@ class TestDriverLoader : public QObject
 private slots:
     void searchPath_data();
     void searchPath();
-    void secondCallLeavesSearchPathAlone();
     void libraryLoadOrder_data();
     void libraryLoadOrder();
     void handlerRegisteredBeforeSubscription();
@@ -166,6 +160,8 @@ void TestDriverLoader::searchPath_data()
     const QString application = QStringLiteral("D:\\Apple\\Apple Application Support");
     const QString windows = QStringLiteral("C:\\Windows");
 
+    const QString deviceFolder = QStringLiteral("Mobile Device Support\\");
+    const QString applicationFolder = QStringLiteral("Apple Application Support\\");
     QTest::newRow("both registry values")
         << device << application << QStringList() << windows << old
         << QStringLiteral("D:\\Apple\\Mobile Device Support\\;D:\\Apple\\Apple Application Support;") + old;
@@ -176,29 +172,20 @@ void TestDriverLoader::searchPath_data()
         << QStringLiteral(";D:\\Apple\\Apple Application Support;") + old;
     QTest::newRow("fall-back files, 32-bit folder first")
         << QString() << QString()
-        << QStringList{kX86DeviceSupport, kDeviceSupport, kX86ApplicationSupport, kApplicationSupport} << windows
-        << old
-        << QStringLiteral(";C:\\Program Files (x86)\\Common Files\\Apple\\Mobile Device Support\\"
-                          ";C:\\Program Files (x86)\\Common Files\\Apple\\Apple Application Support\\;")
-               + old;
+        << QStringList{kX86Apple + kDeviceDll, kApple + kDeviceDll, kX86Apple + kApplicationDll, kApple + kApplicationDll}
+        << windows << old << QStringLiteral(";%1%2;%1%3;%4").arg(kX86Apple, deviceFolder, applicationFolder, old);
     QTest::newRow("fall-back files, 64-bit folder")
-        << QString() << QString() << QStringList{kDeviceSupport, kApplicationSupport} << windows << old
-        << QStringLiteral(";C:\\Program Files\\Common Files\\Apple\\Mobile Device Support\\"
-                          ";C:\\Program Files\\Common Files\\Apple\\Apple Application Support\\;")
-               + old;
+        << QString() << QString() << QStringList{kApple + kDeviceDll, kApple + kApplicationDll} << windows << old
+        << QStringLiteral(";%1%2;%1%3;%4").arg(kApple, deviceFolder, applicationFolder, old);
     QTest::newRow("empty device support value falls back to the file")
-        << QString(QLatin1String("")) << QString() << QStringList{kDeviceSupport} << windows << old
-        << QStringLiteral(";C:\\Program Files\\Common Files\\Apple\\Mobile Device Support\\;") + old;
+        << QString(QLatin1String("")) << QString() << QStringList{kApple + kDeviceDll} << windows << old
+        << QStringLiteral(";%1%2;%3").arg(kApple, deviceFolder, old);
     QTest::newRow("registry value wins over the files")
-        << device << QString() << QStringList{kX86DeviceSupport, kX86ApplicationSupport} << windows << old
-        << QStringLiteral("D:\\Apple\\Mobile Device Support\\"
-                          ";C:\\Program Files (x86)\\Common Files\\Apple\\Apple Application Support\\;")
-               + old;
+        << device << QString() << QStringList{kX86Apple + kDeviceDll, kX86Apple + kApplicationDll} << windows << old
+        << QStringLiteral("D:\\Apple\\Mobile Device Support\\;%1%2;%3").arg(kX86Apple, applicationFolder, old);
     QTest::newRow("drive taken from the Windows folder")
         << QString() << QString()
-        << QStringList{kX86DeviceSupport,
-                       QStringLiteral("E:\\Program Files\\Common Files\\Apple\\Mobile Device Support\\"
-                                      "iTunesMobileDevice.dll")}
+        << QStringList{kX86Apple + kDeviceDll, QStringLiteral("E:\\Program Files\\Common Files\\Apple\\") + kDeviceDll}
         << QStringLiteral("E:\\WINDOWS") << old
         << QStringLiteral(";E:\\Program Files\\Common Files\\Apple\\Mobile Device Support\\;") + old;
     QTest::newRow("PATH not set")
@@ -218,38 +205,24 @@ void TestDriverLoader::searchPath()
     FakeWindowsPlatform platform;
     PrepareWindows(platform);
     if (!deviceSupportValue.isNull())
-        platform.m_mapRegistry[{kDeviceSupportKey, L"iTunesMobileDeviceDLL"}] = Wide(deviceSupportValue);
+        platform.m_mapRegistry[{kDeviceSupportKey, L"iTunesMobileDeviceDLL"}] = W(deviceSupportValue);
     if (!applicationSupportValue.isNull())
-        platform.m_mapRegistry[{kApplicationSupportKey, L"InstallDir"}] = Wide(applicationSupportValue);
+        platform.m_mapRegistry[{kApplicationSupportKey, L"InstallDir"}] = W(applicationSupportValue);
     for (const QString& file : files)
-        platform.m_setFiles.insert(Wide(file));
-    platform.m_wstrWindowsFolder = Wide(windowsFolder);
+        platform.m_setFiles.insert(W(file));
+    platform.m_wstrWindowsFolder = W(windowsFolder);
     if (!oldPath.isNull())
-        platform.m_mapEnvironment[L"PATH"] = Wide(oldPath);
+        platform.m_mapEnvironment[L"PATH"] = W(oldPath);
 
+    g_iSubscribeCalls = 0;
+    QVERIFY(CMobileDeviceDriver::LoadDriver(&g_cContext, &RecordNotification, platform));
+    // A second call finds both loaded and leaves everything alone.
     QVERIFY(CMobileDeviceDriver::LoadDriver(&g_cContext, &RecordNotification, platform));
     QCOMPARE(platform.m_iEnvironmentWrites, 1);
+    QCOMPARE(g_iSubscribeCalls, 1);
     QCOMPARE(QString::fromStdWString(platform.m_mapEnvironment[L"PATH"]), expectedPath);
     // Whatever the search path says, the two come from the program folder.
-    QCOMPARE(Names(platform.m_vecLoadAttempts), Names({kCoreFoundation, kMobileDevice}));
-}
-
-void TestDriverLoader::secondCallLeavesSearchPathAlone()
-{
-    FakeWindowsPlatform platform;
-    PrepareWindows(platform);
-    platform.m_mapRegistry[{kApplicationSupportKey, L"InstallDir"}] = L"D:\\Apple\\Apple Application Support";
-    platform.m_mapEnvironment[L"PATH"] = L"C:\\Windows";
-    g_iSubscribeCalls = 0;
-
-    QVERIFY(CMobileDeviceDriver::LoadDriver(&g_cContext, &RecordNotification, platform));
-    const std::wstring pathAfterFirst = platform.m_mapEnvironment[L"PATH"];
-    QVERIFY(CMobileDeviceDriver::LoadDriver(&g_cContext, &RecordNotification, platform));
-
-    QCOMPARE(platform.m_iEnvironmentWrites, 1);
-    QVERIFY(platform.m_mapEnvironment[L"PATH"] == pathAfterFirst);
-    QCOMPARE(platform.m_vecLoadAttempts.size(), size_t(2));
-    QCOMPARE(g_iSubscribeCalls, 1);
+    QCOMPARE(Attempts(platform.m_vecLoadAttempts), Attempts({kCoreFoundation, kMobileDevice}, false, {}));
 }
 
 void TestDriverLoader::libraryLoadOrder_data()
@@ -259,18 +232,18 @@ void TestDriverLoader::libraryLoadOrder_data()
     QTest::addColumn<QStringList>("expectedAttempts");
     QTest::addColumn<bool>("expectedResult");
 
-    QTest::newRow("both load at once") << 0 << 0 << Names(Paths({kCoreFoundation, kMobileDevice}, false, {}))
+    QTest::newRow("both load at once") << 0 << 0 << Attempts({kCoreFoundation, kMobileDevice}, false, {})
                                        << true;
     QTest::newRow("Core Foundation after the support libraries")
-        << 1 << 0 << Names(Paths({kCoreFoundation}, true, {kCoreFoundation, kMobileDevice})) << true;
+        << 1 << 0 << Attempts({kCoreFoundation}, true, {kCoreFoundation, kMobileDevice}) << true;
     QTest::newRow("Core Foundation never loads")
-        << 9 << 0 << Names(Paths({kCoreFoundation}, true, {kCoreFoundation})) << false;
+        << 9 << 0 << Attempts({kCoreFoundation}, true, {kCoreFoundation}) << false;
     QTest::newRow("Mobile Device after the support libraries")
-        << 0 << 1 << Names(Paths({kCoreFoundation, kMobileDevice}, true, {kMobileDevice})) << true;
+        << 0 << 1 << Attempts({kCoreFoundation, kMobileDevice}, true, {kMobileDevice}) << true;
     QTest::newRow("Mobile Device never loads")
-        << 0 << 9 << Names(Paths({kCoreFoundation, kMobileDevice}, true, {kMobileDevice})) << false;
+        << 0 << 9 << Attempts({kCoreFoundation, kMobileDevice}, true, {kMobileDevice}) << false;
     QTest::newRow("support libraries are loaded once only")
-        << 1 << 1 << Names(Paths({kCoreFoundation}, true, {kCoreFoundation, kMobileDevice})) << false;
+        << 1 << 1 << Attempts({kCoreFoundation}, true, {kCoreFoundation, kMobileDevice}) << false;
 }
 
 void TestDriverLoader::libraryLoadOrder()
@@ -283,15 +256,15 @@ void TestDriverLoader::libraryLoadOrder()
     FakeWindowsPlatform platform;
     PrepareWindows(platform);
     // Apple's software is installed, yet only the program folder counts.
-    platform.m_mapRegistry[{kDeviceSupportKey, L"iTunesMobileDeviceDLL"}] = Wide(kDeviceSupport);
-    platform.m_setFiles.insert(Wide(kX86ApplicationSupport));
+    platform.m_mapRegistry[{kDeviceSupportKey, L"iTunesMobileDeviceDLL"}] = W(kApple + kDeviceDll);
+    platform.m_setFiles.insert(W(kX86Apple + kApplicationDll));
     platform.FailLoads(kCoreFoundation, coreFoundationFailures);
     platform.FailLoads(kMobileDevice, mobileDeviceFailures);
     // A missing support library does not stop the others.
     platform.m_setMissingLibraries.insert(L"C:\\Corvina\\objc.dll");
 
     QCOMPARE(CMobileDeviceDriver::LoadDriver(&g_cContext, &RecordNotification, platform), expectedResult);
-    QCOMPARE(Names(platform.m_vecLoadAttempts), expectedAttempts);
+    QCOMPARE(Attempts(platform.m_vecLoadAttempts), expectedAttempts);
 }
 
 void TestDriverLoader::handlerRegisteredBeforeSubscription()
@@ -329,7 +302,7 @@ void TestDriverLoader::everyEntryPointIsRequired()
 {
     // The libraries with nothing missing load, and subscribe. (Done first:
     // afterwards both are present in the process.)
-    RecordingDriverPlatform complete(DriverPlatform::Create(Wide(StubFolder(QStringLiteral("complete")))));
+    RecordingDriverPlatform complete(DriverPlatform::Create(W(StubFolder(QStringLiteral("complete")))));
     complete.Replace("AMDeviceNotificationSubscribe", reinterpret_cast<DriverPlatform::EntryPoint>(&FakeSubscribe));
     QVERIFY(CMobileDeviceDriver::LoadDriver(&g_cContext, &RecordNotification, complete));
     QCOMPARE(int(complete.LookUps().size()), kEntryPointCount);
@@ -339,15 +312,15 @@ void TestDriverLoader::everyEntryPointIsRequired()
         const QString name = QString::fromLatin1(kEntryPointNames[index]);
         const QString folder = StubFolder(name);
         QVERIFY2(QFileInfo::exists(folder), qPrintable(folder));
-        RecordingDriverPlatform platform(DriverPlatform::Create(Wide(folder)));
+        RecordingDriverPlatform platform(DriverPlatform::Create(W(folder)));
 
         QVERIFY2(!CMobileDeviceDriver::LoadDriver(&g_cContext, &RecordNotification, platform), qPrintable(name));
 
         // Resolution went through the tables in order and stopped at this name.
         const std::vector<RecordingDriverPlatform::LookUp>& lookUps = platform.LookUps();
         QCOMPARE(int(lookUps.size()), index + 1);
-        void* mobileDevice = platform.LibraryAt(Wide(folder + QStringLiteral("/libiTunesMobileDevice.so")));
-        void* coreFoundation = platform.LibraryAt(Wide(folder + QStringLiteral("/libCoreFoundation.so")));
+        void* mobileDevice = platform.LibraryAt(W(folder + QStringLiteral("/libiTunesMobileDevice.so")));
+        void* coreFoundation = platform.LibraryAt(W(folder + QStringLiteral("/libCoreFoundation.so")));
         QVERIFY(mobileDevice != nullptr && coreFoundation != nullptr);
         for (int i = 0; i <= index; ++i) {
             QCOMPARE(QString::fromStdString(lookUps[i].name), QString::fromLatin1(kEntryPointNames[i]));
@@ -358,11 +331,11 @@ void TestDriverLoader::everyEntryPointIsRequired()
 
     // No library, or only one of the two, in the program folder.
     QTemporaryDir empty;
-    RecordingDriverPlatform none(DriverPlatform::Create(Wide(empty.path())));
+    RecordingDriverPlatform none(DriverPlatform::Create(W(empty.path())));
     QVERIFY(!CMobileDeviceDriver::LoadDriver(&g_cContext, &RecordNotification, none));
     QVERIFY(QFile::link(StubFolder(QStringLiteral("complete/libCoreFoundation.so")),
                         empty.filePath(QStringLiteral("libCoreFoundation.so"))));
-    RecordingDriverPlatform half(DriverPlatform::Create(Wide(empty.path())));
+    RecordingDriverPlatform half(DriverPlatform::Create(W(empty.path())));
     QVERIFY(!CMobileDeviceDriver::LoadDriver(&g_cContext, &RecordNotification, half));
     QCOMPARE(half.LoadedPaths().size(), size_t(1));
     QVERIFY(half.LookUps().empty());
@@ -374,7 +347,7 @@ void TestDriverLoader::programLibrariesLoadWithoutUsbmuxd()
     // listening where libusbmuxd looks: the subscription waits in the
     // background and the search path stays as it was.
     const QByteArray pathBefore = qgetenv("PATH");
-    RecordingDriverPlatform platform(DriverPlatform::Create(Wide(QStringLiteral(CORVINA_PROGRAM_DIR))));
+    RecordingDriverPlatform platform(DriverPlatform::Create(W(QStringLiteral(CORVINA_PROGRAM_DIR))));
     QVERIFY(!platform.HasSupportSoftware());
 
     QVERIFY(CMobileDeviceDriver::LoadDriver(&g_cContext, &RecordNotification, platform));
@@ -385,7 +358,7 @@ void TestDriverLoader::programLibrariesLoadWithoutUsbmuxd()
     QCOMPARE(CMobileDeviceDriver::GetInterfaceType(nullptr), 0);
 
     // Present now: a second call does nothing at all.
-    RecordingDriverPlatform again(DriverPlatform::Create(Wide(QStringLiteral(CORVINA_PROGRAM_DIR))));
+    RecordingDriverPlatform again(DriverPlatform::Create(W(QStringLiteral(CORVINA_PROGRAM_DIR))));
     QVERIFY(CMobileDeviceDriver::LoadDriver(&g_cContext, &RecordNotification, again));
     QVERIFY(again.LoadedPaths().empty());
     QVERIFY(again.LookUps().empty());
