@@ -11,8 +11,6 @@ bool EndsWith(const std::wstring& text, const std::wstring& end)
 
 } // namespace
 
-FakeWindowsPlatform::FakeWindowsPlatform() = default;
-
 void FakeWindowsPlatform::ProvideAllEntryPoints(EntryPoint fallback)
 {
 #define CORVINA_PROVIDE_A(name) m_mapEntryPoints[MobileDeviceLibrary][#name] = fallback;
@@ -31,11 +29,6 @@ void FakeWindowsPlatform::SetEntryPoint(Library library, const std::string& name
         m_mapEntryPoints[library][name] = entryPoint;
 }
 
-void FakeWindowsPlatform::FailLoads(const std::wstring& path, int count)
-{
-    m_mapLoadFailures[path] = count;
-}
-
 bool FakeWindowsPlatform::IsLibraryPresent(const std::wstring&, const std::wstring& fileName)
 {
     // Like GetModuleHandle: any loaded module of that file name counts.
@@ -44,31 +37,6 @@ bool FakeWindowsPlatform::IsLibraryPresent(const std::wstring&, const std::wstri
             return true;
     }
     return false;
-}
-
-bool FakeWindowsPlatform::ReadMachineText(const std::wstring& key, const std::wstring& valueName, std::wstring& value)
-{
-    const auto found = m_mapRegistry.find(std::make_pair(key, valueName));
-    if (found == m_mapRegistry.end())
-        return false;
-    value = found->second;
-    return true;
-}
-
-bool FakeWindowsPlatform::ReadEnvironment(const std::wstring& name, std::wstring& value)
-{
-    const auto found = m_mapEnvironment.find(name);
-    if (found == m_mapEnvironment.end())
-        return false;
-    value = found->second;
-    return true;
-}
-
-bool FakeWindowsPlatform::WriteEnvironment(const std::wstring& name, const std::wstring& value)
-{
-    ++m_iEnvironmentWrites;
-    m_mapEnvironment[name] = value;
-    return true;
 }
 
 void* FakeWindowsPlatform::LoadLibraryFile(const std::wstring& path)

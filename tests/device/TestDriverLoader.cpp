@@ -305,7 +305,7 @@ void TestDriverLoader::everyEntryPointIsRequired()
     RecordingDriverPlatform complete(DriverPlatform::Create(W(StubFolder(QStringLiteral("complete")))));
     complete.Replace("AMDeviceNotificationSubscribe", reinterpret_cast<DriverPlatform::EntryPoint>(&FakeSubscribe));
     QVERIFY(CMobileDeviceDriver::LoadDriver(&g_cContext, &RecordNotification, complete));
-    QCOMPARE(int(complete.LookUps().size()), kEntryPointCount);
+    QCOMPARE(int(complete.m_vecLookUps.size()), kEntryPointCount);
 
     // Each folder has one library that lacks one name, beside a complete one.
     for (int index = 0; index < kEntryPointCount; ++index) {
@@ -317,10 +317,10 @@ void TestDriverLoader::everyEntryPointIsRequired()
         QVERIFY2(!CMobileDeviceDriver::LoadDriver(&g_cContext, &RecordNotification, platform), qPrintable(name));
 
         // Resolution went through the tables in order and stopped at this name.
-        const std::vector<RecordingDriverPlatform::LookUp>& lookUps = platform.LookUps();
+        const std::vector<RecordingDriverPlatform::LookUp>& lookUps = platform.m_vecLookUps;
         QCOMPARE(int(lookUps.size()), index + 1);
-        void* mobileDevice = platform.LibraryAt(W(folder + QStringLiteral("/libiTunesMobileDevice.so")));
-        void* coreFoundation = platform.LibraryAt(W(folder + QStringLiteral("/libCoreFoundation.so")));
+        void* mobileDevice = platform.m_mapLoaded[W(folder + QStringLiteral("/libiTunesMobileDevice.so"))];
+        void* coreFoundation = platform.m_mapLoaded[W(folder + QStringLiteral("/libCoreFoundation.so"))];
         QVERIFY(mobileDevice != nullptr && coreFoundation != nullptr);
         for (int i = 0; i <= index; ++i) {
             QCOMPARE(QString::fromStdString(lookUps[i].name), QString::fromLatin1(kEntryPointNames[i]));
@@ -337,8 +337,8 @@ void TestDriverLoader::everyEntryPointIsRequired()
                         empty.filePath(QStringLiteral("libCoreFoundation.so"))));
     RecordingDriverPlatform half(DriverPlatform::Create(W(empty.path())));
     QVERIFY(!CMobileDeviceDriver::LoadDriver(&g_cContext, &RecordNotification, half));
-    QCOMPARE(half.LoadedPaths().size(), size_t(1));
-    QVERIFY(half.LookUps().empty());
+    QCOMPARE(half.m_mapLoaded.size(), size_t(1));
+    QVERIFY(half.m_vecLookUps.empty());
 }
 
 void TestDriverLoader::programLibrariesLoadWithoutUsbmuxd()
@@ -351,8 +351,8 @@ void TestDriverLoader::programLibrariesLoadWithoutUsbmuxd()
     QVERIFY(!platform.HasSupportSoftware());
 
     QVERIFY(CMobileDeviceDriver::LoadDriver(&g_cContext, &RecordNotification, platform));
-    QCOMPARE(int(platform.LookUps().size()), kEntryPointCount);
-    QCOMPARE(platform.LoadedPaths().size(), size_t(2));
+    QCOMPARE(int(platform.m_vecLookUps.size()), kEntryPointCount);
+    QCOMPARE(platform.m_mapLoaded.size(), size_t(2));
     QCOMPARE(platform.m_iEnvironmentWrites, 0);
     QCOMPARE(qgetenv("PATH"), pathBefore);
     QCOMPARE(CMobileDeviceDriver::GetInterfaceType(nullptr), 0);
@@ -360,8 +360,8 @@ void TestDriverLoader::programLibrariesLoadWithoutUsbmuxd()
     // Present now: a second call does nothing at all.
     RecordingDriverPlatform again(DriverPlatform::Create(W(QStringLiteral(CORVINA_PROGRAM_DIR))));
     QVERIFY(CMobileDeviceDriver::LoadDriver(&g_cContext, &RecordNotification, again));
-    QVERIFY(again.LoadedPaths().empty());
-    QVERIFY(again.LookUps().empty());
+    QVERIFY(again.m_mapLoaded.empty());
+    QVERIFY(again.m_vecLookUps.empty());
 }
 
 QTEST_GUILESS_MAIN(TestDriverLoader)
