@@ -67,11 +67,9 @@ private slots:
     void personalDataOutcomes();
     void singleResult_data();
     void singleResult();
-    void appsOnly_data();
-    void appsOnly();
     void personalDataAndApps();
-    void appsThatFail_data();
-    void appsThatFail();
+    void apps_data();
+    void apps();
     void endRunningTool_data();
     void endRunningTool();
 };
@@ -137,7 +135,6 @@ void TestBackupThread::singleResult_data()
     QTest::addColumn<QString>("qstrProblem");
     QTest::addColumn<int>("iResult");
     QTest::newRow("nothing chosen") << false << false << "" << 1;
-    QTest::newRow("no apps on the device") << false << true << "no apps" << 1;
     QTest::newRow("tool missing, personal data") << true << false << "no tools" << 0;
     QTest::newRow("tool missing, apps") << false << true << "no tools" << 0;
     // A set folder that could not be made (a name far too long): the tool reports it.
@@ -152,7 +149,6 @@ void TestBackupThread::singleResult()
     QFETCH(QString, qstrProblem);
     QFETCH(int, iResult);
     FakeToolSession session;
-    session.SetEnv("CORVINA_FAKE_APP_COUNT", u"0"_s);
     if (qstrProblem == u"no tools"_s) {
         g_qstrAppDirPath = session.MakeDir(u"program"_s);
         session.SetEnv("PATH", session.MakeDir(u"empty path"_s));
@@ -168,45 +164,7 @@ void TestBackupThread::singleResult()
     QCOMPARE(run.recorder.listEvents.size(), 1);
     QCOMPARE(run.recorder.FinalResult(), iResult);
     QCOMPARE(g_iBackupAppFailedCount, 0);
-    const bool bNoApps = qstrProblem == u"no apps"_s;
-    QCOMPARE(session.RunsOf(u"ideviceinstaller"_s).size(), bNoApps ? 1 : 0);
-    // With no apps the list is still written, and empty.
-    if (bNoApps) {
-        QVERIFY(QFileInfo::exists(qstrSet + u"/IPA_Backup/IpaList.txt"_s));
-        QCOMPARE(QFileInfo(qstrSet + u"/IPA_Backup/IpaList.txt"_s).size(), 0);
-    }
-}
-
-void TestBackupThread::appsOnly_data()
-{
-    QTest::addColumn<QString>("qstrScenario");
-    QTest::newRow("lines ended by LF") << "old-device";
-    QTest::newRow("two columns") << "old-device,two-column";
-    QTest::newRow("two columns, CR LF") << "old-device,two-column,crlf";
-}
-
-void TestBackupThread::appsOnly()
-{
-    QFETCH(QString, qstrScenario);
-    FakeToolSession session;
-    session.SetScenario(qstrScenario);
-    const QString qstrSet = session.MakeDir(u"set"_s);
-    const QString qstrApps = qstrSet + u"/IPA_Backup"_s;
-    BackupRun run(qstrSet, false, true);
-    QVERIFY(run.Run());
-    QCOMPARE(run.recorder.Progress(eiStepBackupRestore_Apps), (QList<int>{0, 25, 50, 75}));
-    QCOMPARE(run.recorder.listEvents.size(), 5);
-    QCOMPARE(run.recorder.FinalResult(), 1);
-    QCOMPARE(g_iBackupAppFailedCount, 0);
-    QCOMPARE(FakeToolSession::ReadBytes(qstrApps + u"/IpaList.txt"_s), IpaList(FakeToolSession::DeviceApps()));
-    QList<QStringList> listExpected{{u"-u"_s, qstrUdid, u"-l"_s}};
-    for (const QString& qstrApp : FakeToolSession::DeviceApps()) {
-        QVERIFY(FakeToolSession::ReadBytes(qstrApps + QLatin1Char('/') + qstrApp + u".ipa"_s).startsWith("PK\x03\x04"));
-        listExpected.append({u"-u"_s, qstrUdid, u"-a"_s, qstrApp, u"-o"_s,
-                             u"copy="_s + qstrApps, u"-o"_s, u"remove"_s});
-    }
-    QCOMPARE(session.RunsOf(u"ideviceinstaller"_s), listExpected);
-    QVERIFY(session.RunsOf(u"idevicebackup2"_s).isEmpty());
+    QVERIFY(session.RunsOf(u"ideviceinstaller"_s).isEmpty());
 }
 
 void TestBackupThread::personalDataAndApps()
@@ -246,13 +204,18 @@ void TestBackupThread::personalDataAndApps()
     QCOMPARE(session.Runs().at(3).first(), u"idevicebackup2"_s);
 }
 
-void TestBackupThread::appsThatFail_data()
+void TestBackupThread::apps_data()
 {
     QTest::addColumn<QString>("qstrScenario");
     QTest::addColumn<QString>("qstrFailIDs");
     QTest::addColumn<int>("iAppCount");
     QTest::addColumn<int>("iArchiveRuns");
     QTest::addColumn<int>("iFailed");
+    QTest::newRow("lines ended by LF") << "old-device" << "" << 4 << 4 << 0;
+    QTest::newRow("two columns") << "old-device,two-column" << "" << 4 << 4 << 0;
+    QTest::newRow("two columns, CR LF") << "old-device,two-column,crlf" << "" << 4 << 4 << 0;
+    // No apps: an empty list, no progress, success.
+    QTest::newRow("no apps") << "" << "" << 0 << 0 << 0;
     // Current devices refuse every archive: three attempts each.
     QTest::newRow("archiving removed") << "" << "" << 4 << 12 << 4;
     QTest::newRow("chosen apps fail") << "old-device" << "com.example.Maps,com.example.Reader" << 4 << 8 << 2;
@@ -265,7 +228,7 @@ void TestBackupThread::appsThatFail_data()
     QTest::newRow("identifier with ../") << "old-device,traversal-id" << "" << 4 << 3 << 1;
 }
 
-void TestBackupThread::appsThatFail()
+void TestBackupThread::apps()
 {
     QFETCH(QString, qstrScenario);
     QFETCH(QString, qstrFailIDs);
@@ -283,13 +246,28 @@ void TestBackupThread::appsThatFail()
     // the list names every app of the device.
     QCOMPARE(run.recorder.FinalResult(), 1);
     QCOMPARE(g_iBackupAppFailedCount, iFailed);
-    QCOMPARE(session.RunsOf(u"ideviceinstaller"_s).size(), 1 + iArchiveRuns);
-    QCOMPARE(run.recorder.Progress(eiStepBackupRestore_Apps).size(), iAppCount);
+    QCOMPARE(run.recorder.listEvents.size(), 1 + iAppCount);
+    if (iAppCount == 4)
+        QCOMPARE(run.recorder.Progress(eiStepBackupRestore_Apps), (QList<int>{0, 25, 50, 75}));
     QStringList listIDs = FakeToolSession::DeviceApps().mid(0, iAppCount);
     if (qstrScenario.contains(u"traversal-id"_s))
         listIDs[2] = u"../../escaped"_s;
-    QCOMPARE(FakeToolSession::ReadBytes(qstrSet + u"/IPA_Backup/IpaList.txt"_s), IpaList(listIDs));
+    const QString qstrApps = qstrSet + u"/IPA_Backup"_s;
+    QVERIFY(QFileInfo::exists(qstrApps + u"/IpaList.txt"_s));
+    QCOMPARE(FakeToolSession::ReadBytes(qstrApps + u"/IpaList.txt"_s), IpaList(listIDs));
     QVERIFY(!QFileInfo::exists(session.Path(u"escaped.ipa"_s)));
+    QVERIFY(session.RunsOf(u"idevicebackup2"_s).isEmpty());
+    const QList<QStringList> listRuns = session.RunsOf(u"ideviceinstaller"_s);
+    QCOMPARE(listRuns.size(), 1 + iArchiveRuns);
+    if (iFailed > 0 || iAppCount == 0)
+        return;
+    // Every app archived at its first attempt, into the set.
+    QList<QStringList> listExpected{{u"-u"_s, qstrUdid, u"-l"_s}};
+    for (const QString& qstrApp : listIDs) {
+        QVERIFY(FakeToolSession::ReadBytes(qstrApps + u"/"_s + qstrApp + u".ipa"_s).startsWith("PK\x03\x04"));
+        listExpected.append({u"-u"_s, qstrUdid, u"-a"_s, qstrApp, u"-o"_s, u"copy="_s + qstrApps, u"-o"_s, u"remove"_s});
+    }
+    QCOMPARE(listRuns, listExpected);
 }
 
 void TestBackupThread::endRunningTool_data()

@@ -1,11 +1,13 @@
 #include "FakeEnvironment.h"
 
+#include <algorithm>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <sstream>
 #include <sys/resource.h>
-#include <time.h>
-#include <unistd.h>
+#include <thread>
 
 namespace fake {
 
@@ -13,24 +15,6 @@ namespace {
 
 std::string g_strToolName = "fake";
 volatile std::sig_atomic_t g_bTermReceived = 0;
-
-std::vector<std::string> Split(const std::string& strText, char cSeparator)
-{
-    std::vector<std::string> listParts;
-    std::string strPart;
-    for (const char c : strText) {
-        if (c == cSeparator) {
-            if (!strPart.empty())
-                listParts.push_back(strPart);
-            strPart.clear();
-        } else if (c != ' ') {
-            strPart += c;
-        }
-    }
-    if (!strPart.empty())
-        listParts.push_back(strPart);
-    return listParts;
-}
 
 extern "C" void HandleTerm(int)
 {
@@ -47,9 +31,7 @@ void SetToolName(const char* szToolName)
 void RecordArguments(int argc, char** argv)
 {
     const std::string strPath = EnvText("CORVINA_FAKE_ARGS_FILE");
-    if (strPath.empty())
-        return;
-    FILE* pFile = std::fopen(strPath.c_str(), "ab");
+    FILE* pFile = strPath.empty() ? nullptr : std::fopen(strPath.c_str(), "ab");
     if (pFile == nullptr)
         return;
     std::fprintf(pFile, "#%s\n", g_strToolName.c_str());
@@ -60,12 +42,8 @@ void RecordArguments(int argc, char** argv)
 
 bool HasScenario(const char* szWord)
 {
-    const std::string strOwn = g_strToolName + ":" + szWord;
-    for (const std::string& strWord : EnvList("CORVINA_FAKE_SCENARIO")) {
-        if (strWord == szWord || strWord == strOwn)
-            return true;
-    }
-    return false;
+    const std::vector<std::string> listWords = EnvList("CORVINA_FAKE_SCENARIO");
+    return Contains(listWords, szWord) || Contains(listWords, g_strToolName + ":" + szWord);
 }
 
 std::string EnvText(const char* szName, const std::string& strDefault)
@@ -77,34 +55,31 @@ std::string EnvText(const char* szName, const std::string& strDefault)
 long EnvNumber(const char* szName, long iDefault)
 {
     const std::string strValue = EnvText(szName);
-    if (strValue.empty())
-        return iDefault;
-    return std::strtol(strValue.c_str(), nullptr, 10);
+    return strValue.empty() ? iDefault : std::strtol(strValue.c_str(), nullptr, 10);
 }
 
 std::vector<std::string> EnvList(const char* szName)
 {
-    return Split(EnvText(szName), ',');
+    // Comma-separated words; blanks are dropped, empty words left out.
+    std::string strText = EnvText(szName);
+    strText.erase(std::remove(strText.begin(), strText.end(), ' '), strText.end());
+    std::vector<std::string> listWords;
+    std::istringstream stream(strText);
+    for (std::string strWord; std::getline(stream, strWord, ',');) {
+        if (!strWord.empty())
+            listWords.push_back(strWord);
+    }
+    return listWords;
 }
 
 bool Contains(const std::vector<std::string>& listTexts, const std::string& strText)
 {
-    for (const std::string& strEntry : listTexts) {
-        if (strEntry == strText)
-            return true;
-    }
-    return false;
+    return std::find(listTexts.begin(), listTexts.end(), strText) != listTexts.end();
 }
 
 void SleepMs(long iMsecs)
 {
-    if (iMsecs <= 0)
-        return;
-    timespec delay{};
-    delay.tv_sec = iMsecs / 1000;
-    delay.tv_nsec = (iMsecs % 1000) * 1000000L;
-    while (nanosleep(&delay, &delay) != 0) {
-    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(iMsecs > 0 ? iMsecs : 0));
 }
 
 void CrashBySignal(int iSignal)

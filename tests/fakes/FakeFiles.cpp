@@ -85,6 +85,15 @@ std::string ZipArchive(std::vector<ZipMember> listMembers)
     return strZip;
 }
 
+bool PutFile(const std::string& strPath, const char* szMode, const std::string& strContent)
+{
+    FILE* pFile = std::fopen(strPath.c_str(), szMode);
+    if (pFile == nullptr)
+        return false;
+    const bool bWritten = std::fwrite(strContent.data(), 1, strContent.size(), pFile) == strContent.size();
+    return std::fclose(pFile) == 0 && bWritten;
+}
+
 const char szBundleKey[] = "<key>CFBundleIdentifier</key>\n\t<string>";
 
 std::string PlistString(const std::string& strValue)
@@ -167,11 +176,7 @@ bool MakeDirectory(const std::string& strPath)
 
 bool WriteFile(const std::string& strPath, const std::string& strContent)
 {
-    FILE* pFile = std::fopen(strPath.c_str(), "wb");
-    if (pFile == nullptr)
-        return false;
-    const bool bWritten = std::fwrite(strContent.data(), 1, strContent.size(), pFile) == strContent.size();
-    return std::fclose(pFile) == 0 && bWritten;
+    return PutFile(strPath, "wb", strContent);
 }
 
 bool ReadFile(const std::string& strPath, std::string& strContent)
@@ -191,11 +196,7 @@ bool ReadFile(const std::string& strPath, std::string& strContent)
 
 bool AppendLine(const std::string& strPath, const std::string& strLine)
 {
-    FILE* pFile = std::fopen(strPath.c_str(), "ab");
-    if (pFile == nullptr)
-        return false;
-    std::fprintf(pFile, "%s\n", strLine.c_str());
-    return std::fclose(pFile) == 0;
+    return PutFile(strPath, "ab", strLine + "\n");
 }
 
 bool ExtendSparse(const std::string& strPath, std::uint64_t iSize)
