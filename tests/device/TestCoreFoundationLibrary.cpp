@@ -13,8 +13,6 @@
 #include <thread>
 #include <vector>
 
-Q_DECLARE_METATYPE(CFNumberType)
-
 namespace {
 
 CFStringRef Utf8String(const char* text)
@@ -39,7 +37,6 @@ class TestCoreFoundationLibrary : public QObject
     Q_OBJECT
 
 private slots:
-    void numberStorage_data();
     void numberStorage();
     void numberConversions();
     void stringEncodings();
@@ -50,38 +47,30 @@ private slots:
     void unsupportedEntryPoints();
 };
 
-void TestCoreFoundationLibrary::numberStorage_data()
-{
-    QTest::addColumn<CFNumberType>("createdAs");
-    QTest::addColumn<CFNumberType>("storedAs");
-    QTest::addColumn<int>("byteSize");
-
-    QTest::newRow("char") << CFNumberType(kCFNumberCharType) << CFNumberType(kCFNumberSInt8Type) << 1;
-    QTest::newRow("short") << CFNumberType(kCFNumberShortType) << CFNumberType(kCFNumberSInt16Type) << 2;
-    QTest::newRow("int") << CFNumberType(kCFNumberIntType) << CFNumberType(kCFNumberSInt32Type) << 4;
-    QTest::newRow("long") << CFNumberType(kCFNumberLongType) << CFNumberType(kCFNumberSInt64Type) << 8;
-    QTest::newRow("long long") << CFNumberType(kCFNumberLongLongType) << CFNumberType(kCFNumberSInt64Type) << 8;
-    QTest::newRow("CFIndex") << CFNumberType(kCFNumberCFIndexType) << CFNumberType(kCFNumberSInt64Type) << 8;
-    QTest::newRow("float") << CFNumberType(kCFNumberFloatType) << CFNumberType(kCFNumberFloat32Type) << 4;
-    QTest::newRow("double") << CFNumberType(kCFNumberDoubleType) << CFNumberType(kCFNumberFloat64Type) << 8;
-    QTest::newRow("CGFloat") << CFNumberType(kCFNumberCGFloatType) << CFNumberType(kCFNumberFloat64Type) << 8;
-    QTest::newRow("SInt16") << CFNumberType(kCFNumberSInt16Type) << CFNumberType(kCFNumberSInt16Type) << 2;
-    QTest::newRow("unknown type") << CFNumberType(99) << CFNumberType(0) << 0;
-}
-
 void TestCoreFoundationLibrary::numberStorage()
 {
-    QFETCH(CFNumberType, createdAs);
-    QFETCH(CFNumberType, storedAs);
-    QFETCH(int, byteSize);
-
-    const std::int64_t storage = 0; // wide enough for every type
-    const CFNumberRef number = CFNumberCreate(nullptr, createdAs, &storage);
-    QCOMPARE(number != nullptr, storedAs != 0);
-    QCOMPARE(CFNumberGetType(number), storedAs);
-    QCOMPARE(int(CFNumberGetByteSize(number)), byteSize);
-    QCOMPARE(CFGetTypeID(number), number != nullptr ? CFNumberGetTypeID() : CFTypeID(0));
-    CFRelease(number);
+    // The type a number is created as, the type and byte size it is stored with.
+    const struct
+    {
+        CFNumberType createdAs, storedAs;
+        int byteSize;
+    } cases[] = {
+        {kCFNumberCharType, kCFNumberSInt8Type, 1},      {kCFNumberShortType, kCFNumberSInt16Type, 2},
+        {kCFNumberIntType, kCFNumberSInt32Type, 4},      {kCFNumberLongType, kCFNumberSInt64Type, 8},
+        {kCFNumberLongLongType, kCFNumberSInt64Type, 8}, {kCFNumberCFIndexType, kCFNumberSInt64Type, 8},
+        {kCFNumberFloatType, kCFNumberFloat32Type, 4},   {kCFNumberDoubleType, kCFNumberFloat64Type, 8},
+        {kCFNumberCGFloatType, kCFNumberFloat64Type, 8}, {kCFNumberSInt16Type, kCFNumberSInt16Type, 2},
+        {99, 0, 0}, // unknown type: no number
+    };
+    for (const auto& number : cases) {
+        const std::int64_t storage = 0; // wide enough for every type
+        const CFNumberRef value = CFNumberCreate(nullptr, number.createdAs, &storage);
+        QCOMPARE(value != nullptr, number.storedAs != 0);
+        QCOMPARE(CFNumberGetType(value), number.storedAs);
+        QCOMPARE(int(CFNumberGetByteSize(value)), number.byteSize);
+        QCOMPARE(CFGetTypeID(value), value != nullptr ? CFNumberGetTypeID() : CFTypeID(0));
+        CFRelease(value);
+    }
 }
 
 void TestCoreFoundationLibrary::numberConversions()
