@@ -8,19 +8,6 @@
 
 int g_iBackupAppFailedCount = 0;
 
-ThreadDeviceBackup::ThreadDeviceBackup()
-    : QThread(nullptr)
-{
-}
-
-void ThreadDeviceBackup::EndRunningTool()
-{
-    TEXTLOG("Enter");
-    if (isRunning())
-        m_CToolEndRequest.Request();
-    TEXTLOG("Exit");
-}
-
 void ThreadDeviceBackup::run()
 {
     TEXTLOG("Enter");

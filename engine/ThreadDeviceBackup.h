@@ -5,34 +5,25 @@
 #define CORVINA_THREADDEVICEBACKUP_H
 
 #include "CDeviceOperater.h"
-#include "CToolEndRequest.h"
+#include "ThreadToolRun.h"
 #include "SharedTypes.h"
 
 #include <QString>
-#include <QThread>
 
 // Apps of the latest backup whose archive could not be made. Written by the
 // worker, read by the page after the result signal has arrived.
 extern int g_iBackupAppFailedCount;
 
-class ThreadDeviceBackup : public QThread
+class ThreadDeviceBackup : public ThreadToolRun
 {
     Q_OBJECT
 
 public:
-    ThreadDeviceBackup();
-
     QString qstrDeviceUDID;      // device to back up
     QString qstrBackupDirectory; // the set folder, as the page built it
     bool bBackupPersonalData = false;
     bool bBackupApps = false;
     int iProgressPersonalData = 0; // last percentage of the personal-data step
-
-    // Callable from any thread while the backup runs (for example when the
-    // device was unplugged): ends the running tool, terminating it and killing
-    // it after a short grace. The step whose tool was ended fails, no further
-    // tool is started, and the result signal still comes, last.
-    void EndRunningTool();
 
     // The two steps; run() calls them in this order.
     bool BackupPersonalData();
@@ -50,8 +41,6 @@ private:
     // Archives one app, up to three attempts while no non-empty archive is
     // left; true when the last attempt succeeded and left a non-empty archive.
     bool BackupOneApp(const QString& qstrAppsFolder, const QString& qstrAppID, QString& strErrorMessage);
-
-    CToolEndRequest m_CToolEndRequest;
 };
 
 #endif

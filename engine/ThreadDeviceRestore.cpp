@@ -22,19 +22,6 @@ QString WithoutTrailingSpace(const QString& qstrText)
 
 } // namespace
 
-ThreadDeviceRestore::ThreadDeviceRestore()
-    : QThread(nullptr)
-{
-}
-
-void ThreadDeviceRestore::EndRunningTool()
-{
-    TEXTLOG("Enter");
-    if (isRunning())
-        m_CToolEndRequest.Request();
-    TEXTLOG("Exit");
-}
-
 void ThreadDeviceRestore::run()
 {
     TEXTLOG("Enter");

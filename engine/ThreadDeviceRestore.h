@@ -5,23 +5,20 @@
 #ifndef CORVINA_THREADDEVICERESTORE_H
 #define CORVINA_THREADDEVICERESTORE_H
 
-#include "CToolEndRequest.h"
+#include "ThreadToolRun.h"
 #include "SharedTypes.h"
 
 #include <QString>
-#include <QThread>
 
 // Listed app archives of the latest restore that could not be installed.
 // Written by the worker, read by the page after the result signal has arrived.
 extern int g_iRestoreAppFailedCount;
 
-class ThreadDeviceRestore : public QThread
+class ThreadDeviceRestore : public ThreadToolRun
 {
     Q_OBJECT
 
 public:
-    ThreadDeviceRestore();
-
     QString qstrDeviceUDID;      // device that receives the restore
     QString qstrDataFolderName;  // DataFolderName of the set: the device it was taken from
     QString qstrBackupDirectory; // the set folder
@@ -29,12 +26,6 @@ public:
     bool bRestoreApps = false;
     int iProgressApps = 0;       // last percentage of the apps step
     QString qstrIPAFolderName;   // IPAFolderName of the set: its apps sub-folder
-
-    // Callable from any thread while the restore runs (for example when the
-    // device was unplugged): ends the running tool, terminating it and killing
-    // it after a short grace. The step whose tool was ended fails, no further
-    // tool is started, and the result signal still comes, last.
-    void EndRunningTool();
 
     // The two steps; run() calls them in this order.
     bool RestoreApps(QString& strErrorMessage);
@@ -52,8 +43,6 @@ private:
     // Installs one listed archive; false when the entry is not a plain file
     // name, the archive is missing or empty, or the install failed.
     bool RestoreOneApp(const QString& qstrAppsFolder, const QString& qstrEntry, QString& strErrorMessage);
-
-    CToolEndRequest m_CToolEndRequest;
 };
 
 #endif
