@@ -1,9 +1,13 @@
 #include "Corvina.h"
 
+#include "CDeviceTable.h"
 #include "CMobileDeviceDriver.h"
 #include "CSingleInstance.h"
 #include "LogCallSite.h"
+#include "widgetBackupRestoreStatus.h"
+#include "widgetPrepareProgressResult.h"
 
+#include <QCloseEvent>
 #include <QGraphicsDropShadowEffect>
 #include <QMessageBox>
 #include <QMouseEvent>
@@ -13,6 +17,7 @@
 #include <QUrl>
 
 #include <cstdlib>
+#include <mutex>
 
 #ifndef CORVINA_STATS_URL
 #define CORVINA_STATS_URL ""
@@ -32,6 +37,11 @@ std::uint32_t NativeHandleOf(QWidget* window)
 #endif
 }
 
+// The window that notifications reach. The library keeps calling the handler
+// until the process ends; a window being destroyed takes itself out first.
+std::mutex g_mutexLiveWindow;
+Corvina* g_pLiveWindow = nullptr;
+
 } // namespace
 
 Corvina::Corvina(QWidget* parent, Qt::WindowFlags flags)
@@ -40,9 +50,23 @@ Corvina::Corvina(QWidget* parent, Qt::WindowFlags flags)
     ui.setupUi(this);
     setWindowFlags(Qt::FramelessWindowHint);
     setWindowTitle(tr("IOS Backup Restore"));
+
+    m_widgetBackupRestoreStatus = new widgetBackupRestoreStatus;
+    ui.stackedWidgetMain->addWidget(m_widgetBackupRestoreStatus);
+    m_widgetPrepareProgressResult = new widgetPrepareProgressResult;
+    ui.stackedWidgetMain->addWidget(m_widgetPrepareProgressResult);
+    ui.stackedWidgetMain->setCurrentIndex(eiFormBackupRestoreIndex_BackupRestoreStatus);
     ui.stackedWidgetMain->show();
 
+    connect(this, &Corvina::signal_UpdateDevice, m_widgetPrepareProgressResult,
+            &widgetPrepareProgressResult::slot_UpdateDevice);
     connect(this, &Corvina::signal_SwitchStatus, this, &Corvina::slot_SwitchStatus);
+    connect(this, &Corvina::signal_SwitchStatus_DeviceConnect, m_widgetBackupRestoreStatus,
+            &widgetBackupRestoreStatus::slot_SwitchStatus_DeviceConnect);
+    connect(m_widgetBackupRestoreStatus, &widgetBackupRestoreStatus::signal_SwitchStatus, this,
+            &Corvina::slot_SwitchStatus);
+    connect(m_widgetPrepareProgressResult, &widgetPrepareProgressResult::signal_QuitProgram, this,
+            &Corvina::slot_QuitProgram);
 
     setAttribute(Qt::WA_TranslucentBackground);
     auto* shadow = new QGraphicsDropShadowEffect(ui.widget);
@@ -50,6 +74,10 @@ Corvina::Corvina(QWidget* parent, Qt::WindowFlags flags)
     shadow->setOffset(0, 1);
     ui.widget->setGraphicsEffect(shadow);
 
+    {
+        const std::lock_guard<std::mutex> lock(g_mutexLiveWindow);
+        g_pLiveWindow = this;
+    }
     LoadDriverOrEnd();
     setWindowIcon(QIcon(QStringLiteral(":/Corvina/Resources/ico.ico")));
 
@@ -60,7 +88,12 @@ Corvina::Corvina(QWidget* parent, Qt::WindowFlags flags)
     LoadStatisticsPage();
 }
 
-Corvina::~Corvina() = default;
+Corvina::~Corvina()
+{
+    const std::lock_guard<std::mutex> lock(g_mutexLiveWindow);
+    if (g_pLiveWindow == this)
+        g_pLiveWindow = nullptr;
+}
 
 void Corvina::LoadDriverOrEnd()
 {
@@ -74,17 +107,47 @@ void Corvina::LoadDriverOrEnd()
 
 void Corvina::DeviceNofictionCallbackEx(DeviceNotificationArgs* pDeviceNotificationArgs, void* window)
 {
-    Q_UNUSED(window);
+    CDeviceTable::structChange change;
     switch (pDeviceNotificationArgs->iMessage) {
-    case DeviceNotificationArgs::Connected:
+    case DeviceNotificationArgs::Connected: {
         TEXTLOG("DeviceNotificationArgs::Connected-------------\xA1\xEF\xA1\xEF\xA1\xEF\xA1\xEF");
-        break;
-    case DeviceNotificationArgs::Disconnected:
-        TEXTLOG("DeviceNotificationArgs::Disconnected-------------\xA1\xF1\xA1\xF1\xA1\xF1\xA1\xF1");
-        break;
-    default:
+        change = CDeviceTable::Arrive(pDeviceNotificationArgs->pAMDevice);
+        if (!change.bHandled)
+            return;
+        const structDeviceInfo& structDeviceInfoThis = change.structDeviceInfoThis;
+        TEXTLOG("structDeviceInfoThis.qstrDeviceID : %s", LOG8(structDeviceInfoThis.qstrDeviceID));
+        TEXTLOG("structDeviceInfoThis.qstrDeviceName : %s", LOG8(structDeviceInfoThis.qstrDeviceName));
+        TEXTLOG("structDeviceInfoThis.qstrDeviceVersion : %s", LOG8(structDeviceInfoThis.qstrDeviceVersion));
+        TEXTLOG("structDeviceInfoThis.qstrDeviceType : %s", LOG8(structDeviceInfoThis.qstrDeviceType));
         break;
     }
+    case DeviceNotificationArgs::Disconnected: {
+        TEXTLOG("DeviceNotificationArgs::Disconnected-------------\xA1\xF1\xA1\xF1\xA1\xF1\xA1\xF1");
+        change = CDeviceTable::Depart(pDeviceNotificationArgs->pAMDevice);
+        if (change.bFound) {
+            const structDeviceInfo& structDeviceInfoThisEx = change.structDeviceInfoThis;
+            TEXTLOG("structDeviceInfoThisEx.qstrDeviceID : %s", LOG8(structDeviceInfoThisEx.qstrDeviceID));
+            TEXTLOG("structDeviceInfoThisEx.qstrDeviceVersion : %s", LOG8(structDeviceInfoThisEx.qstrDeviceVersion));
+            TEXTLOG("structDeviceInfoThisEx.qstrDeviceType : %s", LOG8(structDeviceInfoThisEx.qstrDeviceType));
+            TEXTLOG("structDeviceInfoThisEx.qstrDeviceName : %s", LOG8(structDeviceInfoThisEx.qstrDeviceName));
+        }
+        break;
+    }
+    default:
+        return;
+    }
+    const std::lock_guard<std::mutex> lock(g_mutexLiveWindow);
+    if (g_pLiveWindow != nullptr && g_pLiveWindow == window)
+        g_pLiveWindow->UpdatePages(change.iDeviceCount);
+}
+
+void Corvina::UpdatePages(int iDeviceCount)
+{
+    emit signal_UpdateDevice();
+    if (iDeviceCount <= 0)
+        emit signal_SwitchStatus(eiFormBackupRestoreIndex_BackupRestoreStatus, eiFormDeviceConnectStatus_DeviceDisConnect);
+    else if (m_enumFormBackupRestoreIndex.load() == eiFormBackupRestoreIndex_BackupRestoreStatus)
+        emit signal_SwitchStatus(eiFormBackupRestoreIndex_BackupRestoreStatus, eiFormDeviceConnectStatus_DeviceBackupRestore);
 }
 
 void Corvina::ShowFromAnotherStart()
@@ -134,17 +197,29 @@ void Corvina::mouseReleaseEvent(QMouseEvent* event)
 void Corvina::slot_SwitchStatus(enumFormBackupRestoreIndex enumFormBackupRestoreIndexThis, int iReserve1)
 {
     TEXTLOG("Enter");
-    Q_UNUSED(iReserve1);
     switch (enumFormBackupRestoreIndexThis) {
     case eiFormBackupRestoreIndex_BackupRestoreStatus:
+        m_enumFormBackupRestoreIndex = enumFormBackupRestoreIndexThis;
+        m_widgetBackupRestoreStatus->slot_SwitchStatus_DeviceConnect(static_cast<enumFormDeviceConnectStatus>(iReserve1), 0);
+        ui.stackedWidgetMain->setCurrentIndex(enumFormBackupRestoreIndexThis);
+        break;
     case eiFormBackupRestoreIndex_PrepareProgressResult:
         m_enumFormBackupRestoreIndex = enumFormBackupRestoreIndexThis;
-        if (enumFormBackupRestoreIndexThis < ui.stackedWidgetMain->count())
-            ui.stackedWidgetMain->setCurrentIndex(enumFormBackupRestoreIndexThis);
+        m_widgetPrepareProgressResult->slot_SwitchStatus_PrepareProgressResult(
+            static_cast<enumFormDeviceBackupRestoreStatus>(iReserve1), 0);
+        ui.stackedWidgetMain->setCurrentIndex(enumFormBackupRestoreIndexThis);
         break;
     default:
         break;
     }
+    TEXTLOG("Exit");
+}
+
+void Corvina::closeEvent(QCloseEvent* event)
+{
+    TEXTLOG("Enter");
+    m_widgetPrepareProgressResult->EndOperation(iCloseWaitMsecs);
+    QWidget::closeEvent(event);
     TEXTLOG("Exit");
 }
 

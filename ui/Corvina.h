@@ -1,5 +1,9 @@
 // The program's only top-level window: a frameless window with a painted
-// title bar and a page stack.
+// title bar and a page stack holding the home page (index 2) and the
+// backup/restore page (index 3). It is also the bridge from the device driver
+// layer to the pages: DeviceNofictionCallbackEx keeps the device table on the
+// library's notification thread and reaches the pages only through queued
+// signals.
 #ifndef CORVINA_CORVINA_H
 #define CORVINA_CORVINA_H
 
@@ -10,8 +14,13 @@
 #include <QPoint>
 #include <QWidget>
 
+#include <atomic>
+
+class QCloseEvent;
 class QMouseEvent;
 class QNetworkAccessManager;
+class widgetBackupRestoreStatus;
+class widgetPrepareProgressResult;
 
 class Corvina : public QWidget
 {
@@ -19,6 +28,7 @@ class Corvina : public QWidget
 
 public:
     explicit Corvina(QWidget* parent = nullptr, Qt::WindowFlags flags = {});
+    // From here on notifications no longer reach this window.
     ~Corvina() override;
 
     // True when the single-instance handshake decided this instance must end;
@@ -29,10 +39,17 @@ public:
     // notification thread; window is the Corvina the driver was loaded for.
     static void DeviceNofictionCallbackEx(DeviceNotificationArgs* pDeviceNotificationArgs, void* window);
 
+    // The longest the window waits, when closing, for a running operation to
+    // end after its tool was asked to end.
+    static constexpr int iCloseWaitMsecs = 10000;
+
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    // Ends a running operation's tool and waits (bounded) for its thread, so
+    // that no tool goes on with nobody watching.
+    void closeEvent(QCloseEvent* event) override;
 
 signals:
     void signal_UpdateDevice();
@@ -50,10 +67,15 @@ private:
     void LoadDriverOrEnd();
     void ShowFromAnotherStart();
     void LoadStatisticsPage();
+    // The signals that follow an arrival or departure that changed the table.
+    void UpdatePages(int iDeviceCount);
 
+    widgetBackupRestoreStatus* m_widgetBackupRestoreStatus = nullptr;
+    widgetPrepareProgressResult* m_widgetPrepareProgressResult = nullptr;
     QPoint m_QPointDrag;
     bool m_bDrag = false;
-    enumFormBackupRestoreIndex m_enumFormBackupRestoreIndex = eiFormBackupRestoreIndex_BackupRestoreStatus;
+    // Written on the GUI thread, read by the notification handler.
+    std::atomic<enumFormBackupRestoreIndex> m_enumFormBackupRestoreIndex{eiFormBackupRestoreIndex_BackupRestoreStatus};
     Ui::CorvinaClass ui;
     bool m_bMustEnd = false;
     QNetworkAccessManager* m_pStatistics = nullptr;

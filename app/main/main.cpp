@@ -9,9 +9,11 @@
 #include "InstancePlatform.h"
 #include "LogCallSite.h"
 #include "SharedTypes.h"
+#include "TerminationSignals.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QFont>
 #include <QLocale>
 #include <QScreen>
 
@@ -30,6 +32,16 @@ void LoadLogLibrary()
     QString strErrorMessage;
     if (!g_CDllTextLogQT.InitDataDll(strErrorMessage))
         g_CDllTextLogQT.InitDataDll(strErrorMessage);
+}
+
+// The forms name the fonts of the system they were drawn for. Where those are
+// missing, a sans font that also has the Chinese characters stands in.
+void InstallFontFallbacks()
+{
+    const QStringList listSans = {QStringLiteral("Microsoft YaHei"), QStringLiteral("Noto Sans CJK SC"),
+                                  QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("DejaVu Sans")};
+    QFont::insertSubstitutions(QStringLiteral("微软雅黑"), listSans);
+    QFont::insertSubstitutions(QStringLiteral("Arial"), QStringList{QStringLiteral("Liberation Sans")} + listSans);
 }
 
 void CentreOnScreen(QWidget* window)
@@ -58,6 +70,7 @@ int main(int argc, char* argv[])
     CSingleInstance::Platform().ChangeCurrentDirectory(g_baAppDirPath.toStdString());
     QCoreApplication::addLibraryPath(g_qstrAppDirPath + QStringLiteral("/plugins"));
 
+    InstallFontFallbacks();
     g_iLanguage = locale.language();
     CTranslation::Install(&application, g_qstrAppDirPath, g_iLanguage);
 
@@ -73,6 +86,8 @@ int main(int argc, char* argv[])
     window->resize(959, 601);
     window->show();
     CentreOnScreen(window);
+    // Also closes a dialog that is open, which ends its own event loop first.
+    TerminationSignals::Watch([]() { QApplication::closeAllWindows(); });
 
     const int iExitCode = application.exec();
     delete window;

@@ -12,19 +12,18 @@ void DeviceHandlerRecorder::Handle(DeviceNotificationArgs* pArgs, void* pContext
     event.iMessage = pArgs->iMessage;
     event.iInterfaceType = CMobileDeviceDriver::GetInterfaceType(pArgs->pAMDevice);
     event.thread = std::this_thread::get_id();
-    std::unique_lock<std::mutex> lock(recorder->m_mutex);
-    if (event.iMessage == DeviceNotificationArgs::Connected && event.iInterfaceType == 1) {
-        auto device = std::make_unique<CMobileDevice>(pArgs->pAMDevice);
-        event.bConnected = device->Connect();
-        if (event.bConnected)
-            event.values = QStringList{device->GetUniqueDeviceID(5), device->GetDeviceName(),
-                                       device->GetProductVersion(), device->GetProductType()};
-        recorder->m_mapDevices[pArgs->pAMDevice] = std::move(device);
-    } else if (event.iMessage == DeviceNotificationArgs::Disconnected) {
-        const auto found = recorder->m_mapDevices.find(pArgs->pAMDevice);
-        if (found != recorder->m_mapDevices.end())
-            found->second->Disconnect();
+    CDeviceTable::structChange change;
+    if (event.iMessage == DeviceNotificationArgs::Connected)
+        change = CDeviceTable::Arrive(pArgs->pAMDevice);
+    else if (event.iMessage == DeviceNotificationArgs::Disconnected)
+        change = CDeviceTable::Depart(pArgs->pAMDevice);
+    event.bHandled = change.bHandled;
+    event.iDeviceCount = change.iDeviceCount;
+    if (event.iMessage == DeviceNotificationArgs::Connected && change.bHandled) {
+        const structDeviceInfo& info = change.structDeviceInfoThis;
+        event.values = QStringList{info.qstrDeviceID, info.qstrDeviceName, info.qstrDeviceVersion, info.qstrDeviceType};
     }
+    const std::lock_guard<std::mutex> lock(recorder->m_mutex);
     recorder->m_vecEvents.push_back(event);
     recorder->m_changed.notify_all();
 }

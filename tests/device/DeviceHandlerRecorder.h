@@ -1,17 +1,15 @@
-// The main window's device handler as far as the driver layer sees it: a USB
-// arrival is connected and its UDID (five retries), name, version and type are
-// read; a departure disconnects. Every notification is recorded in order.
+// A notification handler for tests: it lets the program's own device table
+// handle each arrival and departure, as the main window does, and records
+// every notification with what the table made of it, in order.
 #ifndef CORVINA_DEVICEHANDLERRECORDER_H
 #define CORVINA_DEVICEHANDLERRECORDER_H
 
-#include "CMobileDevice.h"
+#include "CDeviceTable.h"
 #include "DeviceNotificationArgs.h"
 
 #include <QStringList>
 
 #include <condition_variable>
-#include <map>
-#include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -24,8 +22,9 @@ public:
         void* pAMDevice = nullptr;
         int iMessage = 0;
         int iInterfaceType = 0;
-        bool bConnected = false;
-        QStringList values; // UDID, name, version, type; empty when not read
+        bool bHandled = false;   // the table took the notification
+        QStringList values;      // UDID, name, version, type of an arrival
+        int iDeviceCount = 0;    // entries of the table afterwards
         std::thread::id thread;
     };
 
@@ -39,7 +38,6 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_changed;
     std::vector<Event> m_vecEvents;
-    std::map<void*, std::unique_ptr<CMobileDevice>> m_mapDevices;
 };
 
 #endif

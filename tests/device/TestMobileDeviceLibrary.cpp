@@ -480,7 +480,7 @@ void TestMobileDeviceLibrary::driverHandlerReadsFourValues()
     std::vector<DeviceHandlerRecorder::Event> events = handler->WaitFor(present + 2);
     QCOMPARE(events.size(), present + 2);
     QCOMPARE(events[present].iInterfaceType, 2); // not USB: not handled
-    QVERIFY(!events[present].bConnected);
+    QVERIFY(!events[present].bHandled);
     QCOMPARE(events.back().iMessage, 1);
     QVERIFY(events.back().thread != std::this_thread::get_id());
     QVERIFY(events.back().thread != firingThread);

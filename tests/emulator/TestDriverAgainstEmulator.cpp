@@ -1,6 +1,6 @@
 // The program's own libCoreFoundation.so and libiTunesMobileDevice.so over the
 // real libimobiledevice, against the device emulator, through the driver layer
-// and a handler that does what the main window's handler does.
+// and the program's device table.
 #include "AppGlobals.h"
 #include "CMobileDeviceDriver.h"
 #include "DeviceHandlerRecorder.h"
@@ -76,11 +76,15 @@ void TestDriverAgainstEmulator::arrivalAndDepartureInOrder()
     QCOMPARE(first[0].iMessage, int(DeviceNotificationArgs::Connected));
     QCOMPARE(first[0].iInterfaceType, 1);
     QCOMPARE(first[0].values, values);
+    QCOMPARE(first[0].iDeviceCount, 1);
+    QCOMPARE(g_mapDeviceInfo.value(kUsbUDID).qstrDeviceName, kOddName);
     QCOMPARE(m_EmulatorProcess.Counter(kUsbUDID, "udid_requests"), 1);
 
     const DeviceHandlerRecorder::Event departure = Next(QStringLiteral("detach"), kUsbUDID);
     QCOMPARE(departure.iMessage, int(DeviceNotificationArgs::Disconnected));
     QCOMPARE(departure.pAMDevice, first[0].pAMDevice);
+    QCOMPARE(departure.iDeviceCount, 0);
+    QVERIFY(g_mapDeviceInfo.isEmpty());
     // The replugged device is read afresh through a new connection.
     const DeviceHandlerRecorder::Event again = Next(QStringLiteral("attach"), kUsbUDID);
     QCOMPARE(again.iMessage, int(DeviceNotificationArgs::Connected));
@@ -93,7 +97,8 @@ void TestDriverAgainstEmulator::networkDeviceIsLeftAlone()
     const DeviceHandlerRecorder::Event arrival = Next(QStringLiteral("attach"), kNetworkUDID);
     QCOMPARE(arrival.iMessage, int(DeviceNotificationArgs::Connected));
     QCOMPARE(arrival.iInterfaceType, 2);
-    QVERIFY(!arrival.bConnected);
+    QVERIFY(!arrival.bHandled);
+    QCOMPARE(arrival.iDeviceCount, 0);
     QCOMPARE(m_EmulatorProcess.Counter(kNetworkUDID, "sessions"), 0);
     const DeviceHandlerRecorder::Event departure = Next(QStringLiteral("detach"), kNetworkUDID);
     QCOMPARE(departure.iMessage, int(DeviceNotificationArgs::Disconnected));

@@ -1,0 +1,379 @@
+// The pages on their own, offscreen: the sections each status shows, the
+// progress and warning texts, the start buttons, the device selector, the
+// backup selection dialog, the backup directory and the Chinese texts. With
+// CORVINA_SCREENSHOTS set to a folder, screenshots() also renders every page
+// and state into it (scripts/screenshots).
+#include "AppGlobals.h"
+#include "CDeviceTable.h"
+#include "CTranslation.h"
+#include "Corvina.h"
+#include "ThreadDeviceBackup.h"
+#include "ThreadDeviceRestore.h"
+#include "dialogBackupSelect.h"
+#include "widgetBackupRestoreStatus.h"
+#include "widgetPrepareProgressResult.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QLabel>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSettings>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTranslator>
+
+namespace {
+
+template <typename T = QWidget>
+T* Child(QWidget* parent, const char* name)
+{
+    return parent->findChild<T*>(QLatin1String(name));
+}
+
+QString Shown(QWidget* page)
+{
+    QStringList listShown;
+    for (const char* name : {"widgetBackup", "widgetRestore", "widgetProgress", "widgetResultSuccessful", "widgetResultFailed"}) {
+        if (!Child(page, name)->isHidden())
+            listShown << QLatin1String(name);
+    }
+    return listShown.join(QLatin1Char(' '));
+}
+
+void MakeSet(const QString& qstrRoot, const QString& qstrName, bool bMarker = true)
+{
+    QDir(qstrRoot).mkpath(qstrName);
+    if (bMarker) {
+        QFile marker(qstrRoot + QLatin1Char('/') + qstrName + QStringLiteral("/BackupFlag.ini"));
+        QVERIFY(marker.open(QIODevice::WriteOnly));
+    }
+}
+
+} // namespace
+
+class TestPages : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void statusShowsSections_data();
+    void statusShowsSections();
+    void progressAndStartButtons();
+    void selectorKeepsTheChosenDevice();
+    void dialogListsSetsNewestChosen();
+    void backupDirectoryDefaultAndStored();
+    void homePageAndChineseTexts();
+    void screenshots();
+
+private:
+    QTemporaryDir m_qTemporaryDir;
+};
+
+void TestPages::initTestCase()
+{
+    QVERIFY(m_qTemporaryDir.isValid());
+    // The settings file goes into the program folder; the default directory into the home folder.
+    g_qstrAppDirPath = m_qTemporaryDir.filePath(QStringLiteral("program"));
+    QVERIFY(QDir().mkpath(g_qstrAppDirPath));
+    qputenv("HOME", m_qTemporaryDir.filePath(QStringLiteral("home")).toLocal8Bit());
+    g_iLanguage = QLocale::English;
+}
+
+void TestPages::statusShowsSections_data()
+{
+    QTest::addColumn<bool>("bRestore");
+    QTest::addColumn<int>("iStatus");
+    QTest::addColumn<int>("iReserve1");
+    QTest::addColumn<int>("iFailedApps");
+    QTest::addColumn<QString>("qstrShown");
+    QTest::addColumn<bool>("bSelectorEnabled");
+    QTest::addColumn<QString>("qstrWarning");
+
+    QTest::newRow("backup settings") << false << 0 << 0 << 0 << "widgetBackup" << true << "";
+    QTest::newRow("restore settings") << true << 0 << 0 << 0 << "widgetRestore" << true << "";
+    QTest::newRow("progress") << false << 1 << 0 << 0 << "widgetProgress" << false << "";
+    QTest::newRow("success") << false << 2 << 1 << 0 << "widgetResultSuccessful" << false << "";
+    QTest::newRow("success, 2 apps failed") << false << 2 << 1 << 2 << "widgetResultSuccessful" << false
+                                            << "Warning: 2 apps backup failed!";
+    QTest::newRow("restore success, 1 app failed") << true << 2 << 1 << 1 << "widgetResultSuccessful" << false
+                                                   << "Warning: 1 apps restore failed!";
+    QTest::newRow("failure keeps the warning hidden") << true << 2 << 0 << 3 << "widgetResultFailed" << false
+                                                      << "Warning: 3 apps restore failed!";
+    QTest::newRow("unknown status changes nothing") << false << 7 << 0 << 0 << "widgetProgress" << false << "";
+}
+
+void TestPages::statusShowsSections()
+{
+    QFETCH(bool, bRestore);
+    QFETCH(int, iStatus);
+    QFETCH(int, iReserve1);
+    QFETCH(int, iFailedApps);
+    widgetPrepareProgressResult page;
+    // Every row starts from the progress display with an earlier warning shown.
+    g_bDeviceRestore = bRestore;
+    g_iBackupAppFailedCount = g_iRestoreAppFailedCount = 5;
+    page.slot_SwitchStatus_PrepareProgressResult(eiFormDeviceBackupRestoreStatus_Result, 1);
+    page.slot_SwitchStatus_PrepareProgressResult(eiFormDeviceBackupRestoreStatus_Progress, 0);
+    g_iBackupAppFailedCount = g_iRestoreAppFailedCount = iFailedApps;
+    page.slot_SwitchStatus_PrepareProgressResult(static_cast<enumFormDeviceBackupRestoreStatus>(iStatus), iReserve1);
+
+    QTEST(Shown(&page), "qstrShown");
+    QTEST(Child(&page, "tabWidget")->isEnabled(), "bSelectorEnabled");
+    if (iStatus == eiFormDeviceBackupRestoreStatus_Result)
+        QTEST(Child<QLabel>(&page, "labelResultWarningPrompt")->text(), "qstrWarning");
+    QCOMPARE(Child<QLabel>(&page, "labelProgressPrompt")->text(),
+             bRestore ? QStringLiteral("Restoring...") : QStringLiteral("Backing up..."));
+}
+
+void TestPages::progressAndStartButtons()
+{
+    widgetPrepareProgressResult page;
+    auto* value = Child<QLabel>(&page, "labelProgressValue");
+    page.slot_SwitchStatus_PrepareProgressResult(eiFormDeviceBackupRestoreStatus_Progress, 0);
+    QCOMPARE(value->text(), QStringLiteral("0%"));
+    for (const int iProgress : {57, 100, -3, 250}) {
+        page.slot_Progress(eiStepBackupRestore_Apps, iProgress);
+        QCOMPARE(value->text(), QString::number(iProgress) + QLatin1Char('%'));
+    }
+
+    // A start button is disabled exactly when both boxes of its section are unchecked.
+    for (const char* section : {"Backup", "Restore"}) {
+        auto* personal = Child<QCheckBox>(&page, qPrintable(QStringLiteral("chk%1PersonalData").arg(QLatin1String(section))));
+        auto* apps = Child<QCheckBox>(&page, qPrintable(QStringLiteral("chk%1GameApp").arg(QLatin1String(section))));
+        auto* start = Child(&page, qPrintable(QStringLiteral("btn%1").arg(QLatin1String(section))));
+        QVERIFY(personal->isChecked() && !apps->isChecked() && start->isEnabled());
+        const bool aStates[][3] = {{false, false, false}, {false, true, true}, {true, true, true}, {true, false, true}, {false, false, false}};
+        for (const auto& state : aStates) {
+            personal->setChecked(state[0]);
+            apps->setChecked(state[1]);
+            QCOMPARE(start->isEnabled(), state[2]);
+        }
+    }
+}
+
+void TestPages::selectorKeepsTheChosenDevice()
+{
+    widgetPrepareProgressResult page;
+    auto* tabs = Child<QTabWidget>(&page, "tabWidget");
+    const auto rebuild = [&page]() { QVERIFY(QMetaObject::invokeMethod(&page, "slot_UpdateDevice")); };
+    const auto add = [](const char* udid, const char* name) {
+        structDeviceInfo device;
+        device.qstrDeviceID = QLatin1String(udid);
+        device.qstrDeviceName = QString::fromUtf8(name);
+        g_mapDeviceInfo.insert(device.qstrDeviceID, device);
+    };
+    add("c3", "Third");
+    add("a1", "First");
+    add("b2", "Второй");
+    rebuild();
+    QCOMPARE(tabs->count(), 3);
+    QCOMPARE(tabs->currentIndex(), 0);
+    tabs->setCurrentIndex(2);
+    add("0z", "Fourth");
+    rebuild();
+    const QStringList listExpected = {QStringLiteral("Fourth"), QStringLiteral("First"), QStringLiteral("Второй"), QStringLiteral("Third")};
+    for (int i = 0; i < tabs->count(); ++i)
+        QCOMPARE(tabs->tabText(i), listExpected.at(i));
+    QCOMPARE(tabs->currentWidget()->windowTitle(), QStringLiteral("c3"));
+    g_mapDeviceInfo.clear();
+    rebuild();
+    QCOMPARE(tabs->count(), 0);
+}
+
+void TestPages::dialogListsSetsNewestChosen()
+{
+    const QString qstrRoot = m_qTemporaryDir.filePath(QStringLiteral("sets"));
+    MakeSet(qstrRoot, QStringLiteral("2024-03-07__14_05_09_@_@_Test iPhone"));
+    MakeSet(qstrRoot, QStringLiteral("2024-03-08__09_00_00_@_@_my_phone"));
+    MakeSet(qstrRoot, QStringLiteral("Hand made"));
+    MakeSet(qstrRoot, QStringLiteral("2024-03-09__10_00_00_@_@_No marker"), false);
+    MakeSet(qstrRoot, QStringLiteral("2025-01-01__00_00_01_@_@_Cut_@_@_here"));
+
+    dialogBackupSelect dialog;
+    dialog.qstrBackupRootDirectory = qstrRoot;
+    QVERIFY(dialog.InitBackupList());
+    auto* list = Child<QListWidget>(&dialog, "listWidgetBackup");
+    QCOMPARE(list->count(), 3);
+    QCOMPARE(list->item(0)->text(), QStringLiteral("2024-03-07 14:05:09\t\tTest iPhone"));
+    QCOMPARE(list->item(1)->text(), QStringLiteral("2024-03-08 09:00:00\t\tmy_phone"));
+    QCOMPARE(list->item(2)->text(), QStringLiteral("2025-01-01 00:00:01\t\tCut"));
+    QCOMPARE(list->currentRow(), 2);
+    QCOMPARE(dialog.qstrSelectedBackup, QStringLiteral("2025-01-01__00_00_01_@_@_Cut_@_@_here"));
+    // Rows after a hand-made folder still map to their own folders.
+    list->setCurrentRow(1);
+    QCOMPARE(dialog.qstrSelectedBackup, QStringLiteral("2024-03-08__09_00_00_@_@_my_phone"));
+    QTest::mouseClick(Child<QPushButton>(&dialog, "btnCancel"), Qt::LeftButton);
+    QVERIFY(!dialog.bAccepted);
+    QTest::mouseClick(Child<QPushButton>(&dialog, "btnOK"), Qt::LeftButton);
+    QVERIFY(dialog.bAccepted);
+
+    dialogBackupSelect empty;
+    QVERIFY(empty.InitBackupList());
+    QVERIFY(empty.qstrSelectedBackup.isEmpty());
+
+    // The frameless dialog follows the pointer by exactly its displacement.
+    dialog.move(100, 100);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    const QPoint start = dialog.pos();
+    QTest::mousePress(&dialog, Qt::RightButton, {}, QPoint(10, 10));
+    QMouseEvent moveRight(QEvent::MouseMove, QPointF(40, 30), dialog.mapToGlobal(QPointF(40, 30)), Qt::NoButton, Qt::RightButton, {});
+    QApplication::sendEvent(&dialog, &moveRight);
+    QCOMPARE(dialog.pos(), start);
+    QTest::mouseRelease(&dialog, Qt::RightButton, {}, QPoint(10, 10));
+    QTest::mousePress(&dialog, Qt::LeftButton, {}, QPoint(10, 10));
+    QMouseEvent move(QEvent::MouseMove, QPointF(40, 30), dialog.mapToGlobal(QPointF(40, 30)), Qt::NoButton, Qt::LeftButton, {});
+    QApplication::sendEvent(&dialog, &move);
+    QTest::mouseRelease(&dialog, Qt::LeftButton, {}, QPoint(40, 30));
+    QCOMPARE(dialog.pos(), start + QPoint(30, 20));
+}
+
+void TestPages::backupDirectoryDefaultAndStored()
+{
+    const QString qstrSettings = g_qstrAppDirPath + QStringLiteral("/Corvina.ini");
+    QFile::remove(qstrSettings);
+    const QString qstrDefault = QDir::home().filePath(QStringLiteral("PeloraBackup"));
+    {
+        widgetPrepareProgressResult page;
+        QCOMPARE(Child<QLabel>(&page, "labelBackupDirectory")->text(), qstrDefault);
+        QCOMPARE(Child<QLabel>(&page, "labelRestoreDirectory")->text(), qstrDefault);
+        QVERIFY(QFileInfo(qstrDefault).isDir());
+        QCOMPARE(QSettings(qstrSettings, QSettings::IniFormat).value(QStringLiteral("/Config/BackupDirectory")).toString(), qstrDefault);
+    }
+    QSettings(qstrSettings, QSettings::IniFormat).setValue(QStringLiteral("/Config/BackupDirectory"), QStringLiteral("/tmp/x/../y"));
+    {
+        widgetPrepareProgressResult page;
+        QCOMPARE(Child<QLabel>(&page, "labelBackupDirectory")->text(), QDir::toNativeSeparators(QStringLiteral("/tmp/x/../y")));
+    }
+
+    // The Windows walk over the drives, with their write permission.
+    using Drives = QList<widgetPrepareProgressResult::structDrive>;
+    const struct
+    {
+        Drives drives;
+        const char* expected;
+    } aCases[] = {
+        {{{"C:/", true}, {"D:/", true}, {"E:/", true}}, "D:/PeloraBackup"},
+        {{{"C:/", true}, {"D:/", false}, {"E:/", true}}, "C:/PeloraBackup"},
+        {{{"A:/", false}, {"C:/", true}}, "C:/PeloraBackup"},
+        {{{"C:/", false}, {"D:/", false}}, "PeloraBackup"},
+        {{}, "PeloraBackup"},
+    };
+    for (const auto& row : aCases)
+        QCOMPARE(widgetPrepareProgressResult::DefaultDirectoryOnDrives(row.drives, QStringLiteral("PeloraBackup")),
+                 QLatin1String(row.expected));
+}
+
+void TestPages::homePageAndChineseTexts()
+{
+    {
+        widgetBackupRestoreStatus home;
+        QVERIFY(Child<QWidget>(&home, "widgetFunctionShow")->styleSheet().contains(QLatin1String("HomepageBG.EN.1.png")));
+        home.slot_SwitchStatus_DeviceConnect(eiFormDeviceConnectStatus_DeviceDisConnect, 0);
+        QVERIFY(Child(&home, "widgetBackupRestore")->isHidden() && !Child(&home, "widgetDeviceDisconnect")->isHidden());
+        home.slot_SwitchStatus_DeviceConnect(eiFormDeviceConnectStatus_DeviceBackupRestore, 0);
+        home.slot_SwitchStatus_DeviceConnect(static_cast<enumFormDeviceConnectStatus>(5), 0);
+        QVERIFY(!Child(&home, "widgetBackupRestore")->isHidden() && Child(&home, "widgetDeviceDisconnect")->isHidden());
+        // The buttons record the operation before asking for the page.
+        QList<bool> listFlags;
+        connect(&home, &widgetBackupRestoreStatus::signal_SwitchStatus, this, [&listFlags](enumFormBackupRestoreIndex index, int status) {
+            QCOMPARE(index, eiFormBackupRestoreIndex_PrepareProgressResult);
+            QCOMPARE(status, 0);
+            listFlags << g_bDeviceRestore;
+        });
+        QTest::mouseClick(Child(&home, "toolButtonRestore"), Qt::LeftButton);
+        QTest::mouseClick(Child(&home, "toolButtonBackup"), Qt::LeftButton);
+        QCOMPARE(listFlags, QList<bool>({true, false}));
+    }
+    QTranslator* chinese = CTranslation::Install(QCoreApplication::instance(), QStringLiteral(CORVINA_PROGRAM_DIR), QLocale::Chinese);
+    QVERIFY(chinese != nullptr);
+    g_iLanguage = QLocale::Chinese;
+    widgetBackupRestoreStatus home;
+    widgetPrepareProgressResult page;
+    g_iLanguage = QLocale::English;
+    QCoreApplication::removeTranslator(chinese);
+    delete chinese;
+    QVERIFY(Child<QWidget>(&home, "widgetFunctionShow")->styleSheet().contains(QLatin1String("HomepageBG.1.png")));
+    QCOMPARE(Child<QLabel>(&home, "labelConnectStatusPrompt")->text(), QStringLiteral("请先连接设备，再进行备份和恢复。"));
+    QCOMPARE(Child<QPushButton>(&page, "btnBackup")->text(), QStringLiteral("备份"));
+}
+
+void TestPages::screenshots()
+{
+    const QString qstrFolder = qEnvironmentVariable("CORVINA_SCREENSHOTS");
+    if (qstrFolder.isEmpty())
+        QSKIP("CORVINA_SCREENSHOTS names no folder");
+    const QString qstrLanguage = qEnvironmentVariable("CORVINA_SCREENSHOT_LANGUAGE", QStringLiteral("en"));
+    g_iLanguage = qstrLanguage == QLatin1String("zh") ? QLocale::Chinese : QLocale::English;
+    QVERIFY(CTranslation::Install(QCoreApplication::instance(), QStringLiteral(CORVINA_PROGRAM_DIR), g_iLanguage));
+    // A program folder with the driver libraries and a settings file of its own.
+    for (const char* library : {"libCoreFoundation.so", "libiTunesMobileDevice.so"})
+        QFile::link(QStringLiteral(CORVINA_PROGRAM_DIR "/") + QLatin1String(library), g_qstrAppDirPath + QLatin1Char('/') + QLatin1String(library));
+    QSettings(g_qstrAppDirPath + QStringLiteral("/Corvina.ini"), QSettings::IniFormat)
+        .setValue(QStringLiteral("/Config/BackupDirectory"), QStringLiteral("/home/anna/PeloraBackup"));
+
+    Corvina window;
+    window.resize(959, 601);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    auto* page = window.findChild<widgetPrepareProgressResult*>();
+    const auto shoot = [&](QWidget* widget, const char* name) {
+        QTest::qWait(50);
+        QVERIFY(widget->grab().save(QStringLiteral("%1/%2-%3.png").arg(qstrFolder, qstrLanguage, QLatin1String(name))));
+    };
+    emit window.signal_SwitchStatus(eiFormBackupRestoreIndex_BackupRestoreStatus, eiFormDeviceConnectStatus_DeviceDisConnect);
+    shoot(&window, "home-disconnected");
+    for (const auto& device : {std::pair("00008110000a1b2c3d4e5f01", "Anna’s iPhone"), std::pair("00008103000f6e5d4c3b2a10", "iPad Pro")}) {
+        structDeviceInfo info;
+        info.qstrDeviceID = QLatin1String(device.first);
+        info.qstrDeviceName = QString::fromUtf8(device.second);
+        g_mapDeviceInfo.insert(info.qstrDeviceID, info);
+    }
+    emit window.signal_UpdateDevice();
+    emit window.signal_SwitchStatus(eiFormBackupRestoreIndex_BackupRestoreStatus, eiFormDeviceConnectStatus_DeviceBackupRestore);
+    shoot(&window, "home-connected");
+    g_bDeviceRestore = true;
+    emit window.signal_SwitchStatus(eiFormBackupRestoreIndex_PrepareProgressResult, eiFormDeviceBackupRestoreStatus_Setting);
+    shoot(&window, "restore-settings");
+    g_bDeviceRestore = false;
+    emit window.signal_SwitchStatus(eiFormBackupRestoreIndex_PrepareProgressResult, eiFormDeviceBackupRestoreStatus_Setting);
+    Child<QCheckBox>(page, "chkBackupGameApp")->setChecked(true);
+    shoot(&window, "backup-settings");
+    page->slot_SwitchStatus_PrepareProgressResult(eiFormDeviceBackupRestoreStatus_Progress, 0);
+    page->slot_Progress(eiStepBackupRestore_PersonalData, 42);
+    shoot(&window, "progress");
+    g_iBackupAppFailedCount = 0;
+    page->slot_SwitchStatus_PrepareProgressResult(eiFormDeviceBackupRestoreStatus_Result, 1);
+    shoot(&window, "success");
+    g_iBackupAppFailedCount = 12;
+    page->slot_SwitchStatus_PrepareProgressResult(eiFormDeviceBackupRestoreStatus_Result, 1);
+    shoot(&window, "success-warning");
+    page->slot_SwitchStatus_PrepareProgressResult(eiFormDeviceBackupRestoreStatus_Result, 0);
+    shoot(&window, "failure");
+
+    const QString qstrRoot = m_qTemporaryDir.filePath(QStringLiteral("screenshot-sets"));
+    MakeSet(qstrRoot, QStringLiteral("2026-11-28__19_42_07_@_@_Anna’s iPhone"));
+    MakeSet(qstrRoot, QStringLiteral("2026-12-03__08_15_51_@_@_iPad Pro"));
+    MakeSet(qstrRoot, QStringLiteral("2026-12-06__21_03_30_@_@_Anna’s iPhone"));
+    dialogBackupSelect dialog;
+    dialog.qstrBackupRootDirectory = qstrRoot;
+    dialog.InitBackupList();
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    shoot(&dialog, "select-backup");
+    QMessageBox prompt(QMessageBox::Information, QCoreApplication::translate("widgetPrepareProgressResult", "Prompt"),
+                       QCoreApplication::translate("widgetPrepareProgressResult",
+                                                   "The directory you select is not bakcup directory, pls select again!.\n"),
+                       QMessageBox::Ok, page);
+    prompt.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&prompt));
+    shoot(&prompt, "prompt");
+    g_mapDeviceInfo.clear();
+}
+
+QTEST_MAIN(TestPages)
+#include "TestPages.moc"

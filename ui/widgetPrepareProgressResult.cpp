@@ -1,0 +1,414 @@
+#include "widgetPrepareProgressResult.h"
+
+#include "AppGlobals.h"
+#include "CBackup.h"
+#include "CDeviceTable.h"
+#include "CProgramFolder.h"
+#include "CStaticPubFunc.h"
+#include "LogCallSite.h"
+#include "ThreadDeviceBackup.h"
+#include "ThreadDeviceRestore.h"
+#include "dialogBackupSelect.h"
+
+#include <QDateTime>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QSettings>
+
+namespace {
+
+const QString kDirectoryKey = QStringLiteral("/Config/BackupDirectory");
+
+} // namespace
+
+widgetPrepareProgressResult::widgetPrepareProgressResult(QWidget* parent)
+    : QWidget(parent)
+{
+    TEXTLOG("Enter");
+    ui.setupUi(this);
+    setAttribute(Qt::WA_StyledBackground);
+    while (ui.tabWidget->count() > 0)
+        ui.tabWidget->removeTab(0);
+
+    connect(this, &widgetPrepareProgressResult::signal_SwitchStatus_PrepareProgressResult, this,
+            &widgetPrepareProgressResult::slot_SwitchStatus_PrepareProgressResult);
+    connect(this, &widgetPrepareProgressResult::signal_ClickBtnRestoreOtherDirectory, this,
+            &widgetPrepareProgressResult::on_btnRestoreOtherDirectory_clicked);
+
+    const QSettings QSettingsThis(SettingsFilePath(), QSettings::IniFormat);
+    QString qstrDirectory = QSettingsThis.value(kDirectoryKey).toString();
+    if (qstrDirectory.isEmpty())
+        qstrDirectory = DefaultDirectory();
+    qstrDirectory = QDir::toNativeSeparators(qstrDirectory);
+    ui.labelBackupDirectory->setText(qstrDirectory);
+    ui.labelRestoreDirectory->setText(qstrDirectory);
+    StoreDirectory(qstrDirectory);
+    CStaticPubFunc::CreateMultiLevelDirectory(qstrDirectory);
+
+    ui.labelBackupAppPic->hide();
+    ui.labelBackupApp->hide();
+    ui.labelRestoreAppPic->hide();
+    ui.labelRestoreApp->hide();
+    TEXTLOG("Exit");
+}
+
+widgetPrepareProgressResult::~widgetPrepareProgressResult()
+{
+    Retire(m_pThreadDeviceBackup);
+    Retire(m_pThreadDeviceRestore);
+}
+
+QString widgetPrepareProgressResult::SettingsFilePath() const
+{
+    return CProgramFolder::SettingsFilePath(g_qstrAppDirPath);
+}
+
+void widgetPrepareProgressResult::StoreDirectory(const QString& qstrDirectory) const
+{
+    QSettings QSettingsThis(SettingsFilePath(), QSettings::IniFormat);
+    QSettingsThis.setValue(kDirectoryKey, qstrDirectory);
+}
+
+QString widgetPrepareProgressResult::DefaultDirectoryOnDrives(const QList<structDrive>& listDrives,
+                                                              const QString& qstrFolderName)
+{
+    TEXTLOG("QFileInfoListThis.size() : %d", static_cast<int>(listDrives.size()));
+    QString qstrCandidate;
+    int iWritable = 0;
+    for (const structDrive& drive : listDrives) {
+        TEXTLOG("%s", LOG8(drive.qstrPath));
+        if (!drive.bWritable) {
+            if (iWritable >= 1)
+                break;
+            continue;
+        }
+        ++iWritable;
+        qstrCandidate = drive.qstrPath;
+        TEXTLOG("qstrCandidate : %s", LOG8(qstrCandidate));
+        if (iWritable == 2)
+            break;
+    }
+    qstrCandidate += qstrFolderName;
+    TEXTLOG("%s", LOG8(qstrCandidate));
+    return qstrCandidate;
+}
+
+QString widgetPrepareProgressResult::DefaultDirectory() const
+{
+#if defined(Q_OS_WIN)
+    QList<structDrive> listDrives;
+    const QFileInfoList listDriveInfo = QDir::drives();
+    for (const QFileInfo& driveInfo : listDriveInfo)
+        listDrives.append({driveInfo.absoluteFilePath(), driveInfo.isWritable()});
+    return DefaultDirectoryOnDrives(listDrives, tr("PeloraBackup"));
+#else
+    // No drive letters here: the folder goes into the user's home folder.
+    return QDir(QDir::homePath()).filePath(tr("PeloraBackup"));
+#endif
+}
+
+void widgetPrepareProgressResult::ChooseDirectory(QLabel* labelDirectory)
+{
+    const QString qstrChosen = QFileDialog::getExistingDirectory(
+        this, tr("Open Directory"), labelDirectory->text(), QFileDialog::ShowDirsOnly | QFileDialog::DontResolveSymlinks);
+    if (qstrChosen.isEmpty())
+        return;
+    labelDirectory->setText(qstrChosen);
+    StoreDirectory(qstrChosen);
+}
+
+void widgetPrepareProgressResult::on_btnBackupOtherDirectory_clicked()
+{
+    ChooseDirectory(ui.labelBackupDirectory);
+}
+
+void widgetPrepareProgressResult::on_btnRestoreOtherDirectory_clicked()
+{
+    ChooseDirectory(ui.labelRestoreDirectory);
+}
+
+void widgetPrepareProgressResult::slot_UpdateDevice()
+{
+    TEXTLOG("Enter");
+    const QWidget* currentPage = ui.tabWidget->currentWidget();
+    const QString qstrSelected = currentPage != nullptr ? currentPage->windowTitle() : QString();
+    while (ui.tabWidget->count() > 0) {
+        QWidget* page = ui.tabWidget->widget(0);
+        ui.tabWidget->removeTab(0);
+        delete page;
+    }
+    QList<structDeviceInfo> listDevices;
+    if (!CDeviceTable::Snapshot(listDevices)) {
+        TEXTLOG("Exit : the device table is busy");
+        return;
+    }
+    for (const structDeviceInfo& device : listDevices) {
+        auto* page = new QWidget;
+        page->setWindowTitle(device.qstrDeviceID);
+        const int iIndex = ui.tabWidget->addTab(page, device.qstrDeviceName);
+        if (device.qstrDeviceID == qstrSelected)
+            ui.tabWidget->setCurrentIndex(iIndex);
+    }
+    EndOperationOfDepartedDevice();
+    TEXTLOG("Exit");
+}
+
+void widgetPrepareProgressResult::EndOperationOfDepartedDevice()
+{
+    if (m_pOperation == nullptr || !m_pOperation->isRunning())
+        return;
+    for (int i = 0; i < ui.tabWidget->count(); ++i) {
+        if (ui.tabWidget->widget(i)->windowTitle() == m_qstrOperationUDID)
+            return;
+    }
+    // Nothing can go on with the device gone: a tool left alone would wait or
+    // spin for ever, and the page would show progress that never comes.
+    TEXTLOG("the device of the running operation departed : %s", LOG8(m_qstrOperationUDID));
+    m_pOperation->EndRunningTool();
+}
+
+void widgetPrepareProgressResult::on_chkBackupPersonalData_stateChanged(int iState)
+{
+    ui.btnBackup->setEnabled(!(iState == Qt::Unchecked && !ui.chkBackupGameApp->isChecked()));
+}
+
+void widgetPrepareProgressResult::on_chkBackupGameApp_stateChanged(int iState)
+{
+    ui.btnBackup->setEnabled(!(iState == Qt::Unchecked && !ui.chkBackupPersonalData->isChecked()));
+}
+
+void widgetPrepareProgressResult::on_chkRestorePersonalData_stateChanged(int iState)
+{
+    ui.btnRestore->setEnabled(!(iState == Qt::Unchecked && !ui.chkRestoreGameApp->isChecked()));
+}
+
+void widgetPrepareProgressResult::on_chkRestoreGameApp_stateChanged(int iState)
+{
+    ui.btnRestore->setEnabled(!(iState == Qt::Unchecked && !ui.chkRestorePersonalData->isChecked()));
+}
+
+void widgetPrepareProgressResult::on_tabWidget_currentChanged(int iIndex)
+{
+    Q_UNUSED(iIndex);
+}
+
+void widgetPrepareProgressResult::Retire(ThreadToolRun* pThread)
+{
+    if (pThread == nullptr)
+        return;
+    // Connected first, so that a thread ending right now is not missed; a
+    // queued deletion of an object deleted here is dropped with it.
+    QObject::connect(pThread, &QThread::finished, pThread, &QObject::deleteLater);
+    if (!pThread->isRunning())
+        delete pThread;
+}
+
+void widgetPrepareProgressResult::Adopt(ThreadToolRun* pThread, const QString& qstrDeviceUDID)
+{
+    m_pOperation = pThread;
+    m_qstrOperationUDID = qstrDeviceUDID;
+}
+
+bool widgetPrepareProgressResult::WriteMarker()
+{
+    m_bMarkerWritten = CBackup::WriteBackupFlag(m_qstrBackupSet, m_pThreadDeviceBackup->qstrDeviceUDID);
+    TEXTLOG("m_bMarkerWritten : %d", m_bMarkerWritten ? 1 : 0);
+    return m_bMarkerWritten;
+}
+
+void widgetPrepareProgressResult::on_btnBackup_clicked()
+{
+    TEXTLOG("Enter");
+    const QDateTime dateTimeStarted = QDateTime::currentDateTime();
+    const QWidget* page = ui.tabWidget->currentWidget();
+    if (page == nullptr) {
+        TEXTLOG("Exit : no device");
+        return;
+    }
+    Retire(m_pThreadDeviceBackup);
+    m_pThreadDeviceBackup = new ThreadDeviceBackup;
+    connect(m_pThreadDeviceBackup, &ThreadDeviceBackup::signal_SwitchStatus_PrepareProgressResult, this,
+            &widgetPrepareProgressResult::slot_SwitchStatus_PrepareProgressResult);
+    connect(m_pThreadDeviceBackup, &ThreadDeviceBackup::signal_Progress, this, &widgetPrepareProgressResult::slot_Progress);
+    m_pThreadDeviceBackup->qstrDeviceUDID = page->windowTitle();
+
+    m_qstrBackupSet = CBackup::JoinPath(ui.labelBackupDirectory->text(),
+                                        CBackup::SetFolderName(dateTimeStarted, ui.tabWidget->tabText(ui.tabWidget->currentIndex())));
+    CStaticPubFunc::CreateMultiLevelDirectory(m_qstrBackupSet);
+    m_pThreadDeviceBackup->qstrBackupDirectory = m_qstrBackupSet;
+    m_pThreadDeviceBackup->bBackupApps = ui.chkBackupGameApp->isChecked();
+    m_pThreadDeviceBackup->bBackupPersonalData = ui.chkBackupPersonalData->isChecked();
+    Adopt(m_pThreadDeviceBackup, m_pThreadDeviceBackup->qstrDeviceUDID);
+    m_pThreadDeviceBackup->start(QThread::InheritPriority);
+    emit signal_SwitchStatus_PrepareProgressResult(eiFormDeviceBackupRestoreStatus_Progress, 0);
+    // A set without its marker can never be listed or restored: its backup
+    // must not end as a success (see the result).
+    WriteMarker();
+    TEXTLOG("Exit");
+}
+
+void widgetPrepareProgressResult::on_btnRestore_clicked()
+{
+    TEXTLOG("Enter");
+    dialogBackupSelect dialog;
+    dialog.qstrBackupRootDirectory = ui.labelRestoreDirectory->text();
+    dialog.InitBackupList();
+    dialog.exec();
+    if (!dialog.bAccepted || dialog.qstrSelectedBackup.isEmpty()) {
+        TEXTLOG("Exit : nothing chosen");
+        return;
+    }
+    const QString qstrSet = CBackup::JoinPath(ui.labelRestoreDirectory->text().trimmed(), dialog.qstrSelectedBackup);
+    QString qstrDataFolderName;
+    QString qstrIPAFolderName;
+    CBackup::ReadBackupFlag(qstrSet, qstrDataFolderName, qstrIPAFolderName);
+    if (qstrDataFolderName.isEmpty() || qstrIPAFolderName.isEmpty()) {
+        QMessageBox::information(this, tr("Prompt"),
+                                 tr("The directory you select is not bakcup directory, pls select again!.\n"),
+                                 QMessageBox::Ok);
+        TEXTLOG("Exit : not a backup set");
+        return;
+    }
+    const QWidget* page = ui.tabWidget->currentWidget();
+    if (page == nullptr) {
+        TEXTLOG("Exit : no device");
+        return;
+    }
+    Retire(m_pThreadDeviceRestore);
+    m_pThreadDeviceRestore = new ThreadDeviceRestore;
+    m_pThreadDeviceRestore->qstrDataFolderName = qstrDataFolderName;
+    m_pThreadDeviceRestore->qstrIPAFolderName = qstrIPAFolderName;
+    connect(m_pThreadDeviceRestore, &ThreadDeviceRestore::signal_SwitchStatus_PrepareProgressResult, this,
+            &widgetPrepareProgressResult::slot_SwitchStatus_PrepareProgressResult);
+    connect(m_pThreadDeviceRestore, &ThreadDeviceRestore::signal_Progress, this,
+            &widgetPrepareProgressResult::slot_Progress);
+    m_pThreadDeviceRestore->qstrDeviceUDID = page->windowTitle();
+    m_pThreadDeviceRestore->qstrBackupDirectory = qstrSet;
+    m_pThreadDeviceRestore->bRestoreApps = ui.chkRestoreGameApp->isChecked();
+    m_pThreadDeviceRestore->bRestorePersonalData = ui.chkRestorePersonalData->isChecked();
+    Adopt(m_pThreadDeviceRestore, m_pThreadDeviceRestore->qstrDeviceUDID);
+    m_pThreadDeviceRestore->start(QThread::InheritPriority);
+    emit signal_SwitchStatus_PrepareProgressResult(eiFormDeviceBackupRestoreStatus_Progress, 0);
+    TEXTLOG("Exit");
+}
+
+bool widgetPrepareProgressResult::IsCurrentOperationSignal() const
+{
+    const QObject* pSender = sender();
+    if (pSender == nullptr || pSender == this)
+        return true;
+    return pSender == m_pOperation && m_enumStatus == eiFormDeviceBackupRestoreStatus_Progress;
+}
+
+void widgetPrepareProgressResult::slot_SwitchStatus_PrepareProgressResult(
+    enumFormDeviceBackupRestoreStatus enumFormDeviceBackupRestoreStatusThis, int iReserve1)
+{
+    TEXTLOG("Enter");
+    if (!IsCurrentOperationSignal()) {
+        TEXTLOG("Exit : a result of an earlier operation");
+        return;
+    }
+    if (g_bDeviceRestore) {
+        ui.labelProgressPrompt->setText(tr("Restoring..."));
+        TEXTLOG("g_bDeviceRestore = true");
+    } else {
+        ui.labelProgressPrompt->setText(tr("Backing up..."));
+        TEXTLOG("g_bDeviceRestore = false");
+    }
+    switch (enumFormDeviceBackupRestoreStatusThis) {
+    case eiFormDeviceBackupRestoreStatus_Setting:
+        TEXTLOG("eiFormDeviceBackupRestoreStatus_Setting");
+        ShowSections(enumFormDeviceBackupRestoreStatusThis, false);
+        break;
+    case eiFormDeviceBackupRestoreStatus_Progress:
+        TEXTLOG("eiFormDeviceBackupRestoreStatus_Progress");
+        ui.labelProgressValue->setText(QStringLiteral("0%"));
+        ShowSections(enumFormDeviceBackupRestoreStatusThis, false);
+        break;
+    case eiFormDeviceBackupRestoreStatus_Result: {
+        TEXTLOG("eiFormDeviceBackupRestoreStatus_Result");
+        ShowWarning();
+        // A backup whose marker could not be written left a set that can
+        // never be listed or restored.
+        const bool bMarkerMissing = sender() == m_pThreadDeviceBackup && !m_bMarkerWritten;
+        ShowSections(enumFormDeviceBackupRestoreStatusThis, iReserve1 == 1 && !bMarkerMissing);
+        break;
+    }
+    default:
+        TEXTLOG("default");
+        break;
+    }
+    TEXTLOG("Exit");
+}
+
+void widgetPrepareProgressResult::ShowSections(enumFormDeviceBackupRestoreStatus enumStatus, bool bSucceeded)
+{
+    m_enumStatus = enumStatus;
+    const bool bSetting = enumStatus == eiFormDeviceBackupRestoreStatus_Setting;
+    const bool bResult = enumStatus == eiFormDeviceBackupRestoreStatus_Result;
+    ui.widgetBackup->setVisible(bSetting && !g_bDeviceRestore);
+    ui.widgetRestore->setVisible(bSetting && g_bDeviceRestore);
+    ui.widgetProgress->setVisible(enumStatus == eiFormDeviceBackupRestoreStatus_Progress);
+    ui.widgetResultSuccessful->setVisible(bResult && bSucceeded);
+    ui.widgetResultFailed->setVisible(bResult && !bSucceeded);
+    ui.tabWidget->setEnabled(bSetting);
+}
+
+void widgetPrepareProgressResult::ShowWarning()
+{
+    ui.labelResultWarningPrompt->clear();
+    const int iFailed = g_bDeviceRestore ? g_iRestoreAppFailedCount : g_iBackupAppFailedCount;
+    if (iFailed < 1)
+        return;
+    const QString qstrFormat =
+        g_bDeviceRestore ? tr("Warning: %d apps restore failed!") : tr("Warning: %d apps backup failed!");
+    ui.labelResultWarningPrompt->setText(QString::asprintf(qstrFormat.toLocal8Bit().constData(), iFailed));
+}
+
+void widgetPrepareProgressResult::slot_Progress(enumStepBackupRestore enumStepBackupRestoreThis, int iProgress)
+{
+    Q_UNUSED(enumStepBackupRestoreThis);
+    if (!IsCurrentOperationSignal())
+        return;
+    ui.labelProgressValue->setText(QString::asprintf("%d%%", iProgress));
+}
+
+void widgetPrepareProgressResult::on_btnResultFailedRetry_clicked()
+{
+    TEXTLOG("Enter");
+    ThreadToolRun* pThread = g_bDeviceRestore ? static_cast<ThreadToolRun*>(m_pThreadDeviceRestore)
+                                              : static_cast<ThreadToolRun*>(m_pThreadDeviceBackup);
+    // A thread still on its way out cannot be started again; the click waits
+    // for its result like any other.
+    if (pThread == nullptr || pThread->isRunning()) {
+        TEXTLOG("Exit : no ended operation to retry");
+        return;
+    }
+    Adopt(pThread, m_qstrOperationUDID);
+    // A marker that could not be written is tried again with the set folder.
+    if (!g_bDeviceRestore && !m_bMarkerWritten) {
+        CStaticPubFunc::CreateMultiLevelDirectory(m_qstrBackupSet);
+        WriteMarker();
+    }
+    pThread->start(QThread::InheritPriority);
+    emit signal_SwitchStatus_PrepareProgressResult(eiFormDeviceBackupRestoreStatus_Progress, 0);
+    TEXTLOG("Exit");
+}
+
+void widgetPrepareProgressResult::on_btnResultSuccessfulQuit_clicked()
+{
+    emit signal_QuitProgram();
+}
+
+bool widgetPrepareProgressResult::EndOperation(int iWaitMsecs)
+{
+    if (m_pOperation == nullptr || !m_pOperation->isRunning())
+        return true;
+    TEXTLOG("Enter : ending the running operation");
+    m_pOperation->EndRunningTool();
+    const bool bEnded = m_pOperation->wait(QDeadlineTimer(iWaitMsecs));
+    TEXTLOG("Exit : bEnded : %d", bEnded ? 1 : 0);
+    return bEnded;
+}

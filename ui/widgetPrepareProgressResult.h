@@ -1,0 +1,103 @@
+// The backup/restore page: a device selector over five sections, one shown at
+// a time: the backup settings, the restore settings, the progress display, the
+// success result and the failure result. It starts the worker threads, follows
+// their percentages and shows their result. Everything here runs on the
+// user-interface thread; the workers reach it only through queued signals.
+#ifndef CORVINA_WIDGETPREPAREPROGRESSRESULT_H
+#define CORVINA_WIDGETPREPAREPROGRESSRESULT_H
+
+#include "SharedTypes.h"
+#include "ui_widgetPrepareProgressResult.h"
+
+#include <QList>
+#include <QString>
+#include <QWidget>
+
+class ThreadDeviceBackup;
+class ThreadDeviceRestore;
+class ThreadToolRun;
+
+class widgetPrepareProgressResult : public QWidget
+{
+    Q_OBJECT
+    // The main window connects its device signal to slot_UpdateDevice.
+    friend class Corvina;
+
+public:
+    explicit widgetPrepareProgressResult(QWidget* parent = nullptr);
+    // Frees the thread objects that have ended; one still running is left to
+    // the end of the process rather than destroyed under its own feet.
+    ~widgetPrepareProgressResult() override;
+
+    // One drive as the default-directory walk sees it.
+    struct structDrive
+    {
+        QString qstrPath;
+        bool bWritable = false;
+    };
+
+    // The Windows default backup directory: qstrFolderName under the second
+    // writable drive when the first two writable drives follow each other,
+    // under the first when a drive that cannot be written follows it, the bare
+    // folder name when no drive can be written.
+    static QString DefaultDirectoryOnDrives(const QList<structDrive>& listDrives, const QString& qstrFolderName);
+
+    // Ends the tool of a running operation and waits at most iWaitMsecs for
+    // its thread; true when no operation runs afterwards. Used when the
+    // program closes.
+    bool EndOperation(int iWaitMsecs);
+
+signals:
+    void signal_SwitchStatus_PrepareProgressResult(enumFormDeviceBackupRestoreStatus enumFormDeviceBackupRestoreStatusThis,
+                                                   int iReserve1);
+    void signal_QuitProgram();
+    void signal_ClickBtnRestoreOtherDirectory();
+
+public slots:
+    void slot_SwitchStatus_PrepareProgressResult(enumFormDeviceBackupRestoreStatus enumFormDeviceBackupRestoreStatusThis,
+                                                 int iReserve1);
+    void slot_Progress(enumStepBackupRestore enumStepBackupRestoreThis, int iProgress);
+
+private slots:
+    void on_btnBackup_clicked();
+    void on_btnRestore_clicked();
+    void on_btnResultFailedRetry_clicked();
+    void on_btnResultSuccessfulQuit_clicked();
+    void on_btnRestoreOtherDirectory_clicked();
+    void on_btnBackupOtherDirectory_clicked();
+    void slot_UpdateDevice();
+    void on_chkBackupPersonalData_stateChanged(int iState);
+    void on_chkBackupGameApp_stateChanged(int iState);
+    void on_chkRestorePersonalData_stateChanged(int iState);
+    void on_chkRestoreGameApp_stateChanged(int iState);
+    void on_tabWidget_currentChanged(int iIndex);
+
+private:
+    QString DefaultDirectory() const;
+    QString SettingsFilePath() const;
+    void StoreDirectory(const QString& qstrDirectory) const;
+    void ChooseDirectory(QLabel* labelDirectory);
+    void ShowSections(enumFormDeviceBackupRestoreStatus enumStatus, bool bSucceeded);
+    void ShowWarning();
+    // The thread a start created becomes the page's operation; the one it
+    // replaces is freed once it has ended.
+    void Adopt(ThreadToolRun* pThread, const QString& qstrDeviceUDID);
+    static void Retire(ThreadToolRun* pThread);
+    // Signals from a thread that is not the page's operation, or that arrive
+    // when the page no longer shows its progress, are stale.
+    bool IsCurrentOperationSignal() const;
+    bool WriteMarker();
+    void EndOperationOfDepartedDevice();
+
+    ThreadDeviceBackup* m_pThreadDeviceBackup = nullptr;
+    ThreadDeviceRestore* m_pThreadDeviceRestore = nullptr;
+    Ui::widgetPrepareProgressResult ui;
+
+    ThreadToolRun* m_pOperation = nullptr;  // the thread of the latest start
+    QString m_qstrOperationUDID;            // the device it works on
+    QString m_qstrBackupSet;                // the set folder of the latest backup
+    bool m_bMarkerWritten = true;           // its BackupFlag.ini could be written
+    enumFormDeviceBackupRestoreStatus m_enumStatus = eiFormDeviceBackupRestoreStatus_Setting;
+};
+
+#endif
