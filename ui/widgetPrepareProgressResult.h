@@ -47,6 +47,9 @@ public:
     // program closes.
     bool EndOperation(int iWaitMsecs);
 
+    // The thread of the latest start or retry; null before the first.
+    ThreadToolRun* Operation() const { return m_pOperation; }
+
 signals:
     void signal_SwitchStatus_PrepareProgressResult(enumFormDeviceBackupRestoreStatus enumFormDeviceBackupRestoreStatusThis,
                                                    int iReserve1);

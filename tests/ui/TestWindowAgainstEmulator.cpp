@@ -1,0 +1,262 @@
+// The whole window with the real driver libraries, the real Debian tools and
+// the device emulator: what a person sees from plugging a phone in to the
+// result of a backup and a restore, and what must happen when the device is
+// unplugged, the set cannot be marked, or the window closes mid-way.
+#include "AppGlobals.h"
+#include "CBackup.h"
+#include "Corvina.h"
+#include "EmulatorProcess.h"
+#include "ThreadDeviceBackup.h"
+#include "widgetBackupRestoreStatus.h"
+#include "widgetPrepareProgressResult.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+#include <unistd.h>
+
+namespace {
+
+const QString kPhone = QStringLiteral("00008030c0ffee00000000000000000000000a01");
+const QString kSlow = QStringLiteral("00008030c0ffee00000000000000000000000a02");
+const QString kFull = QStringLiteral("00008030c0ffee00000000000000000000000a03");
+const QString kEmpty = QStringLiteral("00008030c0ffee00000000000000000000000a04");
+const int kResultTimeoutMs = 60000; // a hang guard only
+const int kSecondsMs = 15000;       // "within seconds"
+
+QJsonObject Device(const QString& qstrUDID, const char* name, int iApps, int iFiles, double dFileDelay,
+                   const QJsonValue& jsonFail = {})
+{
+    QJsonArray jsonApps;
+    for (int i = 0; i < iApps; ++i)
+        jsonApps.append(QJsonObject{{QStringLiteral("id"), QStringLiteral("com.example.app%1").arg(i)}});
+    QJsonObject jsonDevice{{QStringLiteral("udid"), qstrUDID}, {QStringLiteral("name"), QString::fromUtf8(name)},
+                           {QStringLiteral("apps"), jsonApps}, {QStringLiteral("reboot_delay"), 0.5},
+                           {QStringLiteral("backup"), QJsonObject{{QStringLiteral("files"), iFiles},
+                                                                  {QStringLiteral("file_delay"), dFileDelay}}}};
+    if (!jsonFail.isNull())
+        jsonDevice.insert(QStringLiteral("fail"), jsonFail);
+    return jsonDevice;
+}
+
+// Tool processes this test program started that still run.
+int ToolsRunning()
+{
+    int iRunning = 0;
+    for (const QString& qstrPid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(qstrPid));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        // "pid (comm) state ppid ..."
+        const QByteArray baStat = stat.readAll();
+        const QList<QByteArray> listAfterName = baStat.mid(baStat.lastIndexOf(')') + 2).split(' ');
+        if ((baStat.contains("(idevicebackup2)") || baStat.contains("(ideviceinstall")) && listAfterName.size() > 1
+            && listAfterName.at(1).toInt() == ::getpid())
+            ++iRunning;
+    }
+    return iRunning;
+}
+
+} // namespace
+
+class TestWindowAgainstEmulator : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void cleanupTestCase();
+    void backupAndRestoreThroughTheWindow();
+    void deviceErrorShowsTheFailure();
+    void unplugMidBackupGoesHomeAndEndsTheTool();
+    void setThatCannotBeMarkedIsAFailure();
+    void replacedOperationIsFreedOnceEnded();
+    void closingTheWindowEndsTheTool();
+
+private:
+    template <typename T = QWidget>
+    T* Child(const char* name) { return m_pWindow->findChild<T*>(QLatin1String(name)); }
+    bool Shows(const char* name) { return Child(name)->isVisible(); }
+    // From the home page through the settings of the operation to its start.
+    void Start(bool bRestore, const QString& qstrUDID, bool bApps);
+
+    EmulatorProcess m_EmulatorProcess;
+    QTemporaryDir m_qTemporaryDir;
+    QString m_qstrRoot;
+    Corvina* m_pWindow = nullptr;
+    widgetPrepareProgressResult* m_pPage = nullptr;
+};
+
+void TestWindowAgainstEmulator::initTestCase()
+{
+    const QStringList qstrlistMissing = EmulatorProcess::MissingTools();
+    if (!qstrlistMissing.isEmpty())
+        QSKIP(qPrintable(QStringLiteral("the libimobiledevice tools are not installed (%1 missing)")
+                             .arg(qstrlistMissing.join(QStringLiteral(", ")))));
+    RegisterSharedMetaTypes();
+    QApplication::setQuitOnLastWindowClosed(false);
+    QString strErrorMessage;
+    QVERIFY2(m_EmulatorProcess.Start({Device(kPhone, "Anna’s Phone: 1", 3, 6, 0.05), Device(kSlow, "Slow Phone", 0, 60, 0.2),
+                                      Device(kFull, "Full Disk", 0, 6, 0.05,
+                                             QJsonObject{{QStringLiteral("kind"), QStringLiteral("device_error")},
+                                                         {QStringLiteral("code"), 105}}),
+                                      Device(kEmpty, "Empty Phone", 0, 1, 0)},
+                                     strErrorMessage),
+             qPrintable(strErrorMessage));
+    // A program folder of the test's own: the driver libraries, its settings, no tools (PATH serves).
+    QVERIFY(m_qTemporaryDir.isValid());
+    g_qstrAppDirPath = m_qTemporaryDir.filePath(QStringLiteral("program"));
+    m_qstrRoot = m_qTemporaryDir.filePath(QStringLiteral("backups"));
+    QVERIFY(QDir().mkpath(g_qstrAppDirPath) && QDir().mkpath(m_qstrRoot));
+    for (const char* library : {"libCoreFoundation.so", "libiTunesMobileDevice.so"})
+        QVERIFY(QFile::link(QStringLiteral(CORVINA_PROGRAM_DIR "/") + QLatin1String(library),
+                            g_qstrAppDirPath + QLatin1Char('/') + QLatin1String(library)));
+    // The library keeps calling the window's handler: the window lives to the end.
+    m_pWindow = new Corvina;
+    m_pWindow->show();
+    m_pPage = m_pWindow->findChild<widgetPrepareProgressResult*>();
+    QTRY_VERIFY_WITH_TIMEOUT(Shows("widgetBackupRestore"), kSecondsMs);
+    QTRY_COMPARE_WITH_TIMEOUT(Child<QTabWidget>("tabWidget")->count(), 4, kSecondsMs);
+}
+
+void TestWindowAgainstEmulator::init()
+{
+    if (!Shows("widgetBackupRestore"))
+        emit m_pWindow->signal_SwitchStatus(eiFormBackupRestoreIndex_BackupRestoreStatus, eiFormDeviceConnectStatus_DeviceBackupRestore);
+    Child<QLabel>("labelBackupDirectory")->setText(m_qstrRoot);
+    Child<QLabel>("labelRestoreDirectory")->setText(m_qstrRoot);
+}
+
+void TestWindowAgainstEmulator::cleanup()
+{
+    if (m_pPage->Operation() != nullptr)
+        QVERIFY(m_pPage->Operation()->wait(QDeadlineTimer(kResultTimeoutMs)));
+    for (const QString& qstrUDID : {kPhone, kSlow, kFull, kEmpty})
+        m_EmulatorProcess.Command(QStringLiteral("attach"), qstrUDID);
+    QTRY_COMPARE_WITH_TIMEOUT(Child<QTabWidget>("tabWidget")->count(), 4, kSecondsMs);
+    if (QTest::currentTestFailed())
+        qWarning("emulator trace:\n%s", qPrintable(m_EmulatorProcess.LogText().right(4000)));
+}
+
+void TestWindowAgainstEmulator::cleanupTestCase()
+{
+    if (m_pWindow != nullptr)
+        m_pWindow->hide();
+    m_EmulatorProcess.Stop();
+}
+
+void TestWindowAgainstEmulator::Start(bool bRestore, const QString& qstrUDID, bool bApps)
+{
+    Child<QToolButton>(bRestore ? "toolButtonRestore" : "toolButtonBackup")->click();
+    QVERIFY(Shows(bRestore ? "widgetRestore" : "widgetBackup"));
+    auto* tabs = Child<QTabWidget>("tabWidget");
+    for (int i = 0; i < tabs->count(); ++i) {
+        if (tabs->widget(i)->windowTitle() == qstrUDID)
+            tabs->setCurrentIndex(i);
+    }
+    QCOMPARE(tabs->currentWidget()->windowTitle(), qstrUDID);
+    Child<QCheckBox>(bRestore ? "chkRestoreGameApp" : "chkBackupGameApp")->setChecked(bApps);
+    Child<QPushButton>(bRestore ? "btnRestore" : "btnBackup")->click();
+}
+
+void TestWindowAgainstEmulator::backupAndRestoreThroughTheWindow()
+{
+    Start(false, kPhone, true);
+    QVERIFY(Shows("widgetProgress"));
+    QCOMPARE(Child<QLabel>("labelProgressPrompt")->text(), QStringLiteral("Backing up..."));
+    QTRY_VERIFY_WITH_TIMEOUT(Shows("widgetResultSuccessful"), kResultTimeoutMs);
+    // Archiving apps is refused by current devices: every app counts as failed.
+    QCOMPARE(Child<QLabel>("labelResultWarningPrompt")->text(), QStringLiteral("Warning: 3 apps backup failed!"));
+
+    const QStringList listSets = QDir(m_qstrRoot).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    QCOMPARE(listSets.size(), 1);
+    QVERIFY2(QRegularExpression(QStringLiteral("^\\d{4}-\\d\\d-\\d\\d__\\d\\d_\\d\\d_\\d\\d_@_@_Anna’s Phone_ 1$"))
+                 .match(listSets.first()).hasMatch(), qPrintable(listSets.first()));
+    QFile marker(m_qstrRoot + QLatin1Char('/') + listSets.first() + QStringLiteral("/BackupFlag.ini"));
+    QVERIFY(marker.open(QIODevice::ReadOnly));
+    QCOMPARE(marker.readAll(), "[BackupFlag]\r\nIPAFolderName=IPA_Backup\r\nDataFolderName=" + kPhone.toLatin1() + "\r\n");
+
+    emit m_pWindow->signal_SwitchStatus(eiFormBackupRestoreIndex_BackupRestoreStatus, eiFormDeviceConnectStatus_DeviceBackupRestore);
+    // The dialog offers the set; OK takes it.
+    QTimer::singleShot(500, this, []() {
+        auto* dialog = QApplication::activeModalWidget();
+        if (dialog != nullptr && dialog->findChild<QPushButton*>(QStringLiteral("btnOK")) != nullptr)
+            dialog->findChild<QPushButton*>(QStringLiteral("btnOK"))->click();
+    });
+    Start(true, kPhone, false);
+    QVERIFY(Shows("widgetProgress"));
+    QCOMPARE(Child<QLabel>("labelProgressPrompt")->text(), QStringLiteral("Restoring..."));
+    QTRY_VERIFY_WITH_TIMEOUT(Shows("widgetResultSuccessful"), kResultTimeoutMs);
+    QCOMPARE(m_EmulatorProcess.Counter(kPhone, "restores"), 1);
+}
+
+void TestWindowAgainstEmulator::deviceErrorShowsTheFailure()
+{
+    Start(false, kFull, false);
+    QTRY_VERIFY_WITH_TIMEOUT(Shows("widgetResultFailed"), kResultTimeoutMs);
+}
+
+void TestWindowAgainstEmulator::unplugMidBackupGoesHomeAndEndsTheTool()
+{
+    Start(false, kSlow, false);
+    QTRY_VERIFY_WITH_TIMEOUT(Child<QLabel>("labelProgressValue")->text() != QLatin1String("0%"), kSecondsMs);
+    // A Retry that reaches the page while the run goes on starts nothing.
+    m_pPage->slot_SwitchStatus_PrepareProgressResult(eiFormDeviceBackupRestoreStatus_Result, 0);
+    Child<QPushButton>("btnResultFailedRetry")->click();
+    QVERIFY(Shows("widgetResultFailed"));
+
+    QVERIFY(m_EmulatorProcess.Command(QStringLiteral("detach"), kSlow));
+    // Other devices stay, so the page stays; the operation's tool is ended.
+    QTRY_VERIFY_WITH_TIMEOUT(m_pPage->Operation()->isFinished(), kSecondsMs);
+    QCOMPARE(ToolsRunning(), 0);
+}
+
+void TestWindowAgainstEmulator::setThatCannotBeMarkedIsAFailure()
+{
+    // The set folder cannot be made there, so neither can its marker; the apps
+    // of a device without apps still "succeed".
+    Child<QLabel>("labelBackupDirectory")->setText(QStringLiteral("/proc/corvina-no-such-place"));
+    Child<QCheckBox>("chkBackupPersonalData")->setChecked(false);
+    Start(false, kEmpty, true);
+    Child<QCheckBox>("chkBackupPersonalData")->setChecked(true);
+    QTRY_VERIFY_WITH_TIMEOUT(m_pPage->Operation()->isFinished(), kResultTimeoutMs);
+    QTRY_VERIFY_WITH_TIMEOUT(Shows("widgetResultFailed"), kSecondsMs);
+}
+
+void TestWindowAgainstEmulator::replacedOperationIsFreedOnceEnded()
+{
+    Start(false, kSlow, false);
+    QPointer<ThreadToolRun> first = m_pPage->Operation();
+    QVERIFY(first != nullptr && first->isRunning());
+    // Back to the settings while it runs (its device left and came back), and a new start.
+    emit m_pWindow->signal_SwitchStatus(eiFormBackupRestoreIndex_BackupRestoreStatus, eiFormDeviceConnectStatus_DeviceBackupRestore);
+    Start(false, kPhone, false);
+    QVERIFY(m_pPage->Operation() != first);
+    QVERIFY(first != nullptr); // not destroyed under its own feet
+    first->EndRunningTool();
+    QTRY_VERIFY_WITH_TIMEOUT(first == nullptr, kSecondsMs);
+    QTRY_VERIFY_WITH_TIMEOUT(Shows("widgetResultSuccessful"), kResultTimeoutMs);
+}
+
+void TestWindowAgainstEmulator::closingTheWindowEndsTheTool()
+{
+    Start(false, kSlow, false);
+    QTRY_VERIFY_WITH_TIMEOUT(ToolsRunning() == 1, kSecondsMs);
+    m_pWindow->close();
+    QVERIFY(m_pPage->Operation()->isFinished());
+    QCOMPARE(ToolsRunning(), 0);
+    m_pWindow->show();
+}
+
+QTEST_MAIN(TestWindowAgainstEmulator)
+#include "TestWindowAgainstEmulator.moc"
