@@ -12,8 +12,8 @@ import plistlib
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from corvina_emu.apparchive import build_ipa  # noqa: E402
 from harness import Emulator, device, main_skipping_without_tools, run_tool  # noqa: E402
+from corvina_emu.apparchive import build_ipa  # noqa: E402
 
 MODERN = "00008030c0ffee0000000000000000000000b001"
 OLD = "5e1f0c2d3b4a59687766554433221100ffee0002"

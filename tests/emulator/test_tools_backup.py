@@ -14,9 +14,9 @@ import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from corvina_emu import backupset  # noqa: E402
 from harness import (Emulator, device, finished_percentages, main_skipping_without_tools,  # noqa: E402
                      run_tool, start_tool)
+from corvina_emu import backupset  # noqa: E402
 
 UDID = "00008030c0ffee0000000000000000000000c001"
 OTHER = "00008030c0ffee0000000000000000000000c002"

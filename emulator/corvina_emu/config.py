@@ -53,15 +53,32 @@ def _check_keys(what, mapping, allowed):
         raise ConfigError("%s: unknown keys %s" % (what, ", ".join(sorted(unknown))))
 
 
+_TYPE_NAMES = {str: "a string", int: "a whole number", float: "a number", bool: "true or false",
+               list: "a list", dict: "an object"}
+
+
+def _value(what, raw, key, kind, default=None):
+    """raw[key] checked to be of `kind` (a float accepts whole numbers too);
+    `default` when absent. A wrong type is refused rather than converted, so
+    that "false" in quotes is not taken for true."""
+    if key not in raw or (raw[key] is None and default is None):
+        return default
+    value = raw[key]
+    accepted = (int, float) if kind is float else (kind,)
+    if isinstance(value, bool) and kind is not bool or not isinstance(value, accepted):
+        raise ConfigError('%s: "%s" must be %s' % (what, key, _TYPE_NAMES[kind]))
+    return float(value) if kind is float else value
+
+
 class AppConfig:
     def __init__(self, raw):
         _check_keys("app", raw, _APP_KEYS)
-        if not raw.get("id"):
+        self.bundle_id = _value("app", raw, "id", str)
+        if not self.bundle_id:
             raise ConfigError("app without an id")
-        self.bundle_id = str(raw["id"])
-        self.version = raw.get("version")          # None: the app has no version
-        self.display_name = raw.get("name")        # None: the tool shows the id
-        self.executable = str(raw.get("executable") or self.bundle_id.split(".")[-1] or "App")
+        self.version = _value("app", raw, "version", str)          # None: the app has no version
+        self.display_name = _value("app", raw, "name", str)        # None: the tool shows the id
+        self.executable = _value("app", raw, "executable", str) or self.bundle_id.split(".")[-1] or "App"
 
     def to_json(self):
         return {"id": self.bundle_id, "version": self.version,
@@ -74,11 +91,11 @@ class FailureConfig:
         self.kind = raw.get("kind")
         if self.kind not in FAILURE_KINDS:
             raise ConfigError("fail.kind must be one of %s" % ", ".join(FAILURE_KINDS))
-        self.code = int(raw.get("code", 105))
-        self.files = int(raw.get("files", 1))
-        self.delay = float(raw.get("delay", 0.0))
-        self.service = str(raw.get("service", ""))
-        self.description = raw.get("description") or DEVICE_ERROR_TEXTS.get(
+        self.code = _value("fail", raw, "code", int, 105)
+        self.files = _value("fail", raw, "files", int, 1)
+        self.delay = _value("fail", raw, "delay", float, 0.0)
+        self.service = _value("fail", raw, "service", str, "")
+        self.description = _value("fail", raw, "description", str) or DEVICE_ERROR_TEXTS.get(
             self.code, "Device error (MBErrorDomain/%d)" % self.code)
         if self.kind == "refuse_service" and not self.service:
             raise ConfigError("fail.kind refuse_service needs fail.service")
@@ -92,36 +109,37 @@ class FailureConfig:
 class BackupConfig:
     def __init__(self, raw):
         _check_keys("backup", raw, _BACKUP_KEYS)
-        self.files = max(0, int(raw.get("files", 6)))
-        self.file_size = max(0, int(raw.get("file_size", 2048)))
-        self.files_per_message = max(1, int(raw.get("files_per_message", 2)))
-        self.file_delay = max(0.0, float(raw.get("file_delay", 0.0)))
+        self.files = max(0, _value("backup", raw, "files", int, 6))
+        self.file_size = max(0, _value("backup", raw, "file_size", int, 2048))
+        self.files_per_message = max(1, _value("backup", raw, "files_per_message", int, 2))
+        self.file_delay = max(0.0, _value("backup", raw, "file_delay", float, 0.0))
 
 
 class DeviceConfig:
     def __init__(self, raw):
         _check_keys("device", raw, _DEVICE_KEYS)
-        if not raw.get("udid"):
+        self.udid = _value("device", raw, "udid", str)
+        if not self.udid:
             raise ConfigError("device without a udid")
-        self.udid = str(raw["udid"])
-        self.name = str(raw.get("name", "Emulated iPhone"))
-        self.product_version = str(raw.get("product_version", "16.4"))
-        self.product_type = str(raw.get("product_type", "iPhone14,2"))
-        self.build_version = str(raw.get("build_version", "20E247"))
-        self.serial_number = str(raw.get("serial_number", "C39" + self.udid[-9:].upper()))
-        self.connection = str(raw.get("connection", "USB"))
+        what = "device %s" % self.udid
+        self.name = _value(what, raw, "name", str, "Emulated iPhone")
+        self.product_version = _value(what, raw, "product_version", str, "16.4")
+        self.product_type = _value(what, raw, "product_type", str, "iPhone14,2")
+        self.build_version = _value(what, raw, "build_version", str, "20E247")
+        self.serial_number = _value(what, raw, "serial_number", str, "C39" + self.udid[-9:].upper())
+        self.connection = _value(what, raw, "connection", str, "USB")
         if self.connection not in ("USB", "Network"):
-            raise ConfigError("connection must be USB or Network")
-        self.attached = bool(raw.get("attached", True))
-        self.apps = [AppConfig(app) for app in raw.get("apps", [])]
-        supported = raw.get("archive_supported")
+            raise ConfigError("%s: connection must be USB or Network" % what)
+        self.attached = _value(what, raw, "attached", bool, True)
+        self.apps = [AppConfig(app) for app in _value(what, raw, "apps", list, [])]
+        supported = _value(what, raw, "archive_supported", bool)
         # Apple removed app archiving from installation_proxy with iOS 7.
-        self.archive_supported = (self.major_version() < 7) if supported is None else bool(supported)
-        self.backup = BackupConfig(raw.get("backup", {}))
-        self.reboot_delay = max(0.0, float(raw.get("reboot_delay", 1.0)))
-        fail = raw.get("fail")
+        self.archive_supported = (self.major_version() < 7) if supported is None else supported
+        self.backup = BackupConfig(_value(what, raw, "backup", dict, {}))
+        self.reboot_delay = max(0.0, _value(what, raw, "reboot_delay", float, 1.0))
+        fail = _value(what, raw, "fail", dict)
         self.failure = FailureConfig(fail) if fail else None
-        self.values = dict(raw.get("values", {}))
+        self.values = dict(_value(what, raw, "values", dict, {}))
 
     def major_version(self):
         try:
@@ -142,7 +160,7 @@ def load_devices(path):
 
 def parse_devices(raw):
     _check_keys("configuration", raw, {"devices"})
-    devices = [DeviceConfig(entry) for entry in raw.get("devices", [])]
+    devices = [DeviceConfig(entry) for entry in _value("configuration", raw, "devices", list, [])]
     udids = [device.udid for device in devices]
     if len(set(udids)) != len(udids):
         raise ConfigError("two devices share a udid")

@@ -5,13 +5,13 @@ message type 8 = plist, tag) and an XML plist with a MessageType. After a
 successful "Connect" the socket becomes a raw tunnel to a port on the device.
 """
 
-import os
 import socket
 import struct
 import threading
 import uuid
 
 from .framing import ConnectionClosed, parse_plist, recv_exact, send_all, to_xml
+from .listening import close_listener, listen_tcp, listen_unix, parse_address
 
 HEADER = struct.Struct("<IIII")
 MESSAGE_PLIST = 8
@@ -23,16 +23,6 @@ RESULT_BADVERSION = 6
 APPLE_PRODUCT_ID = 0x12A8
 SYSTEM_BUID = "8A2B1C4D-5E6F-4A1B-9C2D-3E4F5A6B7C8D"
 HOST_ID = "5B3C9E0A-7D21-4F6E-8B1A-2C3D4E5F6A7B"
-
-
-def parse_address(address):
-    """"UNIX:/path" or "host:port" (the USBMUXD_SOCKET_ADDRESS forms)."""
-    if address.startswith("UNIX:"):
-        return ("unix", address[5:])
-    host, _, port = address.rpartition(":")
-    if not host or not port.isdigit():
-        raise ValueError("address must be UNIX:/path or host:port, not %r" % address)
-    return ("tcp", (host.strip("[]"), int(port)))
 
 
 def swap16(value):
@@ -125,9 +115,11 @@ class MuxConnection:
                 request = parse_plist(payload)
                 if self.handle(tag, request) == "tunnel":
                     return
-        except (ConnectionClosed, ValueError, struct.error) as error:
+        except ConnectionClosed as error:
             if not self.listening:
                 self.log("usbmuxd connection ended: %s" % error)
+        except Exception as error:  # a malformed request ends this client only
+            self.log("usbmuxd: bad request, connection closed: %r" % error)
         finally:
             if self.listening:
                 self.server.hub.remove_listener(self)
@@ -202,18 +194,12 @@ class MuxServer:
         self.services = services
         self.log = log
         self.kind, target = parse_address(address)
+        self.path = self.inode = None
         if self.kind == "unix":
-            if os.path.exists(target):
-                os.unlink(target)
-            self.sock = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
-            self.sock.bind(target)
+            self.sock, self.inode = listen_unix(target, 64)
             self.path = target
         else:
-            self.sock = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
-            self.sock.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
-            self.sock.bind(target)
-            self.path = None
-        self.sock.listen(64)
+            self.sock = listen_tcp(target, 64)
         self._stopped = False
 
     def address(self):
@@ -236,10 +222,4 @@ class MuxServer:
 
     def stop(self):
         self._stopped = True
-        try:
-            self.sock.shutdown(socket.SHUT_RDWR)
-        except OSError:
-            pass
-        self.sock.close()
-        if self.path and os.path.exists(self.path):
-            os.unlink(self.path)
+        close_listener(self.sock, self.path, self.inode)
