@@ -34,6 +34,7 @@ from corvina_emu.control import ControlServer  # noqa: E402
 from corvina_emu.hub import DeviceHub  # noqa: E402
 from corvina_emu.listening import SetupError  # noqa: E402
 from corvina_emu.muxd import MuxServer  # noqa: E402
+from corvina_emu.pairing import Credentials  # noqa: E402
 from corvina_emu.services import ServiceRegistry  # noqa: E402
 
 PROGRAM = "corvina_emulator"
@@ -157,6 +158,7 @@ def main(argv):
         mux = MuxServer(arguments.listen, hub, ServiceRegistry(hub, log), log)
         if arguments.control:
             control = ControlServer(arguments.control, hub, stop.set, log)
+        credentials = hub.credentials = Credentials.create()
         for config in configs:
             hub.add(config)
         threading.Thread(target=mux.serve_forever, daemon=True).start()

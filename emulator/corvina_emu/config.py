@@ -12,8 +12,24 @@ Example:
          "fail": {"kind": "device_error", "code": 105}}
     ]}
 
-Every key but "udid" is optional; unknown keys are refused so that a typo in a
-test's configuration does not go unnoticed.
+Every key but "udid" is optional; unknown keys and values of the wrong type
+are refused so that a typo in a configuration does not go unnoticed.
+
+Device keys: "name", "product_version", "product_type", "build_version",
+"serial_number", "connection" ("USB" or "Network"), "attached" (plugged in
+at start), "apps", "archive_supported" (default: iOS 6 and earlier),
+"backup", "reboot_delay" (seconds gone after a restore), "values" (extra
+lockdownd values), "fail", and:
+  "tls"     true (default): lockdownd answers StartSession with
+            EnableSessionSSL and switches to TLS, and on iOS 13 and later
+            starts the services with EnableServiceSSL, as real devices do;
+            false: everything stays plain.
+  "paired"  true (default): usbmuxd holds a pair record for this computer;
+            false: none until the host pairs (the device then accepts).
+Backup keys: "files", "file_size" (bytes each), "files_per_message",
+"file_delay" (seconds after each file sent), "encrypted" (the backup's
+Manifest.plist says IsEncrypted, so a restore needs its password).
+App keys: "id", "version", "name", "executable".
 """
 
 import json
@@ -24,7 +40,23 @@ FAILURE_KINDS = (
     "refuse_udid",             # lockdownd never gives UniqueDeviceID
     "install_failure",         # installation_proxy refuses every install
     "refuse_service",          # lockdownd refuses to start `service`
+    # Trust: with one of the next three the device acts unpaired (usbmuxd has
+    # no pair record) and answers the host's Pair request with an error; the
+    # tools then print "Could not connect to lockdownd, error code -N".
+    "pair_locked",             # Pair: PasswordProtected (-17), locked and never trusted
+    "pair_denied",             # Pair: UserDeniedPairing (-18), "Don't Trust" was tapped
+    "pair_pending",            # Pair: PairingDialogResponsePending (-19), the dialog is open
+    "pair_record_rejected",    # StartSession: InvalidHostID (-21), the device forgot this computer
+    "bad_certificate",         # the device rejects the host's certificate in every TLS handshake (-5)
+    "unplug_on_get_value",     # unplugged when lockdownd is asked for `key` (any key if empty)
+    "unplug_during_install",   # unplugged half-way through an app install
 )
+
+PAIRING_ERRORS = {
+    "pair_locked": "PasswordProtected",
+    "pair_denied": "UserDeniedPairing",
+    "pair_pending": "PairingDialogResponsePending",
+}
 
 DEVICE_ERROR_TEXTS = {
     105: "Insufficient free disk space on drive to back up (MBErrorDomain/105)",
@@ -34,11 +66,11 @@ DEVICE_ERROR_TEXTS = {
 _DEVICE_KEYS = {
     "udid", "name", "product_version", "product_type", "build_version",
     "serial_number", "connection", "attached", "apps", "archive_supported",
-    "backup", "reboot_delay", "fail", "values",
+    "backup", "reboot_delay", "fail", "values", "tls", "paired",
 }
 _APP_KEYS = {"id", "version", "name", "executable"}
-_BACKUP_KEYS = {"files", "file_size", "files_per_message", "file_delay"}
-_FAIL_KEYS = {"kind", "code", "files", "delay", "service", "description"}
+_BACKUP_KEYS = {"files", "file_size", "files_per_message", "file_delay", "encrypted"}
+_FAIL_KEYS = {"kind", "code", "files", "delay", "service", "description", "key"}
 
 
 class ConfigError(ValueError):
@@ -95,6 +127,7 @@ class FailureConfig:
         self.files = _value("fail", raw, "files", int, 1)
         self.delay = _value("fail", raw, "delay", float, 0.0)
         self.service = _value("fail", raw, "service", str, "")
+        self.key = _value("fail", raw, "key", str, "")
         self.description = _value("fail", raw, "description", str) or DEVICE_ERROR_TEXTS.get(
             self.code, "Device error (MBErrorDomain/%d)" % self.code)
         if self.kind == "refuse_service" and not self.service:
@@ -102,7 +135,7 @@ class FailureConfig:
 
     def to_json(self):
         return {"kind": self.kind, "code": self.code, "files": self.files,
-                "delay": self.delay, "service": self.service,
+                "delay": self.delay, "service": self.service, "key": self.key,
                 "description": self.description}
 
 
@@ -113,6 +146,7 @@ class BackupConfig:
         self.file_size = max(0, _value("backup", raw, "file_size", int, 2048))
         self.files_per_message = max(1, _value("backup", raw, "files_per_message", int, 2))
         self.file_delay = max(0.0, _value("backup", raw, "file_delay", float, 0.0))
+        self.encrypted = _value("backup", raw, "encrypted", bool, False)
 
 
 class DeviceConfig:
@@ -140,6 +174,8 @@ class DeviceConfig:
         fail = _value(what, raw, "fail", dict)
         self.failure = FailureConfig(fail) if fail else None
         self.values = dict(_value(what, raw, "values", dict, {}))
+        self.tls = _value(what, raw, "tls", bool, True)
+        self.paired = _value(what, raw, "paired", bool, True)
 
     def major_version(self):
         try:

@@ -8,10 +8,11 @@ successful "Connect" the socket becomes a raw tunnel to a port on the device.
 import socket
 import struct
 import threading
-import uuid
 
 from .framing import ConnectionClosed, parse_plist, recv_exact, send_all, to_xml
 from .listening import close_listener, listen_tcp, listen_unix, parse_address
+from .pairing import SYSTEM_BUID
+from .tunnel import Tunnel
 
 HEADER = struct.Struct("<IIII")
 MESSAGE_PLIST = 8
@@ -21,29 +22,10 @@ RESULT_CONNREFUSED = 3
 RESULT_BADVERSION = 6
 
 APPLE_PRODUCT_ID = 0x12A8
-SYSTEM_BUID = "8A2B1C4D-5E6F-4A1B-9C2D-3E4F5A6B7C8D"
-HOST_ID = "5B3C9E0A-7D21-4F6E-8B1A-2C3D4E5F6A7B"
 
 
 def swap16(value):
     return ((value & 0xFF) << 8) | ((value >> 8) & 0xFF)
-
-
-def pair_record(udid):
-    """What usbmuxd keeps for a trusted host. No TLS is used by the emulated
-    device, so the certificates only have to be present."""
-    pem = b"-----BEGIN CERTIFICATE-----\nQ29ydmluYSBlbXVsYXRvcg==\n-----END CERTIFICATE-----\n"
-    return {
-        "DeviceCertificate": pem,
-        "HostCertificate": pem,
-        "RootCertificate": pem,
-        "HostPrivateKey": pem,
-        "RootPrivateKey": pem,
-        "HostID": HOST_ID,
-        "SystemBUID": SYSTEM_BUID,
-        "EscrowBag": uuid.uuid5(uuid.NAMESPACE_OID, udid).bytes * 4,
-        "WiFiMACAddress": "a4:c3:f0:00:00:01",
-    }
 
 
 def device_properties(device):
@@ -144,15 +126,28 @@ class MuxConnection:
             return self.connect(tag, request)
         elif kind == "ReadBUID":
             self.send_plist(tag, {"BUID": SYSTEM_BUID})
-        elif kind == "ReadPairRecord":
-            record = to_xml(pair_record(str(request.get("PairRecordID", ""))))
-            self.send_plist(tag, {"PairRecordData": record})
-        elif kind in ("SavePairRecord", "DeletePairRecord"):
-            self.send_result(tag, RESULT_OK)
+        elif kind in ("ReadPairRecord", "SavePairRecord", "DeletePairRecord"):
+            self.pair_record(tag, kind, request)
         else:
             self.log("usbmuxd: unsupported request %r" % kind)
             self.send_result(tag, RESULT_BADVERSION)
         return None
+
+    def pair_record(self, tag, kind, request):
+        """usbmuxd keeps the pair records of this computer; a device it has
+        none for answers as unpaired."""
+        device = self.server.hub.get(str(request.get("PairRecordID", "")))
+        if kind == "ReadPairRecord":
+            data = device.pair_record_data() if device else None
+            if data is None:
+                self.send_result(tag, RESULT_BADDEV)
+            else:
+                self.send_plist(tag, {"PairRecordData": data if isinstance(data, bytes) else to_xml(data)})
+            return
+        if device is not None:
+            with device.lock:
+                device.saved_pair_record = request.get("PairRecordData") if kind == "SavePairRecord" else None
+        self.send_result(tag, RESULT_OK)
 
     def listen(self, tag):
         self.listening = True
@@ -170,19 +165,22 @@ class MuxConnection:
         if device is None:
             self.send_result(tag, RESULT_BADDEV)
             return None
-        service = device.service_for_port(port)
-        if service is None:
+        started = device.service_for_port(port)
+        if started is None:
             self.log("usbmuxd: refused connection to port %d of %s" % (port, device.udid))
             self.send_result(tag, RESULT_CONNREFUSED)
             return None
-        if not device.add_tunnel(self.sock):
+        tunnel = Tunnel(self.sock)
+        if not device.add_tunnel(tunnel):
             self.send_result(tag, RESULT_BADDEV)
             return None
         self.send_result(tag, RESULT_OK)
+        service, secure = started
         try:
-            self.server.services.serve(service, device, self.sock)
+            self.server.services.serve(service, secure, device, tunnel)
         finally:
-            device.remove_tunnel(self.sock)
+            device.remove_tunnel(tunnel)
+            tunnel.close()
         return "tunnel"
 
 

@@ -18,6 +18,7 @@ from corvina_emu.apparchive import build_ipa  # noqa: E402
 MODERN = "00008030c0ffee0000000000000000000000b001"
 OLD = "5e1f0c2d3b4a59687766554433221100ffee0002"
 NETWORKED = "00008030c0ffee0000000000000000000000b003"
+PLAIN = "00008030c0ffee0000000000000000000000b004"  # without TLS
 ODD_NAME = 'Тест/iPhone: 测试*?<"|>'
 
 APPS = [
@@ -92,6 +93,7 @@ class AppsTest(unittest.TestCase):
         cls.emulator = Emulator([
             device(MODERN, product_version="17.1", apps=APPS),
             device(OLD, product_version="6.1.3", product_type="iPhone5,2", apps=APPS[:2]),
+            device(PLAIN, product_version="17.1", apps=APPS, tls=False),
         ])
 
     @classmethod
@@ -107,7 +109,12 @@ class AppsTest(unittest.TestCase):
         os.rmdir(self.folder)
 
     def test_app_list_lines(self):
-        run = run_tool(self.emulator, ["ideviceinstaller", "-u", MODERN, "-l"])
+        for udid in (MODERN, PLAIN):
+            with self.subTest(udid=udid):
+                self.check_app_list(udid)
+
+    def check_app_list(self, udid):
+        run = run_tool(self.emulator, ["ideviceinstaller", "-u", udid, "-l"])
         self.assertEqual(run.returncode, 0, run)
         self.assertEqual(run.stdout.split("\n"), [
             "CFBundleIdentifier, CFBundleVersion, CFBundleDisplayName",
