@@ -101,7 +101,7 @@ def manifest_plist(config):
         "Date": now,
         "SystemDomainsVersion": "24.0",
         "WasPasscodeSet": False,
-        "IsEncrypted": False,
+        "IsEncrypted": config.backup.encrypted,
         "Applications": {app.bundle_id: {"CFBundleIdentifier": app.bundle_id,
                                          "CFBundleVersion": app.version or ""}
                          for app in config.apps},

@@ -49,7 +49,7 @@ FAILURE_KINDS = (
     "pair_record_rejected",    # StartSession: InvalidHostID (-21), the device forgot this computer
     "bad_certificate",         # the device rejects the host's certificate in every TLS handshake (-5)
     "unplug_on_get_value",     # unplugged when lockdownd is asked for `key` (any key if empty)
-    "unplug_during_install",   # unplugged half-way through an app install
+    "unplug_during_install",   # unplugged half-way through an app install (`delay` seconds in, default 1)
 )
 
 PAIRING_ERRORS = {

@@ -22,6 +22,7 @@ class Device:
         # certificate) and what usbmuxd keeps for this computer.
         self.trusted_hosts = {HOST_ID: credentials.read("root.pem")} if config.paired else {}
         self.saved_pair_record = None
+        self.unplug = lambda: None     # set by the hub: pulls the cable
         self.lock = threading.RLock()
         self.device_id = 0          # usbmuxd's handle, new on every attach
         self.attached = False

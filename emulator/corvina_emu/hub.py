@@ -29,6 +29,7 @@ class DeviceHub:
             if config.udid in self._devices:
                 raise ValueError("device %s exists already" % config.udid)
             device = Device(config, self.credentials)
+            device.unplug = lambda: self.detach(config.udid)
             self._devices[config.udid] = device
         if config.attached:
             self.attach(config.udid)

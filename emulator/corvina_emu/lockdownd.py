@@ -137,7 +137,7 @@ class Lockdownd(PlistService):
         failure = self.device.failure
         if failure and failure.kind == "unplug_on_get_value" and failure.key in ("", key):
             self.device.note("unplugged while reading %s" % key)
-            self.registry.hub.detach(self.device.udid)
+            self.device.unplug()
             raise DeviceUnpluggedNow()
 
     def get_value(self, request):

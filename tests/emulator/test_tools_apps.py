@@ -163,19 +163,26 @@ class AppsTest(unittest.TestCase):
         self.assertIn('com.example.fresh, "9.9", "Fresh App"', listed.stdout.split("\n"))
         self.assertNotIn("PublicStaging/com.example.fresh", self.emulator.status(MODERN)["media_files"])
 
-    def test_refused_install(self):
+    def test_failed_installs(self):
         package = os.path.join(self.folder, "refused.ipa")
         with open(package, "wb") as handle:
             handle.write(build_ipa("com.example.refused", "1.0", "Refused"))
-        self.emulator.control({"cmd": "set_fail", "udid": OLD, "fail": {"kind": "install_failure"}})
-        try:
-            run = run_tool(self.emulator, ["ideviceinstaller", "-u", OLD, "-i", package])
-        finally:
-            self.emulator.control({"cmd": "set_fail", "udid": OLD, "fail": None})
-        self.assertEqual(run.returncode, 128, run)
-        self.assertIn('ERROR: Install failed. Got error "ApplicationVerificationFailed" with code 0xe8008015: ',
-                      run.stderr)
-        self.assertNotIn("com.example.refused", [app["id"] for app in self.emulator.status(OLD)["apps"]])
+        rows = [
+            ("install_failure", 128,
+             'ERROR: Install failed. Got error "ApplicationVerificationFailed" with code 0xe8008015: '),
+            ("unplug_during_install", 0, "ideviceinstaller: Device removed\n"),
+        ]
+        for kind, exit_code, message in rows:
+            with self.subTest(kind=kind):
+                self.emulator.control({"cmd": "set_fail", "udid": OLD, "fail": {"kind": kind}})
+                try:
+                    run = run_tool(self.emulator, ["ideviceinstaller", "-u", OLD, "-i", package])
+                finally:
+                    self.emulator.control({"cmd": "set_fail", "udid": OLD, "fail": None})
+                    self.emulator.control({"cmd": "attach", "udid": OLD})
+                self.assertEqual(run.returncode, exit_code, run)
+                self.assertIn(message, run.stderr)
+                self.assertNotIn("com.example.refused", [app["id"] for app in self.emulator.status(OLD)["apps"]])
 
     def test_unknown_device(self):
         run = run_tool(self.emulator, ["ideviceinstaller", "-u", "0" * 40, "-l"])

@@ -21,6 +21,7 @@ from corvina_emu import backupset  # noqa: E402
 UDID = "00008030c0ffee0000000000000000000000c001"
 OTHER = "00008030c0ffee0000000000000000000000c002"  # without TLS
 NEW = "00008030c0ffee0000000000000000000000c003"
+ENCRYPTED = "00008030c0ffee0000000000000000000000c004"
 FILES = 7
 FILE_SIZE = 5000
 
@@ -30,7 +31,8 @@ class BackupTest(unittest.TestCase):
     def setUpClass(cls):
         backup = {"files": FILES, "file_size": FILE_SIZE, "files_per_message": 2}
         cls.emulator = Emulator([device(UDID, name="Backup Phone", backup=backup, reboot_delay=0.5),
-                                 device(OTHER, name="Second Phone", backup=backup, reboot_delay=0.5, tls=False)])
+                                 device(OTHER, name="Second Phone", backup=backup, reboot_delay=0.5, tls=False),
+                                 device(ENCRYPTED, backup={"files": 2, "encrypted": True})])
 
     @classmethod
     def tearDownClass(cls):
@@ -103,13 +105,15 @@ class BackupTest(unittest.TestCase):
         self.assertTrue(self.emulator.wait_for(
             target, lambda s: s["counters"]["reboots"] == reboots + 1 and s["attached"]), "rebooted")
 
-    def test_trust_refusals(self):
-        """Each way a device can refuse this computer, as the tool reports it."""
+    def test_no_session(self):
+        """Each way a device can refuse this computer, and an unplug while its
+        values are read, as the tool reports them."""
         for kind, code in (("pair_locked", -17), ("pair_denied", -18), ("pair_pending", -19),
-                           ("pair_record_rejected", -21), ("bad_certificate", -5)):
+                           ("pair_record_rejected", -21), ("bad_certificate", -5), ("unplug_on_get_value", -8)):
             with self.subTest(kind=kind):
                 self.fail_with({"kind": kind})
                 run = self.backup()
+                self.emulator.control({"cmd": "attach", "udid": UDID})
                 self.assertEqual(run.returncode, 255, run)
                 self.assertIn("ERROR: Could not connect to lockdownd, error code %d\n" % code, run.stdout)
         # Never paired: the tool pairs (the device accepts) and the session
@@ -118,6 +122,14 @@ class BackupTest(unittest.TestCase):
         run = self.backup(NEW)
         self.assertTrue(run.stdout.endswith("Backup Successful.\n"), run)
         self.assertTrue(self.emulator.status(NEW)["paired"])
+
+    def test_encrypted_backup_needs_its_password(self):
+        self.assertEqual(self.backup(ENCRYPTED).returncode, 0)
+        run = self.restore(ENCRYPTED, ENCRYPTED)
+        self.assertEqual(run.returncode, 255, run)
+        self.assertIn("ERROR: a backup password is required to restore an encrypted backup. Cannot continue.\n",
+                      run.stdout)
+        self.assertEqual(self.emulator.status(ENCRYPTED)["counters"]["restores"], 0)
 
     def test_device_errors(self):
         for code, exit_code, text in ((105, 151, "Insufficient free disk space on drive to back up"),
