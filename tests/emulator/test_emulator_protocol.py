@@ -12,6 +12,7 @@ import socket
 import struct
 import subprocess
 import sys
+import tempfile
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -233,6 +234,20 @@ class CommandLineTest(unittest.TestCase):
                     self.assertLessEqual(len((run.stdout + run.stderr).splitlines()), 1, run)
             self.assertEqual(first.status(UDID_A)["udid"], UDID_A, "the first emulator still answers")
             self.assertTrue(os.path.exists(first.address[5:]))
+
+    def test_quiet_unless_verbose(self):
+        for arguments, traced in (([], False), (["--verbose"], True)):
+            with self.subTest(arguments=arguments), tempfile.TemporaryDirectory() as folder:
+                control = os.path.join(folder, "control.sock")
+                process = subprocess.Popen([sys.executable, "-B", EMULATOR, "--control", control] + arguments,
+                                           stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+                address = process.stdout.readline().split()[-1]
+                MuxClient(address).close()
+                subprocess.run([sys.executable, "-B", EMULATOR, "--control", control, "--send", '{"cmd": "quit"}'],
+                               capture_output=True, timeout=20)
+                out, err = process.communicate(timeout=20)
+                self.assertEqual((process.returncode, out), (0, ""))
+                self.assertEqual(bool(err), traced, err)
 
 
 if __name__ == "__main__":
