@@ -114,9 +114,12 @@ class Logger:
 
 def write_ready_file(path, address):
     temporary = path + ".tmp"
-    with open(temporary, "w", encoding="utf-8") as handle:
-        handle.write(address + "\n")
-    os.replace(temporary, path)
+    try:
+        with open(temporary, "w", encoding="utf-8") as handle:
+            handle.write(address + "\n")
+        os.replace(temporary, path)
+    except OSError as error:
+        raise SetupError("cannot write the ready file %s: %s" % (path, error.strerror or error)) from error
 
 
 def log_thread_failures(log):

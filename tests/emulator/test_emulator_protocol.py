@@ -218,6 +218,7 @@ class CommandLineTest(unittest.TestCase):
                 ("port taken", ["--listen", "127.0.0.1:%d" % taken.getsockname()[1]], "the port is taken"),
                 ("port too large", ["--listen", "127.0.0.1:70000"], "up to 65535"),
                 ("folder missing", ["--control", "/nonexistent/control.sock"], "does not exist"),
+                ("ready file unwritable", ["--ready-file", "/nonexistent/ready"], "cannot write the ready file"),
                 ("wrong type", ["--config", bad_config], '"attached" must be true or false'),
                 ("empty request", control + [""], "needs a JSON request"),
                 ("nobody listens", ["--control", first.folder + "/none", "--send", "{}"], "no emulator listens"),
