@@ -13,7 +13,6 @@ line of JSON with "ok" true, or "ok" false and an "error" that says why:
 """
 
 import json
-import socket
 import threading
 
 from .config import ConfigError, DeviceConfig, FailureConfig
