@@ -13,6 +13,7 @@ namespace {
 const QString kUsbUDID = QStringLiteral("00008030c0ffee0000000000000000000000d001");
 const QString kNetworkUDID = QStringLiteral("00008030c0ffee0000000000000000000000d002");
 const QString kRefusingUDID = QStringLiteral("00008030c0ffee0000000000000000000000d003");
+const QString kPlainUDID = QStringLiteral("00008030c0ffee0000000000000000000000d004");
 const QString kOddName = QStringLiteral("Тест/iPhone: 测试*?<\"|>");
 
 // Lives as long as the process: the library calls the handler until the end.
@@ -30,6 +31,7 @@ private slots:
     void arrivalAndDepartureInOrder();
     void networkDeviceIsLeftAlone();
     void refusedUniqueDeviceIdIsAskedSixTimes();
+    void plainSessionIsReadToo();
 
 private:
     // Attaches or detaches the device and returns the one event that follows.
@@ -51,6 +53,8 @@ void TestDriverAgainstEmulator::initTestCase()
                               {QStringLiteral("attached"), false}}),
         device(kRefusingUDID, {{QStringLiteral("name"), QStringLiteral("Shy Phone")}, {QStringLiteral("attached"), false},
                                {QStringLiteral("fail"), QJsonObject{{QStringLiteral("kind"), QStringLiteral("refuse_udid")}}}}),
+        device(kPlainUDID, {{QStringLiteral("name"), QStringLiteral("Plain Phone")}, {QStringLiteral("attached"), false},
+                            {QStringLiteral("tls"), false}}),
     };
     QString strErrorMessage;
     QVERIFY2(m_EmulatorProcess.Start(jsonDevices, strErrorMessage), qPrintable(strErrorMessage));
@@ -112,6 +116,16 @@ void TestDriverAgainstEmulator::refusedUniqueDeviceIdIsAskedSixTimes()
     // The handler goes on after an empty identifier; the other values come.
     QCOMPARE(arrival.values.mid(0, 3), QStringList({QString(), QStringLiteral("Shy Phone"), QStringLiteral("16.4")}));
     QCOMPARE(m_EmulatorProcess.Counter(kRefusingUDID, "udid_requests"), 6);
+}
+
+void TestDriverAgainstEmulator::plainSessionIsReadToo()
+{
+    // The other devices run their sessions over TLS, as phones do; this one
+    // keeps the session plain, which the library follows as well.
+    const DeviceHandlerRecorder::Event arrival = Next(QStringLiteral("attach"), kPlainUDID);
+    QCOMPARE(arrival.iMessage, int(DeviceNotificationArgs::Connected));
+    QCOMPARE(arrival.values.mid(0, 2), QStringList({kPlainUDID, QStringLiteral("Plain Phone")}));
+    QVERIFY(m_EmulatorProcess.Counter(kPlainUDID, "sessions") > 0);
 }
 
 QTEST_GUILESS_MAIN(TestDriverAgainstEmulator)

@@ -13,7 +13,9 @@ import time
 import unittest
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-EMULATOR = os.path.join(HERE, "corvina_emulator.py")
+EMULATOR_DIR = os.path.join(os.path.dirname(os.path.dirname(HERE)), "emulator")
+EMULATOR = os.path.join(EMULATOR_DIR, "corvina_emulator.py")
+sys.path.insert(0, EMULATOR_DIR)  # the tests import the emulator's package
 TOOLS = ("idevice_id", "ideviceinfo", "ideviceinstaller", "idevicebackup2")
 SKIP_EXIT_CODE = 77
 TOOL_TIMEOUT = 60

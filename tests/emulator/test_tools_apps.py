@@ -12,12 +12,13 @@ import plistlib
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from corvina_emu.apparchive import build_ipa  # noqa: E402
 from harness import Emulator, device, main_skipping_without_tools, run_tool  # noqa: E402
+from corvina_emu.apparchive import build_ipa  # noqa: E402
 
 MODERN = "00008030c0ffee0000000000000000000000b001"
 OLD = "5e1f0c2d3b4a59687766554433221100ffee0002"
 NETWORKED = "00008030c0ffee0000000000000000000000b003"
+PLAIN = "00008030c0ffee0000000000000000000000b004"  # without TLS
 ODD_NAME = 'Тест/iPhone: 测试*?<"|>'
 
 APPS = [
@@ -92,6 +93,7 @@ class AppsTest(unittest.TestCase):
         cls.emulator = Emulator([
             device(MODERN, product_version="17.1", apps=APPS),
             device(OLD, product_version="6.1.3", product_type="iPhone5,2", apps=APPS[:2]),
+            device(PLAIN, product_version="17.1", apps=APPS, tls=False),
         ])
 
     @classmethod
@@ -107,7 +109,12 @@ class AppsTest(unittest.TestCase):
         os.rmdir(self.folder)
 
     def test_app_list_lines(self):
-        run = run_tool(self.emulator, ["ideviceinstaller", "-u", MODERN, "-l"])
+        for udid in (MODERN, PLAIN):
+            with self.subTest(udid=udid):
+                self.check_app_list(udid)
+
+    def check_app_list(self, udid):
+        run = run_tool(self.emulator, ["ideviceinstaller", "-u", udid, "-l"])
         self.assertEqual(run.returncode, 0, run)
         self.assertEqual(run.stdout.split("\n"), [
             "CFBundleIdentifier, CFBundleVersion, CFBundleDisplayName",
@@ -156,19 +163,26 @@ class AppsTest(unittest.TestCase):
         self.assertIn('com.example.fresh, "9.9", "Fresh App"', listed.stdout.split("\n"))
         self.assertNotIn("PublicStaging/com.example.fresh", self.emulator.status(MODERN)["media_files"])
 
-    def test_refused_install(self):
+    def test_failed_installs(self):
         package = os.path.join(self.folder, "refused.ipa")
         with open(package, "wb") as handle:
             handle.write(build_ipa("com.example.refused", "1.0", "Refused"))
-        self.emulator.control({"cmd": "set_fail", "udid": OLD, "fail": {"kind": "install_failure"}})
-        try:
-            run = run_tool(self.emulator, ["ideviceinstaller", "-u", OLD, "-i", package])
-        finally:
-            self.emulator.control({"cmd": "set_fail", "udid": OLD, "fail": None})
-        self.assertEqual(run.returncode, 128, run)
-        self.assertIn('ERROR: Install failed. Got error "ApplicationVerificationFailed" with code 0xe8008015: ',
-                      run.stderr)
-        self.assertNotIn("com.example.refused", [app["id"] for app in self.emulator.status(OLD)["apps"]])
+        rows = [
+            ("install_failure", 128,
+             'ERROR: Install failed. Got error "ApplicationVerificationFailed" with code 0xe8008015: '),
+            ("unplug_during_install", 0, "ideviceinstaller: Device removed\n"),
+        ]
+        for kind, exit_code, message in rows:
+            with self.subTest(kind=kind):
+                self.emulator.control({"cmd": "set_fail", "udid": OLD, "fail": {"kind": kind}})
+                try:
+                    run = run_tool(self.emulator, ["ideviceinstaller", "-u", OLD, "-i", package])
+                finally:
+                    self.emulator.control({"cmd": "set_fail", "udid": OLD, "fail": None})
+                    self.emulator.control({"cmd": "attach", "udid": OLD})
+                self.assertEqual(run.returncode, exit_code, run)
+                self.assertIn(message, run.stderr)
+                self.assertNotIn("com.example.refused", [app["id"] for app in self.emulator.status(OLD)["apps"]])
 
     def test_unknown_device(self):
         run = run_tool(self.emulator, ["ideviceinstaller", "-u", "0" * 40, "-l"])

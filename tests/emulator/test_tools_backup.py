@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """The real idevicebackup2 against the emulator: a full backup and its
-restore, and every failure the emulator can inject, each ending in bounded
-time."""
+restore over TLS and plain, and every failure the emulator can inject, each
+ending in bounded time."""
 
 import os
 import plistlib
@@ -14,12 +14,14 @@ import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from corvina_emu import backupset  # noqa: E402
 from harness import (Emulator, device, finished_percentages, main_skipping_without_tools,  # noqa: E402
                      run_tool, start_tool)
+from corvina_emu import backupset  # noqa: E402
 
 UDID = "00008030c0ffee0000000000000000000000c001"
-OTHER = "00008030c0ffee0000000000000000000000c002"
+OTHER = "00008030c0ffee0000000000000000000000c002"  # without TLS
+NEW = "00008030c0ffee0000000000000000000000c003"
+ENCRYPTED = "00008030c0ffee0000000000000000000000c004"
 FILES = 7
 FILE_SIZE = 5000
 
@@ -29,7 +31,8 @@ class BackupTest(unittest.TestCase):
     def setUpClass(cls):
         backup = {"files": FILES, "file_size": FILE_SIZE, "files_per_message": 2}
         cls.emulator = Emulator([device(UDID, name="Backup Phone", backup=backup, reboot_delay=0.5),
-                                 device(OTHER, name="Second Phone", backup=backup, reboot_delay=0.5)])
+                                 device(OTHER, name="Second Phone", backup=backup, reboot_delay=0.5, tls=False),
+                                 device(ENCRYPTED, backup={"files": 2, "encrypted": True})])
 
     @classmethod
     def tearDownClass(cls):
@@ -55,7 +58,12 @@ class BackupTest(unittest.TestCase):
         self.emulator.control({"cmd": "set_fail", "udid": udid, "fail": fail})
 
     def test_full_backup(self):
-        run = self.backup()
+        for udid, name in ((UDID, "Backup Phone"), (OTHER, "Second Phone")):
+            with self.subTest(udid=udid):
+                self.check_full_backup(udid, name)
+
+    def check_full_backup(self, udid, name):
+        run = self.backup(udid)
         self.assertEqual(run.returncode, 0, run)
         self.assertTrue(run.stdout.endswith("Received %d files from device.\nBackup Successful.\n"
                                             % (FILES + 4)), run)
@@ -64,33 +72,64 @@ class BackupTest(unittest.TestCase):
         self.assertEqual(progress, sorted(progress), "progress only rises")
         self.assertEqual(progress[-1], 100)
         self.assertGreater(progress[0], 0)
-        device_folder = os.path.join(self.folder, UDID)
-        for name in ("Info.plist", "Manifest.plist", "Status.plist", "Manifest.db"):
-            self.assertTrue(os.path.isfile(os.path.join(device_folder, name)), name)
+        device_folder = os.path.join(self.folder, udid)
+        for file_name in ("Info.plist", "Manifest.plist", "Status.plist", "Manifest.db"):
+            self.assertTrue(os.path.isfile(os.path.join(device_folder, file_name)), file_name)
         with open(os.path.join(device_folder, "Status.plist"), "rb") as handle:
             self.assertEqual(plistlib.load(handle)["SnapshotState"], "finished")
         with open(os.path.join(device_folder, "Info.plist"), "rb") as handle:
             info = plistlib.load(handle)
-        self.assertEqual((info["Device Name"], info["Target Identifier"]), ("Backup Phone", UDID))
-        for item in backupset.sample_files(FILES, FILE_SIZE, UDID):
-            with open(os.path.join(self.folder, item.path_in_set(UDID)), "rb") as handle:
+        self.assertEqual((info["Device Name"], info["Target Identifier"]), (name, udid))
+        for item in backupset.sample_files(FILES, FILE_SIZE, udid):
+            with open(os.path.join(self.folder, item.path_in_set(udid)), "rb") as handle:
                 self.assertEqual(handle.read(), item.data, item.relative_path)
 
     def test_restore_of_another_devices_backup(self):
-        self.assertEqual(self.backup(OTHER).returncode, 0)
-        reboots = self.emulator.status(UDID)["counters"]["reboots"]
-        run = self.restore(UDID, OTHER)
+        for target, source in ((UDID, OTHER), (OTHER, UDID)):
+            with self.subTest(target=target):
+                self.check_restore(target, source)
+
+    def check_restore(self, target, source):
+        self.assertEqual(self.backup(source).returncode, 0)
+        reboots = self.emulator.status(target)["counters"]["reboots"]
+        run = self.restore(target, source)
         self.assertEqual(run.returncode, 0, run)
         self.assertIn("Restoring system files: Yes\nRebooting after restore: Yes\n", run.stdout)
         self.assertTrue(run.stdout.endswith("The device should reboot now.\nRestore Successful.\n"), run)
         self.assertEqual(finished_percentages(run.stdout)[-1], 100, run)
-        status = self.emulator.status(UDID)
-        expected = {item.path_in_set(OTHER) for item in backupset.sample_files(FILES, FILE_SIZE, OTHER)}
+        status = self.emulator.status(target)
+        expected = {item.path_in_set(source) for item in backupset.sample_files(FILES, FILE_SIZE, source)}
         self.assertTrue(expected <= set(status["restored_files"]), status["restored_files"])
         self.assertIn("iTunesRestore/RestoreApplications.plist", status["media_files"])
         # The device reboots once the tool has hung up, and comes back.
         self.assertTrue(self.emulator.wait_for(
-            UDID, lambda s: s["counters"]["reboots"] == reboots + 1 and s["attached"]), "rebooted")
+            target, lambda s: s["counters"]["reboots"] == reboots + 1 and s["attached"]), "rebooted")
+
+    def test_no_session(self):
+        """Each way a device can refuse this computer, and an unplug while its
+        values are read, as the tool reports them."""
+        for kind, code in (("pair_locked", -17), ("pair_denied", -18), ("pair_pending", -19),
+                           ("pair_record_rejected", -21), ("bad_certificate", -5), ("unplug_on_get_value", -8)):
+            with self.subTest(kind=kind):
+                self.fail_with({"kind": kind})
+                run = self.backup()
+                self.emulator.control({"cmd": "attach", "udid": UDID})
+                self.assertEqual(run.returncode, 255, run)
+                self.assertIn("ERROR: Could not connect to lockdownd, error code %d\n" % code, run.stdout)
+        # Never paired: the tool pairs (the device accepts) and the session
+        # runs over TLS with the certificates the tool made itself.
+        self.emulator.control({"cmd": "add", "device": device(NEW, backup={"files": 1}, paired=False)})
+        run = self.backup(NEW)
+        self.assertTrue(run.stdout.endswith("Backup Successful.\n"), run)
+        self.assertTrue(self.emulator.status(NEW)["paired"])
+
+    def test_encrypted_backup_needs_its_password(self):
+        self.assertEqual(self.backup(ENCRYPTED).returncode, 0)
+        run = self.restore(ENCRYPTED, ENCRYPTED)
+        self.assertEqual(run.returncode, 255, run)
+        self.assertIn("ERROR: a backup password is required to restore an encrypted backup. Cannot continue.\n",
+                      run.stdout)
+        self.assertEqual(self.emulator.status(ENCRYPTED)["counters"]["restores"], 0)
 
     def test_device_errors(self):
         for code, exit_code, text in ((105, 151, "Insufficient free disk space on drive to back up"),

@@ -1,14 +1,15 @@
-"""lockdownd on port 62078: identity values, sessions and service start.
+"""lockdownd on port 62078: identity values, pairing, sessions and service start.
 
-Sessions are started without TLS (EnableSessionSSL false) and services are
-handed out with EnableServiceSSL false, so the host never needs the device's
-certificates.
+As on a real device, StartSession answers EnableSessionSSL true and the
+connection switches to TLS right after that answer (the host starts the
+handshake), and back to plain bytes after StopSession's answer. A device
+configured with "tls": false keeps the whole conversation plain.
 """
 
 import uuid
 
-from .framing import PlistService
-from .muxd import HOST_ID
+from .framing import PlistChannel, PlistService
+from .pairing import escrow_bag
 
 
 def identity_values(device):
@@ -23,7 +24,7 @@ def identity_values(device):
         "DeviceClass": "iPad" if config.product_type.startswith("iPad") else "iPhone",
         "DeviceColor": "1",
         "DeviceName": config.name,
-        "DevicePublicKey": b"-----BEGIN RSA PUBLIC KEY-----\nQ29ydmluYQ==\n-----END RSA PUBLIC KEY-----\n",
+        "DevicePublicKey": device.credentials.device_public_key(),
         "HardwareModel": "D63AP",
         "PasswordProtected": False,
         "ProductName": "iPhone OS",
@@ -42,8 +43,15 @@ def identity_values(device):
     return values
 
 
+def domain_values(device, domain):
+    values = DOMAIN_VALUES.get(domain)
+    if domain == "com.apple.mobile.backup":
+        encrypted = device.config.backup.encrypted
+        values = {"WillEncrypt": encrypted, "RequiresEncrypt": encrypted}
+    return values
+
+
 DOMAIN_VALUES = {
-    "com.apple.mobile.backup": {"WillEncrypt": False, "RequiresEncrypt": False},
     "com.apple.mobile.iTunes": {"MinITunesVersion": "10.0.1"},
     "com.apple.iTunes": {},
     "com.apple.disk_usage": {"TotalDiskCapacity": 128000000000, "AmountDataAvailable": 64000000000},
@@ -51,16 +59,31 @@ DOMAIN_VALUES = {
 }
 
 
+class DeviceUnpluggedNow(Exception):
+    """An injected unplug: the conversation ends without an answer."""
+
+
 class Lockdownd(PlistService):
-    def __init__(self, registry, device, sock):
-        super().__init__(device, sock)
+    def __init__(self, registry, device, tunnel):
+        self.device = device
+        self.tunnel = tunnel
+        self.channel = PlistChannel(tunnel.sock)
         self.registry = registry
         self.session_id = None
+        self.after_answer = None    # switches the connection to or from TLS once the answer is out
 
     def handle(self, request):
         if not isinstance(request, dict):
             return True
-        self.channel.send(self.answer(request))
+        try:
+            reply = self.answer(request)
+        except DeviceUnpluggedNow:
+            return False
+        self.channel.send(reply)
+        if self.after_answer is not None:
+            switch, self.after_answer = self.after_answer, None
+            switch()
+            self.channel.sock = self.tunnel.sock
         return request.get("Request") != "Goodbye"
 
     def answer(self, request):
@@ -74,7 +97,7 @@ class Lockdownd(PlistService):
             "StopSession": self.stop_session,
             "StartService": self.start_service,
             "Pair": self.pair,
-            "ValidatePair": self.plain_success,
+            "ValidatePair": self.validate_pair,
             "Unpair": self.plain_success,
             "Goodbye": self.plain_success,
         }.get(name)
@@ -90,20 +113,45 @@ class Lockdownd(PlistService):
     def plain_success(self, _request):
         return {}
 
-    def pair(self, _request):
-        return {"EscrowBag": uuid.uuid5(uuid.NAMESPACE_OID, self.device.udid).bytes * 4}
+    def pair(self, request):
+        """The trust dialog: refused or pending as configured, else the user
+        taps Trust at once and the device keeps the host's root certificate."""
+        error = self.device.pairing_error()
+        if error:
+            self.device.note("pairing refused: %s" % error)
+            return {"Error": error}
+        record = request.get("PairRecord")
+        if not isinstance(record, dict) or not record.get("HostID") or not record.get("RootCertificate"):
+            return {"Error": "InvalidPairRecord"}
+        self.device.trust(str(record["HostID"]), bytes(record["RootCertificate"]))
+        self.device.note("paired with %s" % record["HostID"])
+        return {"EscrowBag": escrow_bag(self.device.udid)}
+
+    def validate_pair(self, request):
+        """Devices before iOS 7 are asked to confirm a known pairing."""
+        record = request.get("PairRecord")
+        host_id = record.get("HostID") if isinstance(record, dict) else None
+        return {} if self.device.knows_host(host_id) else {"Error": "InvalidHostID"}
+
+    def unplug_if_asked_for(self, key):
+        failure = self.device.failure
+        if failure and failure.kind == "unplug_on_get_value" and failure.key in ("", key):
+            self.device.note("unplugged while reading %s" % key)
+            self.device.unplug()
+            raise DeviceUnpluggedNow()
 
     def get_value(self, request):
         domain = request.get("Domain")
         key = request.get("Key")
         if key == "UniqueDeviceID":
             self.device.count("udid_requests")
+        self.unplug_if_asked_for(key or "")
         reply = {}
         if domain is not None:
             reply["Domain"] = domain
         if key is not None:
             reply["Key"] = key
-        values = identity_values(self.device) if domain is None else DOMAIN_VALUES.get(domain)
+        values = identity_values(self.device) if domain is None else domain_values(self.device, domain)
         if values is None:
             reply["Error"] = "MissingValue"
         elif key is None:
@@ -115,13 +163,18 @@ class Lockdownd(PlistService):
         return reply
 
     def start_session(self, request):
-        if request.get("HostID") != HOST_ID:
+        if not self.device.knows_host(request.get("HostID")):
+            self.device.note("session refused: unknown host")
             return {"Error": "InvalidHostID"}
         self.device.count("sessions")
         self.session_id = str(uuid.uuid4()).upper()
-        return {"SessionID": self.session_id, "EnableSessionSSL": False}
+        if self.device.config.tls:
+            self.after_answer = lambda: self.tunnel.start_tls(self.device.tls_context())
+        return {"SessionID": self.session_id, "EnableSessionSSL": self.device.config.tls}
 
     def stop_session(self, _request):
+        if self.session_id is not None and self.device.config.tls:
+            self.after_answer = self.tunnel.stop_tls
         self.session_id = None
         return {}
 
@@ -134,6 +187,5 @@ class Lockdownd(PlistService):
         elif not self.registry.knows(service):
             reply["Error"] = "InvalidService"
         else:
-            reply["Port"] = self.device.allocate_service_port(service)
-            reply["EnableServiceSSL"] = False
+            reply["Port"], reply["EnableServiceSSL"] = self.device.allocate_service_port(service)
         return reply

@@ -26,6 +26,10 @@ EMPTY = "___EmptyParameterString___"
 DEVICE_BACKUP_ROOT = "/private/var/mobile/Library/Backup"
 
 
+def in_memory(path, data):
+    return (path, len(data), lambda: data)
+
+
 class DeviceUnplugged(Exception):
     """The injected disconnect happened; the conversation is over."""
 
@@ -130,23 +134,25 @@ class MobileBackup2:
         for prefix in sorted({item.file_id[:2] for item in files}):
             self.channel.send(["DLMessageCreateDirectory", "%s/%s" % (udid, prefix), EMPTY, 0.0])
             self.status_response()
-        self.upload([("%s/Status.plist" % udid, backupset.status_plist("new"))], 0.0)
+        self.upload([in_memory("%s/Status.plist" % udid, backupset.status_plist("new"))], 0.0)
         batch = self.config.backup.files_per_message
         for start in range(0, len(files), batch):
             chunk = files[start:start + batch]
             progress = 95.0 * (start + len(chunk)) / len(files)
-            self.upload([(item.path_in_set(udid), item.data) for item in chunk], progress)
-        self.upload([("%s/Manifest.db" % udid, backupset.manifest_db(files)),
-                     ("%s/Manifest.plist" % udid, backupset.manifest_plist(self.config)),
-                     ("%s/Status.plist" % udid, backupset.status_plist("finished"))], 100.0)
+            self.upload([(item.path_in_set(udid), item.size, lambda item=item: item.data) for item in chunk],
+                        progress)
+        self.upload([in_memory("%s/Manifest.db" % udid, backupset.manifest_db(files)),
+                     in_memory("%s/Manifest.plist" % udid, backupset.manifest_plist(self.config)),
+                     in_memory("%s/Status.plist" % udid, backupset.status_plist("finished"))], 100.0)
         self.device.note("backup finished with %d files" % self.files_moved)
         self.finish()
 
     def upload(self, entries, progress):
-        total = sum(len(data) for _, data in entries)
+        """Sends files as (path in the set, size, function giving the bytes)."""
+        total = sum(size for _, size, _ in entries)
         self.channel.send(["DLMessageUploadFiles", {}, float(progress), total])
-        for path, data in entries:
-            self.send_file(path, data)
+        for path, _, make in entries:
+            self.send_file(path, make())
             self.files_moved += 1
             self.unplug_if_due()
             self.pause_between_files()

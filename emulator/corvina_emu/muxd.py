@@ -5,13 +5,14 @@ message type 8 = plist, tag) and an XML plist with a MessageType. After a
 successful "Connect" the socket becomes a raw tunnel to a port on the device.
 """
 
-import os
 import socket
 import struct
 import threading
-import uuid
 
 from .framing import ConnectionClosed, parse_plist, recv_exact, send_all, to_xml
+from .listening import close_listener, listen_tcp, listen_unix, parse_address
+from .pairing import SYSTEM_BUID
+from .tunnel import Tunnel
 
 HEADER = struct.Struct("<IIII")
 MESSAGE_PLIST = 8
@@ -21,39 +22,10 @@ RESULT_CONNREFUSED = 3
 RESULT_BADVERSION = 6
 
 APPLE_PRODUCT_ID = 0x12A8
-SYSTEM_BUID = "8A2B1C4D-5E6F-4A1B-9C2D-3E4F5A6B7C8D"
-HOST_ID = "5B3C9E0A-7D21-4F6E-8B1A-2C3D4E5F6A7B"
-
-
-def parse_address(address):
-    """"UNIX:/path" or "host:port" (the USBMUXD_SOCKET_ADDRESS forms)."""
-    if address.startswith("UNIX:"):
-        return ("unix", address[5:])
-    host, _, port = address.rpartition(":")
-    if not host or not port.isdigit():
-        raise ValueError("address must be UNIX:/path or host:port, not %r" % address)
-    return ("tcp", (host.strip("[]"), int(port)))
 
 
 def swap16(value):
     return ((value & 0xFF) << 8) | ((value >> 8) & 0xFF)
-
-
-def pair_record(udid):
-    """What usbmuxd keeps for a trusted host. No TLS is used by the emulated
-    device, so the certificates only have to be present."""
-    pem = b"-----BEGIN CERTIFICATE-----\nQ29ydmluYSBlbXVsYXRvcg==\n-----END CERTIFICATE-----\n"
-    return {
-        "DeviceCertificate": pem,
-        "HostCertificate": pem,
-        "RootCertificate": pem,
-        "HostPrivateKey": pem,
-        "RootPrivateKey": pem,
-        "HostID": HOST_ID,
-        "SystemBUID": SYSTEM_BUID,
-        "EscrowBag": uuid.uuid5(uuid.NAMESPACE_OID, udid).bytes * 4,
-        "WiFiMACAddress": "a4:c3:f0:00:00:01",
-    }
 
 
 def device_properties(device):
@@ -125,9 +97,11 @@ class MuxConnection:
                 request = parse_plist(payload)
                 if self.handle(tag, request) == "tunnel":
                     return
-        except (ConnectionClosed, ValueError, struct.error) as error:
+        except ConnectionClosed as error:
             if not self.listening:
                 self.log("usbmuxd connection ended: %s" % error)
+        except Exception as error:  # a malformed request ends this client only
+            self.log("usbmuxd: bad request, connection closed: %r" % error)
         finally:
             if self.listening:
                 self.server.hub.remove_listener(self)
@@ -152,15 +126,28 @@ class MuxConnection:
             return self.connect(tag, request)
         elif kind == "ReadBUID":
             self.send_plist(tag, {"BUID": SYSTEM_BUID})
-        elif kind == "ReadPairRecord":
-            record = to_xml(pair_record(str(request.get("PairRecordID", ""))))
-            self.send_plist(tag, {"PairRecordData": record})
-        elif kind in ("SavePairRecord", "DeletePairRecord"):
-            self.send_result(tag, RESULT_OK)
+        elif kind in ("ReadPairRecord", "SavePairRecord", "DeletePairRecord"):
+            self.pair_record(tag, kind, request)
         else:
             self.log("usbmuxd: unsupported request %r" % kind)
             self.send_result(tag, RESULT_BADVERSION)
         return None
+
+    def pair_record(self, tag, kind, request):
+        """usbmuxd keeps the pair records of this computer; a device it has
+        none for answers as unpaired."""
+        device = self.server.hub.get(str(request.get("PairRecordID", "")))
+        if kind == "ReadPairRecord":
+            data = device.pair_record_data() if device else None
+            if data is None:
+                self.send_result(tag, RESULT_BADDEV)
+            else:
+                self.send_plist(tag, {"PairRecordData": data if isinstance(data, bytes) else to_xml(data)})
+            return
+        if device is not None:
+            with device.lock:
+                device.saved_pair_record = request.get("PairRecordData") if kind == "SavePairRecord" else None
+        self.send_result(tag, RESULT_OK)
 
     def listen(self, tag):
         self.listening = True
@@ -178,19 +165,22 @@ class MuxConnection:
         if device is None:
             self.send_result(tag, RESULT_BADDEV)
             return None
-        service = device.service_for_port(port)
-        if service is None:
+        started = device.service_for_port(port)
+        if started is None:
             self.log("usbmuxd: refused connection to port %d of %s" % (port, device.udid))
             self.send_result(tag, RESULT_CONNREFUSED)
             return None
-        if not device.add_tunnel(self.sock):
+        tunnel = Tunnel(self.sock)
+        if not device.add_tunnel(tunnel):
             self.send_result(tag, RESULT_BADDEV)
             return None
         self.send_result(tag, RESULT_OK)
+        service, secure = started
         try:
-            self.server.services.serve(service, device, self.sock)
+            self.server.services.serve(service, secure, device, tunnel)
         finally:
-            device.remove_tunnel(self.sock)
+            device.remove_tunnel(tunnel)
+            tunnel.close()
         return "tunnel"
 
 
@@ -202,18 +192,12 @@ class MuxServer:
         self.services = services
         self.log = log
         self.kind, target = parse_address(address)
+        self.path = self.inode = None
         if self.kind == "unix":
-            if os.path.exists(target):
-                os.unlink(target)
-            self.sock = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
-            self.sock.bind(target)
+            self.sock, self.inode = listen_unix(target, 64)
             self.path = target
         else:
-            self.sock = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
-            self.sock.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
-            self.sock.bind(target)
-            self.path = None
-        self.sock.listen(64)
+            self.sock = listen_tcp(target, 64)
         self._stopped = False
 
     def address(self):
@@ -236,10 +220,4 @@ class MuxServer:
 
     def stop(self):
         self._stopped = True
-        try:
-            self.sock.shutdown(socket.SHUT_RDWR)
-        except OSError:
-            pass
-        self.sock.close()
-        if self.path and os.path.exists(self.path):
-            os.unlink(self.path)
+        close_listener(self.sock, self.path, self.inode)

@@ -2,6 +2,7 @@
 
 from .afc import AfcService
 from .backup2 import MobileBackup2
+from .framing import ConnectionClosed
 from .instproxy import InstallationProxy
 from .lockdownd import Lockdownd
 from .notifyproxy import NotificationProxy, SpringBoardServices
@@ -14,7 +15,7 @@ class ServiceRegistry:
         self.hub = hub
         self.log = log
         self._factories = {
-            LOCKDOWN: lambda device, sock: Lockdownd(self, device, sock),
+            LOCKDOWN: lambda device, tunnel: Lockdownd(self, device, tunnel),
             "com.apple.afc": AfcService,
             "com.apple.mobile.installation_proxy": InstallationProxy,
             "com.apple.mobile.notification_proxy": NotificationProxy,
@@ -25,10 +26,19 @@ class ServiceRegistry:
     def knows(self, service):
         return service in self._factories and service != LOCKDOWN
 
-    def serve(self, service, device, sock):
-        self.log("%s: %s connected" % (device.udid, service))
+    def serve(self, service, secure, device, tunnel):
+        """Runs the service's conversation on the tunnel until either side
+        ends it; `secure`: the host starts with a TLS handshake."""
+        self.log("%s: %s connected%s" % (device.udid, service, " (TLS)" if secure else ""))
         try:
-            self._factories[service](device, sock).serve()
+            if service == LOCKDOWN:
+                self._factories[service](device, tunnel).serve()
+                return
+            if secure:
+                tunnel.start_tls(device.tls_context())
+            self._factories[service](device, tunnel.sock).serve()
+        except ConnectionClosed as error:
+            self.log("%s: %s: %s" % (device.udid, service, error))
         except Exception as error:  # one broken conversation must not stop the emulator
             self.log("%s: %s failed: %r" % (device.udid, service, error))
         finally:

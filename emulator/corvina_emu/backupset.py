@@ -25,11 +25,19 @@ SAMPLE_PATHS = [
 
 
 class BackupFile:
-    def __init__(self, domain, relative_path, data):
+    """One file of the backup; its bytes are made when they are sent, so a
+    large backup never sits in memory as a whole."""
+
+    def __init__(self, domain, relative_path, size, seed):
         self.domain = domain
         self.relative_path = relative_path
         self.file_id = hashlib.sha1(("%s-%s" % (domain, relative_path)).encode("utf-8")).hexdigest()
-        self.data = data
+        self.size = size
+        self.seed = seed
+
+    @property
+    def data(self):
+        return pseudo_random_bytes(self.seed, self.size)
 
     def path_in_set(self, udid):
         return "%s/%s/%s" % (udid, self.file_id[:2], self.file_id)
@@ -42,7 +50,7 @@ def sample_files(count, size, seed):
         if index >= len(SAMPLE_PATHS):
             stem, dot, ext = path.rpartition(".")
             path = "%s-%d%s%s" % (stem, index // len(SAMPLE_PATHS), dot, ext)
-        files.append(BackupFile(domain, path, pseudo_random_bytes(seed + path, size)))
+        files.append(BackupFile(domain, path, size, seed + path))
     return files
 
 
@@ -59,7 +67,7 @@ def manifest_db(files):
             for item in files:
                 connection.execute("INSERT INTO Files VALUES (?, ?, ?, 1, ?)",
                                    (item.file_id, item.domain, item.relative_path,
-                                    plistlib.dumps({"Size": len(item.data)}, fmt=plistlib.FMT_BINARY)))
+                                    plistlib.dumps({"Size": item.size}, fmt=plistlib.FMT_BINARY)))
         connection.close()
         with open(path, "rb") as db:
             return db.read()
@@ -93,7 +101,7 @@ def manifest_plist(config):
         "Date": now,
         "SystemDomainsVersion": "24.0",
         "WasPasscodeSet": False,
-        "IsEncrypted": False,
+        "IsEncrypted": config.backup.encrypted,
         "Applications": {app.bundle_id: {"CFBundleIdentifier": app.bundle_id,
                                          "CFBundleVersion": app.version or ""}
                          for app in config.apps},

@@ -1,18 +1,28 @@
 """One emulated device: its configuration, storage, apps and counters."""
 
-import socket
 import threading
 
-from .config import AppConfig
+from .config import PAIRING_ERRORS, AppConfig
+from .pairing import HOST_ID
 from .vfs import VirtualFileSystem
 
 LOCKDOWN_PORT = 62078
 FIRST_SERVICE_PORT = 49152
+# Services the tools use; iOS 13 and later start them with EnableServiceSSL.
+TLS_SERVICES = {"com.apple.afc", "com.apple.mobile.installation_proxy", "com.apple.mobile.notification_proxy",
+                "com.apple.mobilebackup2", "com.apple.springboardservices"}
+FIRST_TLS_SERVICES_VERSION = 13
 
 
 class Device:
-    def __init__(self, config):
+    def __init__(self, config, credentials):
         self.config = config
+        self.credentials = credentials
+        # Pairing as the device knows it: the hosts it trusts (HostID: root
+        # certificate) and what usbmuxd keeps for this computer.
+        self.trusted_hosts = {HOST_ID: credentials.read("root.pem")} if config.paired else {}
+        self.saved_pair_record = None
+        self.unplug = lambda: None     # set by the hub: pulls the cable
         self.lock = threading.RLock()
         self.device_id = 0          # usbmuxd's handle, new on every attach
         self.attached = False
@@ -51,34 +61,78 @@ class Device:
             self.events.append(text)
             del self.events[:-200]
 
+    # -- pairing and TLS ---------------------------------------------------------
+
+    def pairing_error(self):
+        """The Pair error a configured trust failure answers, else None."""
+        return PAIRING_ERRORS.get(self.failure.kind) if self.failure else None
+
+    def pair_record_data(self):
+        """The pair record usbmuxd serves for this device, or None when the
+        computer is not paired with it (or a trust failure pretends so)."""
+        if self.pairing_error():
+            return None
+        with self.lock:
+            if self.saved_pair_record is not None:
+                return self.saved_pair_record
+            if HOST_ID in self.trusted_hosts:
+                return self.credentials.pair_record(self.udid)
+            return None
+
+    def trust(self, host_id, root_certificate):
+        with self.lock:
+            self.trusted_hosts[host_id] = root_certificate
+
+    def knows_host(self, host_id):
+        with self.lock:
+            return host_id in self.trusted_hosts and not self.fails_with("pair_record_rejected")
+
+    def tls_context(self):
+        """The server side for this device's TLS connections. With
+        "bad_certificate" the device trusts only the host certificate, which
+        vouches for nothing the host presents, so every handshake fails."""
+        if self.fails_with("bad_certificate"):
+            return self.credentials.server_context([self.credentials.read("host.pem")])
+        with self.lock:
+            roots = sorted(set(self.trusted_hosts.values()))
+        return self.credentials.server_context(roots)
+
+    def service_uses_tls(self, service_name):
+        return (self.config.tls and service_name in TLS_SERVICES
+                and self.config.major_version() >= FIRST_TLS_SERVICES_VERSION)
+
     # -- services --------------------------------------------------------------
 
     def allocate_service_port(self, service_name):
+        """A port for one connection to the service; with it whether that
+        connection starts with a TLS handshake."""
         with self.lock:
             port = self._next_port
             self._next_port = FIRST_SERVICE_PORT + (self._next_port - FIRST_SERVICE_PORT + 1) % 10000
-            self._service_ports[port] = service_name
-            return port
+            secure = self.service_uses_tls(service_name)
+            self._service_ports[port] = (service_name, secure)
+            return port, secure
 
     def service_for_port(self, port):
+        """(service name, TLS at connect) or None when nothing was started there."""
         if port == LOCKDOWN_PORT:
-            return "com.apple.lockdownd"
+            return ("com.apple.lockdownd", False)
         with self.lock:
             # A started service accepts one connection, as on a real device.
             return self._service_ports.pop(port, None)
 
     # -- tunnels ---------------------------------------------------------------
 
-    def add_tunnel(self, sock):
+    def add_tunnel(self, tunnel):
         with self.lock:
             if not self.attached:
                 return False
-            self._tunnels.add(sock)
+            self._tunnels.add(tunnel)
             return True
 
-    def remove_tunnel(self, sock):
+    def remove_tunnel(self, tunnel):
         with self.lock:
-            self._tunnels.discard(sock)
+            self._tunnels.discard(tunnel)
 
     def cut_tunnels(self):
         """Unplugging ends every connection the host has to the device."""
@@ -86,11 +140,8 @@ class Device:
             tunnels = list(self._tunnels)
             self._tunnels.clear()
             self._service_ports.clear()
-        for sock in tunnels:
-            try:
-                sock.shutdown(socket.SHUT_RDWR)
-            except OSError:
-                pass
+        for tunnel in tunnels:
+            tunnel.cut()
 
     # -- apps ------------------------------------------------------------------
 
@@ -128,5 +179,7 @@ class Device:
                 "counters": dict(self.counters),
                 "media_files": self.media.files(),
                 "failure": self.failure.to_json() if self.failure else None,
+                "tls": self.config.tls,
+                "paired": self.pair_record_data() is not None,
                 "events": list(self.events),
             }

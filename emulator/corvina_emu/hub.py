@@ -15,6 +15,7 @@ class DeviceHub:
 
     def __init__(self, log):
         self.log = log
+        self.credentials = None     # pairing.Credentials, set before the first device is added
         self._lock = threading.RLock()
         self._devices = {}
         self._next_device_id = 1
@@ -27,7 +28,8 @@ class DeviceHub:
         with self._lock:
             if config.udid in self._devices:
                 raise ValueError("device %s exists already" % config.udid)
-            device = Device(config)
+            device = Device(config, self.credentials)
+            device.unplug = lambda: self.detach(config.udid)
             self._devices[config.udid] = device
         if config.attached:
             self.attach(config.udid)

@@ -5,8 +5,10 @@ Status "Complete", or by one carrying "Error" (and, for most errors,
 "ErrorDescription" and "ErrorDetail").
 """
 
+import time
+
 from .apparchive import ArchiveError, build_ipa, read_app_info
-from .framing import PlistService
+from .framing import ConnectionClosed, PlistService
 
 ARCHIVE_DIR = "ApplicationArchives"
 INSTALL_STEPS = [
@@ -125,6 +127,14 @@ class InstallationProxy(PlistService):
             self.device.note("install of %s refused" % bundle_id)
             self.error(name, detail, text % bundle_id)
             return
+        if self.device.fails_with("unplug_during_install"):
+            self.progress(INSTALL_STEPS[:5])
+            # Half-way means a moment in: the host has started to watch for
+            # the device going away, as it would during a real install.
+            time.sleep(self.device.failure.delay or 1.0)
+            self.device.note("unplugged while installing %s" % bundle_id)
+            self.device.unplug()
+            raise ConnectionClosed("unplugged")
         self.progress(INSTALL_STEPS)
         self.device.install_app(bundle_id, info.get("CFBundleVersion"), info.get("CFBundleDisplayName"),
                                 info.get("CFBundleExecutable"))
