@@ -15,6 +15,8 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPointer>
+#include <QTimer>
 #include <QSettings>
 
 namespace {
@@ -155,18 +157,32 @@ void widgetPrepareProgressResult::slot_UpdateDevice()
     TEXTLOG("Exit");
 }
 
+bool widgetPrepareProgressResult::IsDevicePresent(const QString& qstrDeviceUDID) const
+{
+    for (int i = 0; i < ui.tabWidget->count(); ++i) {
+        if (ui.tabWidget->widget(i)->windowTitle() == qstrDeviceUDID)
+            return true;
+    }
+    return false;
+}
+
 void widgetPrepareProgressResult::EndOperationOfDepartedDevice()
 {
-    if (m_pOperation == nullptr || !m_pOperation->isRunning())
+    if (m_pOperation == nullptr || !m_pOperation->isRunning() || IsDevicePresent(m_qstrOperationUDID))
         return;
-    for (int i = 0; i < ui.tabWidget->count(); ++i) {
-        if (ui.tabWidget->widget(i)->windowTitle() == m_qstrOperationUDID)
-            return;
-    }
     // Nothing can go on with the device gone: a tool left alone would wait or
-    // spin for ever, and the page would show progress that never comes.
+    // spin for ever, and the page would show progress that never comes. A
+    // restore's own reboot also takes the device away, just before its tool
+    // ends by itself, so the tool gets a moment first.
     TEXTLOG("the device of the running operation departed : %s", LOG8(m_qstrOperationUDID));
-    m_pOperation->EndRunningTool();
+    const QPointer<ThreadToolRun> operation = m_pOperation;
+    QTimer::singleShot(iDepartedGraceMsecs, this, [this, operation]() {
+        if (operation != nullptr && operation == m_pOperation && operation->isRunning()
+            && !IsDevicePresent(m_qstrOperationUDID)) {
+            TEXTLOG("ending the operation of the departed device : %s", LOG8(m_qstrOperationUDID));
+            operation->EndRunningTool();
+        }
+    });
 }
 
 void widgetPrepareProgressResult::on_chkBackupPersonalData_stateChanged(int iState)

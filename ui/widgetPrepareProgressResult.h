@@ -42,6 +42,10 @@ public:
     // folder name when no drive can be written.
     static QString DefaultDirectoryOnDrives(const QList<structDrive>& listDrives, const QString& qstrFolderName);
 
+    // How long the tool of an operation whose device departed may still run
+    // before it is ended.
+    static constexpr int iDepartedGraceMsecs = 3000;
+
     // Ends the tool of a running operation and waits at most iWaitMsecs for
     // its thread; true when no operation runs afterwards. Used when the
     // program closes.
@@ -91,6 +95,7 @@ private:
     bool IsCurrentOperationSignal() const;
     bool WriteMarker();
     void EndOperationOfDepartedDevice();
+    bool IsDevicePresent(const QString& qstrDeviceUDID) const;
 
     ThreadDeviceBackup* m_pThreadDeviceBackup = nullptr;
     ThreadDeviceRestore* m_pThreadDeviceRestore = nullptr;
