@@ -37,7 +37,9 @@ public:
     static QProcessEnvironment WithLineBuffering(QProcessEnvironment environment, const QString& qstrLibrary);
 
     // Starts the program with the arguments, each passed as one argument, both
-    // output channels captured separately, nothing written to its input. False
+    // output channels captured separately, nothing written to its input. The
+    // tool ends with the calling thread at the latest (and so with the
+    // program, however it ends): start and end a tool on one thread. False
     // when ending was requested already or the program could not be started.
     static bool Start(QProcess& QProcessThis, const QString& qstrProgram, const QStringList& listArguments,
                       const CToolEndRequest* pEndRequest);

@@ -14,6 +14,7 @@
 #include <QThread>
 #include <QtTest>
 
+#include <cstdio>
 #include <memory>
 
 using namespace Qt::StringLiterals;
@@ -64,6 +65,7 @@ private slots:
     void executerWritesRuledTraceLines();
     void scannerErrorWords();
     void scannerWordsSplitAcrossReads();
+    void toolEndsWithTheProgram();
     void scannerProgressWindow();
     void progressRunReadsInBoundedPasses();
 };
@@ -319,6 +321,25 @@ void TestToolRunner::scannerWordsSplitAcrossReads()
     QCOMPARE(Scan(u"\r[=]   3% Finished\n"_s.repeated(20000) + u"\r[=]  61% Finished\n"_s).iProgress, 61);
 }
 
+void TestToolRunner::toolEndsWithTheProgram()
+{
+    // A program killed while its tool runs takes the tool with it.
+    QProcess program;
+    program.start(QCoreApplication::applicationFilePath(), {u"--start-tool-and-wait"_s});
+    QVERIFY(program.waitForReadyRead(20000));
+    const QByteArray baToolId = program.readLine().trimmed();
+    const auto toolRuns = [&baToolId] {
+        // Gone, or a zombie that nobody reaps.
+        const QByteArray baStat = FakeToolSession::ReadBytes(u"/proc/"_s + QString::fromLatin1(baToolId) + u"/stat"_s);
+        const qsizetype iStateAt = baStat.lastIndexOf(") ") + 2;
+        return iStateAt >= 2 && iStateAt < baStat.size() && baStat.at(iStateAt) != 'Z';
+    };
+    QVERIFY2(baToolId.toLongLong() > 0 && toolRuns(), baToolId.constData());
+    program.kill();
+    QVERIFY(program.waitForFinished(20000));
+    QVERIFY2(QTest::qWaitFor([&] { return !toolRuns(); }, 20000), "the tool outlived the program");
+}
+
 void TestToolRunner::scannerProgressWindow()
 {
     QCOMPARE(CToolOutputScanner::ProgressText(u"]  42% Finished"_s, 7), u"  42"_s);
@@ -363,5 +384,21 @@ void TestToolRunner::progressRunReadsInBoundedPasses()
     QVERIFY(run.Succeeded());
 }
 
-QTEST_GUILESS_MAIN(TestToolRunner)
+// With "--start-tool-and-wait" this program only starts a tool, prints the
+// tool's process id and waits to be killed (toolEndsWithTheProgram).
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    if (app.arguments().contains(u"--start-tool-and-wait"_s)) {
+        QProcess tool;
+        if (!CToolStarter::Start(tool, u"/bin/sleep"_s, {u"120"_s}, nullptr))
+            return 1;
+        std::printf("%lld\n", static_cast<long long>(tool.processId()));
+        std::fflush(stdout);
+        QThread::sleep(120);
+        return 0;
+    }
+    TestToolRunner test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "TestToolRunner.moc"
