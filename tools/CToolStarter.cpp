@@ -113,6 +113,13 @@ bool CToolStarter::Start(QProcess& QProcessThis, const QString& qstrProgram, con
     return true;
 }
 
+structFailureCause CToolStarter::StartFailureCause(const QString& qstrToolName, const CToolEndRequest* pEndRequest)
+{
+    if (pEndRequest != nullptr && pEndRequest->IsRequested())
+        return {pEndRequest->Reason(), QString()};
+    return {eiFailureCause_ToolMissing, qstrToolName};
+}
+
 void CToolStarter::End(QProcess& QProcessThis)
 {
     if (QProcessThis.state() == QProcess::NotRunning)

@@ -4,6 +4,8 @@
 #ifndef CORVINA_CTOOLSTARTER_H
 #define CORVINA_CTOOLSTARTER_H
 
+#include "CFailureCause.h"
+
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QString>
@@ -43,6 +45,10 @@ public:
     // when ending was requested already or the program could not be started.
     static bool Start(QProcess& QProcessThis, const QString& qstrProgram, const QStringList& listArguments,
                       const CToolEndRequest* pEndRequest);
+
+    // Why a tool did not start: the reason of a request to end, else missing
+    // (detail: qstrToolName).
+    static structFailureCause StartFailureCause(const QString& qstrToolName, const CToolEndRequest* pEndRequest);
 
     // Ends a running tool: asks it to terminate (the tools then abort cleanly)
     // and kills it when it is still running after iEndGraceMsecs.
