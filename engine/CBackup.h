@@ -48,6 +48,10 @@ public:
     static QString IPAFolderName();        // "IPA_Backup"
     static QString IpaListFileName();      // "IpaList.txt"
     static QString IpaSuffix();            // ".ipa"
+
+    // Longest IpaList.txt read: far more than any device's apps need, so a
+    // longer (or endless) one comes from a damaged or crafted set.
+    static constexpr qint64 iIpaListMaxBytes = 4 * 1024 * 1024;
 };
 
 #endif

@@ -32,26 +32,28 @@ bool CStaticPubFunc::WriteStringToFile(const QString& qstrFilePath, const QStrin
 bool CStaticPubFunc::GetFileInfo(QString qstrFilePath, structFileInfo& structFileInfoThis, QString& strErrorMessage)
 {
     TEXTLOG("Enter : qstrFilePath : %s", LOG8(qstrFilePath));
-    QFile QFileThis(qstrFilePath);
-    if (!QFileThis.open(QIODevice::ReadOnly | QIODevice::Text)) {
+    // Read from the file system without opening the file: opening a pipe
+    // would block for ever, and only a regular file counts.
+    const QFileInfo fileInfo(qstrFilePath);
+    if (!fileInfo.isFile() || !fileInfo.isReadable()) {
         strErrorMessage = QStringLiteral("QFileThis.open failed\r\nCStaticPubFunc::GetFileInfo");
         TEXTLOG("Exit : %s", LOG8(strErrorMessage));
         return true;
     }
-    structFileInfoThis.qstrFileName = QFileThis.fileName();
-    structFileInfoThis.iFileSize = QFileThis.size();
-    QFileThis.close();
+    structFileInfoThis.qstrFileName = qstrFilePath;
+    structFileInfoThis.iFileSize = fileInfo.size();
     TEXTLOG("iFileSize : %lld", static_cast<long long>(structFileInfoThis.iFileSize));
     TEXTLOG("Exit");
     return true;
 }
 
 QString CStaticPubFunc::ReadFileToString(QString qstrFilePath, QString& qstrFileName, qint64& iFileSize,
-                                         QString& strErrorMessage)
+                                         QString& strErrorMessage, qint64 iMaxChars)
 {
     TEXTLOG("Enter : qstrFilePath : %s", LOG8(qstrFilePath));
     QFile QFileThis(qstrFilePath);
-    if (!QFileThis.open(QIODevice::ReadOnly | QIODevice::Text)) {
+    // Only a regular file is opened: a pipe would block the open for ever.
+    if (!QFileInfo(qstrFilePath).isFile() || !QFileThis.open(QIODevice::ReadOnly | QIODevice::Text)) {
         strErrorMessage = QStringLiteral("QFileThis.open failed\r\nCStaticPubFunc::ReadFileToString");
         TEXTLOG("Exit : %s", LOG8(strErrorMessage));
         return QString();
@@ -61,7 +63,7 @@ QString CStaticPubFunc::ReadFileToString(QString qstrFilePath, QString& qstrFile
     QTextStream QTextStreamThis(&QFileThis);
     QTextStreamThis.setEncoding(QStringConverter::System);
     QTextStreamThis.setAutoDetectUnicode(true);
-    const QString qstrContent = QTextStreamThis.readAll();
+    const QString qstrContent = iMaxChars < 0 ? QTextStreamThis.readAll() : QTextStreamThis.read(iMaxChars);
     QFileThis.close();
     TEXTLOG("Exit");
     return qstrContent;

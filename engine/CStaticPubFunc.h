@@ -23,16 +23,18 @@ public:
     // the file. False when the file cannot be opened for writing.
     static bool WriteStringToFile(const QString& qstrFilePath, const QString& qstrContent);
 
-    // Fills the record from the file. When the file cannot be opened (missing,
-    // unreadable, a folder) the record stays as it was and strErrorMessage is
-    // replaced. Always true: callers judge by the size.
+    // Fills the record from the file system, without opening the file. When
+    // it is no readable regular file (missing, unreadable, a folder, a pipe)
+    // the record stays as it was and strErrorMessage is replaced. Always true:
+    // callers judge by the size.
     static bool GetFileInfo(QString qstrFilePath, structFileInfo& structFileInfoThis, QString& strErrorMessage);
 
     // The whole file as text, read in text mode (carriage returns dropped) in
-    // the locale's code page, a byte-order mark recognised. Empty text, the
-    // outputs unchanged and strErrorMessage replaced when it cannot be opened.
+    // the locale's code page, a byte-order mark recognised; with iMaxChars
+    // >= 0 at most that many characters. Empty text, the outputs unchanged and
+    // strErrorMessage replaced when it is no regular file or cannot be opened.
     static QString ReadFileToString(QString qstrFilePath, QString& qstrFileName, qint64& iFileSize,
-                                    QString& strErrorMessage);
+                                    QString& strErrorMessage, qint64 iMaxChars = -1);
 
     // Creates the folder and its missing parents, walking the path in pieces
     // that end at each native separator; each piece is tried twice and failures

@@ -11,6 +11,7 @@ int g_iBackupAppFailedCount = 0;
 void ThreadDeviceBackup::run()
 {
     TEXTLOG("Enter");
+    BeginRun();
     // A run starts afresh: a backup without apps must not show the warning of
     // an earlier operation, and a Retry must not add an old percentage.
     g_iBackupAppFailedCount = 0;
@@ -22,8 +23,7 @@ void ThreadDeviceBackup::run()
         QString strErrorMessage;
         bSucceeded = BackupApps(strErrorMessage);
     }
-    // A request that came after the last tool ended belongs to this run only.
-    m_CToolEndRequest.Clear();
+    EndRun(bSucceeded);
     TEXTLOG("%s", bSucceeded ? "Exit" : "Exit : failed");
     emit signal_SwitchStatus_PrepareProgressResult(eiFormDeviceBackupRestoreStatus_Result, bSucceeded ? 1 : 0);
 }
@@ -36,8 +36,10 @@ bool ThreadDeviceBackup::BackupPersonalData()
     const QStringList listArguments{QStringLiteral("-u"), qstrDeviceUDID, QStringLiteral("backup"),
                                     QStringLiteral("--full"), qstrDirForTool};
     CProgressToolRun CProgressToolRunThis(&m_CToolEndRequest);
-    if (!CProgressToolRunThis.Start(CToolStarter::ProgramPath(CToolStarter::BackupToolName()), listArguments)) {
+    if (!CProgressToolRunThis.Start(CToolStarter::ProgramPath(CToolStarter::BackupToolName()), listArguments,
+                                    {qstrDeviceUDID, qstrDirForTool})) {
         TEXTLOG("Exit : the tool could not be started");
+        SetFailureCause(CToolStarter::StartFailureCause(CToolStarter::BackupToolName(), &m_CToolEndRequest));
         return false;
     }
     while (true) {
@@ -47,6 +49,7 @@ bool ThreadDeviceBackup::BackupPersonalData()
         const CToolOutputScanner::structScan& structScanThis = structPassThis.structScanThis;
         if (structScanThis.bErrorWord) {
             TEXTLOG("Exit : error word");
+            SetFailureCause(CProgressToolRunThis.FailureCause());
             return false;
         }
         if (structScanThis.bFinished && structScanThis.iProgress >= 1 && structScanThis.iProgress <= 100) {
@@ -56,6 +59,8 @@ bool ThreadDeviceBackup::BackupPersonalData()
         }
         if (structPassThis.bToolFinished) {
             const bool bSucceeded = CProgressToolRunThis.Succeeded();
+            if (!bSucceeded)
+                SetFailureCause(CProgressToolRunThis.FailureCause());
             TEXTLOG("%s", bSucceeded ? "Exit" : "Exit : failed");
             return bSucceeded;
         }
@@ -71,20 +76,27 @@ bool ThreadDeviceBackup::BackupOneApp(const QString& qstrAppsFolder, const QStri
     // somewhere else than into the set.
     if (!CStaticPubFunc::IsPlainFileName(qstrArchiveName)) {
         TEXTLOG("Exit : not a plain file name");
+        NoteAppFailure({eiFailureCause_Unknown, QString()});
         return false;
     }
     const QString qstrArchivePath = CBackup::JoinPath(qstrAppsFolder, qstrArchiveName);
     bool bResult = false;
     structFileInfo structFileInfoThis;
+    structFailureCause structFailureCauseThis;
     for (int iAttempt = 1; iAttempt <= 3; ++iAttempt) {
+        structFailureCauseThis = {eiFailureCause_Unknown, QString()};
         bResult = CDeviceOperater::BackupApp(qstrDeviceUDID, qstrAppsFolder, qstrAppID, strErrorMessage,
-                                             &m_CToolEndRequest);
+                                             &m_CToolEndRequest, &structFailureCauseThis);
         structFileInfoThis = structFileInfo();
         CStaticPubFunc::GetFileInfo(qstrArchivePath, structFileInfoThis, strErrorMessage);
-        if (structFileInfoThis.iFileSize > 0 || m_CToolEndRequest.IsRequested())
+        // A device that no longer archives apps says so for good.
+        if (structFileInfoThis.iFileSize > 0 || m_CToolEndRequest.IsRequested()
+            || structFailureCauseThis.eiCause == eiFailureCause_AppsUnsupported)
             break;
     }
     const bool bSucceeded = bResult && structFileInfoThis.iFileSize > 0;
+    if (!bSucceeded)
+        NoteAppFailure(structFailureCauseThis);
     TEXTLOG("%s", bSucceeded ? "Exit" : "Exit : failed");
     return bSucceeded;
 }
@@ -94,8 +106,11 @@ bool ThreadDeviceBackup::BackupApps(QString& strErrorMessage)
     TEXTLOG("Enter");
     g_iBackupAppFailedCount = 0;
     QList<structAppInfo> listAppInfo;
-    if (!CDeviceOperater::GetAppInfoList(qstrDeviceUDID, listAppInfo, strErrorMessage, &m_CToolEndRequest)) {
+    structFailureCause structFailureCauseThis;
+    if (!CDeviceOperater::GetAppInfoList(qstrDeviceUDID, listAppInfo, strErrorMessage, &m_CToolEndRequest,
+                                         &structFailureCauseThis)) {
         TEXTLOG("Exit : GetAppInfoList failed");
+        SetFailureCause(structFailureCauseThis);
         return false;
     }
     const QString qstrAppsFolder = CBackup::JoinPath(qstrBackupDirectory, CBackup::IPAFolderName());
@@ -111,6 +126,7 @@ bool ThreadDeviceBackup::BackupApps(QString& strErrorMessage)
             ++g_iBackupAppFailedCount;
         if (m_CToolEndRequest.IsRequested()) {
             TEXTLOG("Exit : the tool was ended on request");
+            SetFailureCause({m_CToolEndRequest.Reason(), QString()});
             return false;
         }
         int iProgress = static_cast<int>((i * 100) / iAppCount);

@@ -7,6 +7,8 @@
 #include "CToolStarter.h"
 #include "LogCallSite.h"
 
+#include <QFileInfo>
+
 int g_iRestoreAppFailedCount = 0;
 
 namespace {
@@ -25,6 +27,7 @@ QString WithoutTrailingSpace(const QString& qstrText)
 void ThreadDeviceRestore::run()
 {
     TEXTLOG("Enter");
+    BeginRun();
     // A run starts afresh: a restore without apps must not show the warning
     // of an earlier operation, and a Retry must not add an old percentage.
     g_iRestoreAppFailedCount = 0;
@@ -35,8 +38,7 @@ void ThreadDeviceRestore::run()
         bSucceeded = false;
     else if (bRestorePersonalData)
         bSucceeded = RestorePersonalData();
-    // A request that came after the last tool ended belongs to this run only.
-    m_CToolEndRequest.Clear();
+    EndRun(bSucceeded);
     TEXTLOG("%s", bSucceeded ? "Exit" : "Exit : failed");
     emit signal_SwitchStatus_PrepareProgressResult(eiFormDeviceBackupRestoreStatus_Result, bSucceeded ? 1 : 0);
 }
@@ -49,14 +51,23 @@ bool ThreadDeviceRestore::RestoreOneApp(const QString& qstrAppsFolder, const QSt
     const QString qstrFileName = WithoutTrailingSpace(qstrEntry);
     if (!CStaticPubFunc::IsPlainFileName(qstrFileName)) {
         TEXTLOG("not a plain file name, not installed : %s", LOG8(qstrEntry));
+        NoteAppFailure({eiFailureCause_BackupIncomplete, QString()});
         return false;
     }
     const QString qstrArchivePath = CBackup::JoinPath(qstrAppsFolder, qstrFileName).trimmed();
     structFileInfo structFileInfoThis;
     CStaticPubFunc::GetFileInfo(qstrArchivePath, structFileInfoThis, strErrorMessage);
-    if (structFileInfoThis.iFileSize <= 0)
+    // Sets of devices that no longer archive apps list apps without archives.
+    if (structFileInfoThis.iFileSize <= 0) {
+        NoteAppFailure({eiFailureCause_BackupIncomplete, QString()});
         return false;
-    return CDeviceOperater::InstallApp(qstrDeviceUDID, qstrArchivePath, strErrorMessage, &m_CToolEndRequest);
+    }
+    structFailureCause structFailureCauseThis;
+    if (CDeviceOperater::InstallApp(qstrDeviceUDID, qstrArchivePath, strErrorMessage, &m_CToolEndRequest,
+                                    &structFailureCauseThis))
+        return true;
+    NoteAppFailure(structFailureCauseThis);
+    return false;
 }
 
 bool ThreadDeviceRestore::RestoreApps(QString& strErrorMessage)
@@ -67,14 +78,25 @@ bool ThreadDeviceRestore::RestoreApps(QString& strErrorMessage)
     // archives from elsewhere.
     if (!CStaticPubFunc::IsPlainFileName(qstrIPAFolderName)) {
         TEXTLOG("Exit : qstrIPAFolderName is not a plain folder name : %s", LOG8(qstrIPAFolderName));
+        SetFailureCause({eiFailureCause_BackupIncomplete, QString()});
         return false;
     }
     const QString qstrAppsFolder = CBackup::JoinPath(qstrBackupDirectory, qstrIPAFolderName);
+    const QString qstrListPath = CBackup::JoinPath(qstrAppsFolder, CBackup::IpaListFileName());
+    // A list that is no file (a pipe would block the read for ever, a device
+    // never ends) or longer than any device's apps need comes from a damaged
+    // or crafted set. A missing list, or a folder in its place, lists nothing.
+    const QFileInfo listFileInfo(qstrListPath);
+    if (listFileInfo.exists() && !listFileInfo.isDir()
+        && (!listFileInfo.isFile() || listFileInfo.size() > CBackup::iIpaListMaxBytes)) {
+        TEXTLOG("Exit : the list is no file or too long : %lld", static_cast<long long>(listFileInfo.size()));
+        SetFailureCause({eiFailureCause_BackupIncomplete, QString()});
+        return false;
+    }
     QString qstrListFileName;
     qint64 iListFileSize = 0;
-    const QString qstrListText =
-        CStaticPubFunc::ReadFileToString(CBackup::JoinPath(qstrAppsFolder, CBackup::IpaListFileName()),
-                                         qstrListFileName, iListFileSize, strErrorMessage);
+    const QString qstrListText = CStaticPubFunc::ReadFileToString(qstrListPath, qstrListFileName, iListFileSize,
+                                                                  strErrorMessage, CBackup::iIpaListMaxBytes);
     const QStringList qstrlistTemp = CBackup::IpaListEntries(qstrListText);
     const qsizetype iEntryCount = qstrlistTemp.size();
     TEXTLOG("qstrlistTemp.size() : %d", static_cast<int>(iEntryCount));
@@ -84,6 +106,7 @@ bool ThreadDeviceRestore::RestoreApps(QString& strErrorMessage)
             ++g_iRestoreAppFailedCount;
         if (m_CToolEndRequest.IsRequested()) {
             TEXTLOG("Exit : the tool was ended on request");
+            SetFailureCause({m_CToolEndRequest.Reason(), QString()});
             return false;
         }
         int iProgress = static_cast<int>((i * 100) / iEntryCount);
@@ -100,6 +123,13 @@ bool ThreadDeviceRestore::RestoreApps(QString& strErrorMessage)
 bool ThreadDeviceRestore::RestorePersonalData()
 {
     TEXTLOG("Enter");
+    // Like the apps folder: a marker naming anything but a folder of the set
+    // must not point the tool elsewhere.
+    if (!qstrDataFolderName.isEmpty() && !CStaticPubFunc::IsPlainFileName(qstrDataFolderName)) {
+        TEXTLOG("Exit : qstrDataFolderName is not a plain folder name : %s", LOG8(qstrDataFolderName));
+        SetFailureCause({eiFailureCause_BackupIncomplete, QString()});
+        return false;
+    }
     QString qstrDirForTool = qstrBackupDirectory;
     qstrDirForTool.replace(QLatin1Char('\\'), QLatin1Char('/'));
     QStringList listArguments{QStringLiteral("-u"), qstrDeviceUDID};
@@ -109,8 +139,10 @@ bool ThreadDeviceRestore::RestorePersonalData()
                   << qstrDirForTool;
 
     CProgressToolRun CProgressToolRunThis(&m_CToolEndRequest);
-    if (!CProgressToolRunThis.Start(CToolStarter::ProgramPath(CToolStarter::BackupToolName()), listArguments)) {
+    if (!CProgressToolRunThis.Start(CToolStarter::ProgramPath(CToolStarter::BackupToolName()), listArguments,
+                                    {qstrDeviceUDID, qstrDataFolderName, qstrDirForTool})) {
         TEXTLOG("Exit : the tool could not be started");
+        SetFailureCause(CToolStarter::StartFailureCause(CToolStarter::BackupToolName(), &m_CToolEndRequest));
         return false;
     }
     TEXTLOG("QProcessThis.start After");
@@ -123,6 +155,7 @@ bool ThreadDeviceRestore::RestorePersonalData()
         const CToolOutputScanner::structScan& structScanThis = structPassThis.structScanThis;
         if (structScanThis.bErrorWord) {
             TEXTLOG("Exit : error word");
+            SetFailureCause(CProgressToolRunThis.FailureCause());
             return false;
         }
         if (!structScanThis.bFinished) {
@@ -144,8 +177,23 @@ bool ThreadDeviceRestore::RestorePersonalData()
         if (structPassThis.bToolFinished) {
             TEXTLOG("break");
             const bool bSucceeded = CProgressToolRunThis.Succeeded();
+            if (!bSucceeded)
+                SetFailureCause(PersonalDataFailureCause(CProgressToolRunThis.FailureCause()));
             TEXTLOG("%s", bSucceeded ? "Exit" : "Exit : failed");
             return bSucceeded;
         }
     }
+}
+
+structFailureCause ThreadDeviceRestore::PersonalDataFailureCause(const structFailureCause& structToolCause) const
+{
+    // The tool aborts on a set whose backup never finished (Info.plist
+    // written, no Manifest.plist), as a backup that failed or was cancelled
+    // leaves it.
+    const QString qstrSource = qstrDataFolderName.isEmpty() ? qstrDeviceUDID : qstrDataFolderName;
+    if (structToolCause.eiCause == eiFailureCause_ToolCrashed
+        && !QFileInfo::exists(
+            CBackup::JoinPath(CBackup::JoinPath(qstrBackupDirectory, qstrSource), QStringLiteral("Manifest.plist"))))
+        return {eiFailureCause_BackupIncomplete, QString()};
+    return structToolCause;
 }

@@ -43,6 +43,9 @@ private:
     // Installs one listed archive; false when the entry is not a plain file
     // name, the archive is missing or empty, or the install failed.
     bool RestoreOneApp(const QString& qstrAppsFolder, const QString& qstrEntry, QString& strErrorMessage);
+
+    // The cause of a failed personal-data restore from the tool's.
+    structFailureCause PersonalDataFailureCause(const structFailureCause& structToolCause) const;
 };
 
 #endif

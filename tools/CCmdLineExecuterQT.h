@@ -3,18 +3,13 @@
 #ifndef CORVINA_CCMDLINEEXECUTERQT_H
 #define CORVINA_CCMDLINEEXECUTERQT_H
 
+#include "CFailureClassifier.h"
+
 #include <QProcess>
 #include <QString>
 #include <QStringList>
 
 class CToolEndRequest;
-
-// How a program that ran to its end ended.
-struct structToolExit
-{
-    bool bNormalExit = false; // ended by itself, not by a signal or a crash
-    int iExitCode = -1;       // its exit code; meaningful with bNormalExit only
-};
 
 class CCmdLineExecuterQT
 {

@@ -18,8 +18,10 @@ CProgressToolRun::~CProgressToolRun()
     CToolStarter::End(m_QProcessThis);
 }
 
-bool CProgressToolRun::Start(const QString& qstrProgram, const QStringList& listArguments)
+bool CProgressToolRun::Start(const QString& qstrProgram, const QStringList& listArguments,
+                             const QStringList& listArgumentTexts)
 {
+    m_CToolOutputScanner = CToolOutputScanner(listArgumentTexts);
     return CToolStarter::Start(m_QProcessThis, qstrProgram, listArguments, m_pEndRequest);
 }
 
@@ -66,8 +68,8 @@ CProgressToolRun::structPass CProgressToolRun::NextPass()
     structPassThis.bToolFinished = m_QProcessThis.state() == QProcess::NotRunning;
     structPassThis.qstrStdOutput = m_DecoderOutput.decode(m_QProcessThis.readAllStandardOutput());
     structPassThis.qstrStdError = m_DecoderError.decode(m_QProcessThis.readAllStandardError());
-    structPassThis.structScanThis =
-        m_CToolOutputScanner.ScanRead(structPassThis.qstrStdOutput, structPassThis.qstrStdError);
+    structPassThis.structScanThis = m_CToolOutputScanner.ScanRead(
+        structPassThis.qstrStdOutput, structPassThis.qstrStdError, structPassThis.bToolFinished);
     m_bErrorWordSeen = m_bErrorWordSeen || structPassThis.structScanThis.bErrorWord;
     m_bFinishedSeen = m_bFinishedSeen || structPassThis.structScanThis.bFinished;
     return structPassThis;
@@ -82,4 +84,14 @@ bool CProgressToolRun::Succeeded() const
             m_bEnded ? 1 : 0, m_bErrorWordSeen ? 1 : 0, m_bFinishedSeen ? 1 : 0,
             static_cast<int>(m_QProcessThis.exitStatus()), m_QProcessThis.exitCode());
     return bNormalExit && !m_bEnded && !m_bErrorWordSeen && m_bFinishedSeen;
+}
+
+structFailureCause CProgressToolRun::FailureCause() const
+{
+    structToolExit structToolExitThis;
+    structToolExitThis.bNormalExit = m_QProcessThis.exitStatus() == QProcess::NormalExit;
+    structToolExitThis.iExitCode = m_QProcessThis.exitCode();
+    const enumFailureCause eiEndReason =
+        m_bEnded && m_pEndRequest != nullptr ? m_pEndRequest->Reason() : eiFailureCause_None;
+    return m_CToolOutputScanner.Classifier().Cause(structToolExitThis, eiEndReason);
 }

@@ -34,7 +34,9 @@ public:
     CProgressToolRun& operator=(const CProgressToolRun&) = delete;
 
     // Starts the tool; false when it cannot be started or ending was requested.
-    bool Start(const QString& qstrProgram, const QStringList& listArguments);
+    // listArgumentTexts: the texts among the arguments that the tool may echo
+    // (folders, UDIDs); they are not read as the tool's words.
+    bool Start(const QString& qstrProgram, const QStringList& listArguments, const QStringList& listArgumentTexts);
 
     // Waits until the tool ends, iPassMsecs have passed or iPassBytes of output
     // are waiting, then reads and scans what arrived. A request to end is seen
@@ -45,6 +47,10 @@ public:
     // showed an error word, some pass showed "Finished", the tool was not ended
     // on request and it exited by itself with code 0.
     bool Succeeded() const;
+
+    // After a run that did not succeed: why, from the tool's lines, the way it
+    // ended and the reason of a request to end it.
+    structFailureCause FailureCause() const;
 
     static constexpr int iPassMsecs = 500;
     static constexpr int iEndCheckMsecs = 100;

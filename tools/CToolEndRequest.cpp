@@ -1,16 +1,22 @@
 #include "CToolEndRequest.h"
 
-void CToolEndRequest::Request()
+void CToolEndRequest::Request(enumFailureCause eiReason)
 {
-    m_bRequested.store(true);
+    int iNone = eiFailureCause_None;
+    m_iReason.compare_exchange_strong(iNone, eiReason);
 }
 
 void CToolEndRequest::Clear()
 {
-    m_bRequested.store(false);
+    m_iReason.store(eiFailureCause_None);
 }
 
 bool CToolEndRequest::IsRequested() const
 {
-    return m_bRequested.load();
+    return Reason() != eiFailureCause_None;
+}
+
+enumFailureCause CToolEndRequest::Reason() const
+{
+    return static_cast<enumFailureCause>(m_iReason.load());
 }

@@ -3,16 +3,22 @@
 #include "AppGlobals.h"
 #include "CToolEndRequest.h"
 #include "LogCallSite.h"
+#include "ToolProcessPlatform.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QStandardPaths>
 
-#if defined(Q_OS_LINUX)
-#include <fcntl.h>
-#include <unistd.h>
-#endif
+namespace {
+
+ToolProcessPlatform& Platform()
+{
+    static const std::unique_ptr<ToolProcessPlatform> platform = ToolProcessPlatform::Create();
+    return *platform;
+}
+
+} // namespace
 
 QString CToolStarter::BackupToolName()
 {
@@ -88,18 +94,30 @@ bool CToolStarter::Start(QProcess& QProcessThis, const QString& qstrProgram, con
     }
     QProcessThis.setProcessChannelMode(QProcess::SeparateChannels);
     QProcessThis.setProcessEnvironment(ToolEnvironment());
-#if defined(Q_OS_LINUX)
+    ToolProcessPlatform& platform = Platform();
+#if defined(Q_OS_UNIX)
     // A roomy pipe lets the tool write on while the reader gathers its output
-    // in a few large reads instead of waking for every progress line.
-    QProcessThis.setChildProcessModifier([]() { ::fcntl(STDOUT_FILENO, F_SETPIPE_SZ, iPipeBytes); });
+    // in a few large reads instead of waking for every progress line; and the
+    // tool ends with this thread, so it never goes on with nobody watching.
+    const std::int64_t iParentId = platform.CurrentProcessId();
+    QProcessThis.setChildProcessModifier([&platform, iParentId]() { platform.PrepareChild(iParentId, iPipeBytes); });
 #endif
     QProcessThis.start(qstrProgram, listArguments, QIODevice::ReadWrite);
     if (!QProcessThis.waitForStarted(-1)) {
         TEXTLOG("Exit : %s", LOG8(QProcessThis.errorString()));
         return false;
     }
+    if (!platform.AdoptChild(QProcessThis.processId()))
+        TEXTLOG("the tool could not be tied to this program's life");
     TEXTLOG("Exit");
     return true;
+}
+
+structFailureCause CToolStarter::StartFailureCause(const QString& qstrToolName, const CToolEndRequest* pEndRequest)
+{
+    if (pEndRequest != nullptr && pEndRequest->IsRequested())
+        return {pEndRequest->Reason(), QString()};
+    return {eiFailureCause_ToolMissing, qstrToolName};
 }
 
 void CToolStarter::End(QProcess& QProcessThis)

@@ -4,6 +4,8 @@
 #ifndef CORVINA_CTOOLSTARTER_H
 #define CORVINA_CTOOLSTARTER_H
 
+#include "CFailureCause.h"
+
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QString>
@@ -37,10 +39,16 @@ public:
     static QProcessEnvironment WithLineBuffering(QProcessEnvironment environment, const QString& qstrLibrary);
 
     // Starts the program with the arguments, each passed as one argument, both
-    // output channels captured separately, nothing written to its input. False
+    // output channels captured separately, nothing written to its input. The
+    // tool ends with the calling thread at the latest (and so with the
+    // program, however it ends): start and end a tool on one thread. False
     // when ending was requested already or the program could not be started.
     static bool Start(QProcess& QProcessThis, const QString& qstrProgram, const QStringList& listArguments,
                       const CToolEndRequest* pEndRequest);
+
+    // Why a tool did not start: the reason of a request to end, else missing
+    // (detail: qstrToolName).
+    static structFailureCause StartFailureCause(const QString& qstrToolName, const CToolEndRequest* pEndRequest);
 
     // Ends a running tool: asks it to terminate (the tools then abort cleanly)
     // and kills it when it is still running after iEndGraceMsecs.

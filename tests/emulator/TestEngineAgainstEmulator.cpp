@@ -23,7 +23,9 @@ namespace {
 const QString kModernUDID = QStringLiteral("00008030c0ffee0000000000000000000000e001");
 const QString kOldUDID = QStringLiteral("5e1f0c2d3b4a59687766554433221100ffeee002");
 const QString kModernName = QStringLiteral("Modern: Phone*");
-const QString kOldName = QStringLiteral("Old Phone");
+// The tools echo the set folder, which carries the device's name and the
+// user's root: neither is read as the tools' own words.
+const QString kOldName = QStringLiteral("Failed Phone");
 const QStringList kModernApps = {QStringLiteral("com.example.notes"), QStringLiteral("com.example.weather"),
                                  QStringLiteral("com.example.maps")};
 const QStringList kOldApps = {QStringLiteral("com.example.game"), QStringLiteral("com.example.mail")};
@@ -62,13 +64,27 @@ QStringList JsonStrings(const QJsonObject& jsonStatus, const char* key)
     return qstrlist;
 }
 
+// The causes of the latest run that RunToEnd saw end.
+structFailureCause lastFailureCause;
+structFailureCause lastAppsFailureCause;
+
 template <class ThreadT>
 bool RunToEnd(ThreadT& thread, ThreadSignalRecorder& recorder)
 {
     recorder.Watch(&thread);
     thread.start(QThread::InheritPriority);
-    return recorder.WaitUntilDone(&thread, kThreadTimeoutMs) && recorder.ResultCount() == 1;
+    const bool bEnded = recorder.WaitUntilDone(&thread, kThreadTimeoutMs) && recorder.ResultCount() == 1;
+    lastFailureCause = thread.FailureCause();
+    lastAppsFailureCause = thread.AppsFailureCause();
+    return bEnded;
 }
+
+// Compared by name, so that a failure reads plainly; then the detail.
+#define COMPARE_CAUSE(actual, expected, detail)                                                                        \
+    do {                                                                                                               \
+        QCOMPARE(FailureCauseName((actual).eiCause), FailureCauseName(enumFailureCause(expected)));                    \
+        QCOMPARE((actual).qstrDetail, QString(detail));                                                                \
+    } while (0)
 
 } // namespace
 
@@ -87,7 +103,8 @@ private slots:
     void restoreInstallsAppsThenData();
     void failuresFailTheBackup_data();
     void failuresFailTheBackup();
-    void unpluggedDeviceEndsTheBackup();
+    void endedBackupLeavesAnUnfinishedSet_data();
+    void endedBackupLeavesAnUnfinishedSet();
     void restoreFailures_data();
     void restoreFailures();
 
@@ -106,7 +123,7 @@ private:
 
     EmulatorProcess m_EmulatorProcess;
     QTemporaryDir m_qTemporaryDirProgram; // a program folder without tools: /usr/bin serves
-    QTemporaryDir m_qTemporaryDirRoot;    // the backup root
+    QTemporaryDir m_qTemporaryDirRoot{QDir::tempPath() + QStringLiteral("/Error reports Finished-XXXXXX")};
     QString m_qstrOldDeviceSet;           // made once, restored by several tests
 };
 
@@ -175,7 +192,7 @@ bool TestEngineAgainstEmulator::Restore(const QString& qstrSet, bool bPersonalDa
     thread.qstrBackupDirectory = qstrSet;
     thread.bRestorePersonalData = bPersonalData;
     thread.bRestoreApps = bApps;
-    return thread.qstrDataFolderName == kOldUDID && RunToEnd(thread, recorder);
+    return !thread.qstrDataFolderName.isEmpty() && RunToEnd(thread, recorder);
 }
 
 // A complete set of the old device with its marker; empty when it could not be made.
@@ -219,10 +236,13 @@ void TestEngineAgainstEmulator::appsOnCurrentDeviceAllFail()
     const QString qstrSet = Backup(kModernUDID, kModernName, true, true, recorder);
     QVERIFY(!qstrSet.isEmpty());
 
-    // iOS 7 and later refuse to archive: every app fails (three tries each), the backup succeeds.
+    // iOS 7 and later refuse to archive for good: every app fails at its one
+    // try, and says why; the backup succeeds.
     QCOMPARE(recorder.FinalResult(), 1);
     QCOMPARE(g_iBackupAppFailedCount, kModernApps.size());
-    QCOMPARE(m_EmulatorProcess.Counter(kModernUDID, "archives"), iArchivesBefore + 3 * int(kModernApps.size()));
+    COMPARE_CAUSE(lastAppsFailureCause, eiFailureCause_AppsUnsupported,
+                  QStringLiteral("ERROR: Archive failed. Got error \"UnknownCommand\"."));
+    QCOMPARE(m_EmulatorProcess.Counter(kModernUDID, "archives"), iArchivesBefore + int(kModernApps.size()));
     QCOMPARE(recorder.Progress(eiStepBackupRestore_PersonalData).last(), 50);
     QCOMPARE(recorder.Progress(eiStepBackupRestore_Apps), (QList<int>{50, 66, 83}));
     const QDir qDirApps(QDir(qstrSet).filePath(CBackup::IPAFolderName()));
@@ -301,32 +321,62 @@ void TestEngineAgainstEmulator::restoreInstallsAppsThenData()
 
 void TestEngineAgainstEmulator::failuresFailTheBackup_data()
 {
-    QTest::addColumn<QJsonValue>("jsonFailure");
-    QTest::newRow("105 disk full") << Failure("device_error", "code", 105);
-    QTest::newRow("208 device locked") << Failure("device_error", "code", 208);
+    QTest::addColumn<QJsonValue>("jsonFailure"); // null: the device is unplugged; "no folder": the set folder is gone
+    QTest::addColumn<int>("iCause");
+    QTest::addColumn<QString>("qstrDetail");
+    QTest::newRow("105 disk full")
+        << Failure("device_error", "code", 105) << int(eiFailureCause_DiskFull)
+        << "ErrorCode 105: Insufficient free disk space on drive to back up (MBErrorDomain/105)";
+    QTest::newRow("208 device locked") << Failure("device_error", "code", 208) << int(eiFailureCause_DeviceLocked)
+                                       << "ErrorCode 208: Device locked (MBErrorDomain/208)";
     // Without notification_proxy the tool dies of SIGSEGV, printing nothing.
     QTest::newRow("tool crashes") << Failure("refuse_service", "service",
-                                             QStringLiteral("com.apple.mobile.notification_proxy"));
+                                             QStringLiteral("com.apple.mobile.notification_proxy"))
+                                  << int(eiFailureCause_ToolCrashed) << "11";
+    QTest::newRow("service refused") << Failure("refuse_service", "service", QStringLiteral("com.apple.mobilebackup2"))
+                                     << int(eiFailureCause_Unknown)
+                                     << "ERROR: Could not start service com.apple.mobilebackup2.";
     // Detached: "No device found with udid X." carries none of the error words.
-    QTest::newRow("device absent") << QJsonValue();
+    QTest::newRow("device absent") << QJsonValue() << int(eiFailureCause_NoDevice)
+                                   << "No device found with udid " + kModernUDID + ".";
+    QTest::newRow("set folder gone") << QJsonValue(QStringLiteral("no folder")) << int(eiFailureCause_FolderNotWritable)
+                                     << "";
 }
 
 void TestEngineAgainstEmulator::failuresFailTheBackup()
 {
     QFETCH(QJsonValue, jsonFailure);
-    QVERIFY(SetFailure(kModernUDID, jsonFailure));
+    QFETCH(int, iCause);
+    QFETCH(QString, qstrDetail);
+    if (jsonFailure.isObject())
+        QVERIFY(SetFailure(kModernUDID, jsonFailure));
     if (jsonFailure.isNull())
         QVERIFY(m_EmulatorProcess.Command(QStringLiteral("detach"), kModernUDID));
     const int iArchivesBefore = m_EmulatorProcess.Counter(kModernUDID, "archives");
+    ThreadDeviceBackup thread;
+    PrepareBackup(thread, kModernUDID, kModernName, true, true);
+    if (jsonFailure.isString())
+        QVERIFY(QDir(thread.qstrBackupDirectory).removeRecursively());
     ThreadSignalRecorder recorder;
-    QVERIFY(!Backup(kModernUDID, kModernName, true, true, recorder).isEmpty());
+    QVERIFY(RunToEnd(thread, recorder));
     QCOMPARE(recorder.FinalResult(), 0);
+    if (jsonFailure.isString()) // the line names the folder
+        qstrDetail = QStringLiteral("ERROR: Backup directory \"%1\" does not exist!").arg(thread.qstrBackupDirectory);
+    COMPARE_CAUSE(lastFailureCause, iCause, qstrDetail);
     // A failed personal-data step ends the backup: no app is asked for.
     QCOMPARE(m_EmulatorProcess.Counter(kModernUDID, "archives"), iArchivesBefore);
 }
 
-void TestEngineAgainstEmulator::unpluggedDeviceEndsTheBackup()
+void TestEngineAgainstEmulator::endedBackupLeavesAnUnfinishedSet_data()
 {
+    QTest::addColumn<bool>("bCancel");
+    QTest::newRow("the device departs") << false;
+    QTest::newRow("the user cancels") << true;
+}
+
+void TestEngineAgainstEmulator::endedBackupLeavesAnUnfinishedSet()
+{
+    QFETCH(bool, bCancel);
     QVERIFY(SetFailure(kModernUDID, Failure("disconnect_after_files", "files", 3)));
     ThreadDeviceBackup thread;
     PrepareBackup(thread, kModernUDID, kModernName, true, false);
@@ -337,13 +387,29 @@ void TestEngineAgainstEmulator::unpluggedDeviceEndsTheBackup()
         kModernUDID, [](const QJsonObject& jsonDevice) { return !jsonDevice.value(QStringLiteral("attached")).toBool(); },
         kDeviceTimeoutMs));
     // The tool spins without a word once the device is gone between two files;
-    // the departure reaches the page, which ends the running tool.
+    // the departure reaches the page, which ends the running tool, or the
+    // user gives up and cancels.
     QTest::qWait(1000);
     QVERIFY(thread.isRunning());
-    thread.EndRunningTool();
+    if (bCancel)
+        thread.CancelRunningTool();
+    else
+        thread.EndRunningTool();
     QVERIFY2(recorder.WaitUntilDone(&thread, kThreadTimeoutMs), "the backup did not end");
     QCOMPARE(recorder.ResultCount(), 1);
     QCOMPARE(recorder.FinalResult(), 0);
+    COMPARE_CAUSE(thread.FailureCause(), bCancel ? eiFailureCause_Cancelled : eiFailureCause_Disconnected, "");
+
+    // The set begun stays; the tool itself refuses to restore it (it aborts).
+    QVERIFY(SetFailure(kModernUDID, QJsonValue()));
+    QVERIFY(m_EmulatorProcess.Command(QStringLiteral("attach"), kModernUDID));
+    QVERIFY(CBackup::WriteBackupFlag(thread.qstrBackupDirectory, kModernUDID));
+    const int iRestoresBefore = m_EmulatorProcess.Counter(kModernUDID, "restores");
+    ThreadSignalRecorder restoreRecorder;
+    QVERIFY(Restore(thread.qstrBackupDirectory, true, false, restoreRecorder));
+    QCOMPARE(restoreRecorder.FinalResult(), 0);
+    COMPARE_CAUSE(lastFailureCause, eiFailureCause_BackupIncomplete, "");
+    QCOMPARE(m_EmulatorProcess.Counter(kModernUDID, "restores"), iRestoresBefore);
 }
 
 void TestEngineAgainstEmulator::restoreFailures_data()
@@ -352,11 +418,18 @@ void TestEngineAgainstEmulator::restoreFailures_data()
     QTest::addColumn<bool>("bPersonalData"); // else apps only
     QTest::addColumn<int>("iResult");
     QTest::addColumn<int>("iFailedApps");
-    QTest::newRow("105 disk full") << Failure("device_error", "code", 105) << true << 0 << 0;
+    QTest::addColumn<int>("iCause"); // of the run, or of the failed apps
+    QTest::newRow("105 disk full") << Failure("device_error", "code", 105) << true << 0 << 0
+                                   << int(eiFailureCause_DiskFull);
     // The tool notices this lost connection itself ("ERROR: Could not receive").
-    QTest::newRow("unplugged after 4 files") << Failure("disconnect_after_files", "files", 4) << true << 0 << 0;
+    QTest::newRow("unplugged after 4 files")
+        << Failure("disconnect_after_files", "files", 4) << true << 0 << 0 << int(eiFailureCause_Disconnected);
     // A refused install is counted; the apps step itself never fails.
-    QTest::newRow("installs refused") << Failure("install_failure") << false << 1 << int(kOldApps.size());
+    QTest::newRow("installs refused") << Failure("install_failure") << false << 1 << int(kOldApps.size())
+                                      << int(eiFailureCause_Unknown);
+    // The tool asks for the password before it talks to the device.
+    QTest::newRow("encrypted set") << QJsonValue(QStringLiteral("encrypted")) << true << 0 << 0
+                                   << int(eiFailureCause_PasswordRequired);
 }
 
 void TestEngineAgainstEmulator::restoreFailures()
@@ -365,15 +438,38 @@ void TestEngineAgainstEmulator::restoreFailures()
     QFETCH(bool, bPersonalData);
     QFETCH(int, iResult);
     QFETCH(int, iFailedApps);
+    QFETCH(int, iCause);
     const QString qstrSet = OldDeviceSet();
     QVERIFY(!qstrSet.isEmpty());
-    QVERIFY(SetFailure(kModernUDID, jsonFailure));
+    const QString qstrManifest = QDir(qstrSet).filePath(kOldUDID + QStringLiteral("/Manifest.plist"));
+    QFile qFileManifest(qstrManifest);
+    QVERIFY(qFileManifest.open(QIODevice::ReadOnly));
+    const QByteArray baManifest = qFileManifest.readAll();
+    qFileManifest.close();
+    const bool bEncrypted = jsonFailure.isString();
+    if (bEncrypted) {
+        QVERIFY(qFileManifest.open(QIODevice::WriteOnly));
+        qFileManifest.write("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>"
+                            "<key>IsEncrypted</key><true/></dict></plist>\n");
+        qFileManifest.close();
+    } else {
+        QVERIFY(SetFailure(kModernUDID, jsonFailure));
+    }
     const int iRestoresBefore = m_EmulatorProcess.Counter(kModernUDID, "restores");
     ThreadSignalRecorder recorder;
-    QVERIFY(Restore(qstrSet, bPersonalData, !bPersonalData, recorder));
+    const bool bRan = Restore(qstrSet, bPersonalData, !bPersonalData, recorder);
+    if (bEncrypted) { // the set is shared: back as it was
+        QVERIFY(qFileManifest.open(QIODevice::WriteOnly));
+        qFileManifest.write(baManifest);
+        qFileManifest.close();
+    }
+    QVERIFY(bRan);
     QCOMPARE(recorder.FinalResult(), iResult);
     QCOMPARE(g_iRestoreAppFailedCount, iFailedApps);
-    QCOMPARE(m_EmulatorProcess.Counter(kModernUDID, "restores"), iRestoresBefore + (bPersonalData ? 1 : 0));
+    QCOMPARE(FailureCauseName((iResult == 1 ? lastAppsFailureCause : lastFailureCause).eiCause),
+             FailureCauseName(enumFailureCause(iCause)));
+    QCOMPARE(m_EmulatorProcess.Counter(kModernUDID, "restores"),
+             iRestoresBefore + (bPersonalData && !bEncrypted ? 1 : 0));
 }
 
 QTEST_GUILESS_MAIN(TestEngineAgainstEmulator)

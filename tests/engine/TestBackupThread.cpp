@@ -47,6 +47,10 @@ bool FollowsTool(const QList<int>& listValues, bool bHalved)
     return true;
 }
 
+// Compared by name, so that a failure reads plainly.
+#define COMPARE_CAUSE(actual, expected)                                                                                \
+    QCOMPARE(FailureCauseName((actual).eiCause), FailureCauseName(enumFailureCause(expected)))
+
 QByteArray IpaList(const QStringList& listIDs)
 {
     QByteArray baList;
@@ -81,18 +85,24 @@ void TestBackupThread::personalDataOutcomes_data()
     // Success ends at 100; a failure reports at most what the tool printed
     // before it failed (reads may cut earlier); -1: no progress at all.
     QTest::addColumn<int>("iLastProgress");
-    QTest::newRow("success") << "" << 1 << 100;
-    QTest::newRow("device error code") << "device-error" << 0 << 42;
-    QTest::newRow("disconnect") << "disconnect" << 0 << 42;
-    QTest::newRow("no device, no error word") << "no-device" << 0 << -1;
-    QTest::newRow("ends without any Finished") << "no-finished" << 0 << -1;
-    QTest::newRow("Finished, then aborted") << "finished-then-abort" << 0 << 100;
-    QTest::newRow("Finished, then a crash") << "crash" << 0 << 60;
-    QTest::newRow("error word split across reads") << "split-failed" << 0 << 100;
-    QTest::newRow("Finished split across reads") << "split-finished" << 1 << 100;
-    QTest::newRow("long silent wait") << "silent-wait" << 1 << 100;
-    QTest::newRow("output outside ASCII") << "non-ascii" << 1 << 100;
-    QTest::newRow("megabytes of output") << "megabytes" << 1 << 100;
+    QTest::addColumn<int>("iCause");
+    QTest::newRow("success") << "" << 1 << 100 << int(eiFailureCause_None);
+    QTest::newRow("device error code") << "device-error" << 0 << 42 << int(eiFailureCause_DiskFull);
+    QTest::newRow("disconnect") << "disconnect" << 0 << 42 << int(eiFailureCause_Disconnected);
+    QTest::newRow("no device, no error word") << "no-device" << 0 << -1 << int(eiFailureCause_NoDevice);
+    QTest::newRow("ends without any Finished") << "no-finished" << 0 << -1 << int(eiFailureCause_Unknown);
+    QTest::newRow("Finished, then aborted") << "finished-then-abort" << 0 << 100 << int(eiFailureCause_Unknown);
+    QTest::newRow("Finished, then a crash") << "crash" << 0 << 60 << int(eiFailureCause_ToolCrashed);
+    QTest::newRow("error word split across reads") << "split-failed" << 0 << 100 << int(eiFailureCause_Unknown);
+    QTest::newRow("Finished split across reads") << "split-finished" << 1 << 100 << int(eiFailureCause_None);
+    QTest::newRow("long silent wait") << "silent-wait" << 1 << 100 << int(eiFailureCause_None);
+    QTest::newRow("output outside ASCII") << "non-ascii" << 1 << 100 << int(eiFailureCause_None);
+    QTest::newRow("megabytes of output") << "megabytes" << 1 << 100 << int(eiFailureCause_None);
+    // lockdownd's refusals while the device does not trust this computer.
+    QTest::newRow("locked, not paired") << "lockdown-17" << 0 << -1 << int(eiFailureCause_NotTrusted);
+    QTest::newRow("trust refused") << "lockdown-18" << 0 << -1 << int(eiFailureCause_TrustRefused);
+    QTest::newRow("trust dialog open") << "lockdown-19" << 0 << -1 << int(eiFailureCause_NotTrusted);
+    QTest::newRow("pair record rejected") << "lockdown-21" << 0 << -1 << int(eiFailureCause_NotTrusted);
 }
 
 void TestBackupThread::personalDataOutcomes()
@@ -100,6 +110,7 @@ void TestBackupThread::personalDataOutcomes()
     QFETCH(QString, qstrScenario);
     QFETCH(int, iResult);
     QFETCH(int, iLastProgress);
+    QFETCH(int, iCause);
     FakeToolSession session;
     session.SetScenario(qstrScenario);
     session.SetEnv("CORVINA_FAKE_WAIT_MS", u"1500"_s);
@@ -110,6 +121,7 @@ void TestBackupThread::personalDataOutcomes()
     QVERIFY(run.Run());
     QCOMPARE(run.recorder.ResultCount(), 1);
     QCOMPARE(run.recorder.FinalResult(), iResult);
+    COMPARE_CAUSE(run.thread.FailureCause(), iCause);
     QCOMPARE(g_iBackupAppFailedCount, 0);
     const QList<int> listProgress = run.recorder.Progress(eiStepBackupRestore_PersonalData);
     QVERIFY2(FollowsTool(listProgress, false), qPrintable(QTest::toString(listProgress)));
@@ -134,11 +146,15 @@ void TestBackupThread::singleResult_data()
     QTest::addColumn<bool>("bApps");
     QTest::addColumn<QString>("qstrProblem");
     QTest::addColumn<int>("iResult");
-    QTest::newRow("nothing chosen") << false << false << "" << 1;
-    QTest::newRow("tool missing, personal data") << true << false << "no tools" << 0;
-    QTest::newRow("tool missing, apps") << false << true << "no tools" << 0;
+    QTest::addColumn<int>("iCause");
+    QTest::addColumn<QString>("qstrDetail");
+    QTest::newRow("nothing chosen") << false << false << "" << 1 << int(eiFailureCause_None) << "";
+    QTest::newRow("tool missing, personal data")
+        << true << false << "no tools" << 0 << int(eiFailureCause_ToolMissing) << "idevicebackup2";
+    QTest::newRow("tool missing, apps") << false << true << "no tools" << 0 << int(eiFailureCause_ToolMissing)
+                                        << "ideviceinstaller";
     // A set folder that could not be made (a name far too long): the tool reports it.
-    QTest::newRow("set folder missing") << true << true << "no set" << 0;
+    QTest::newRow("set folder missing") << true << true << "no set" << 0 << int(eiFailureCause_FolderNotWritable) << "";
 }
 
 void TestBackupThread::singleResult()
@@ -148,6 +164,8 @@ void TestBackupThread::singleResult()
     QFETCH(bool, bApps);
     QFETCH(QString, qstrProblem);
     QFETCH(int, iResult);
+    QFETCH(int, iCause);
+    QFETCH(QString, qstrDetail);
     FakeToolSession session;
     if (qstrProblem == u"no tools"_s) {
         g_qstrAppDirPath = session.MakeDir(u"program"_s);
@@ -163,6 +181,9 @@ void TestBackupThread::singleResult()
     QVERIFY(run.Run());
     QCOMPARE(run.recorder.listEvents.size(), 1);
     QCOMPARE(run.recorder.FinalResult(), iResult);
+    COMPARE_CAUSE(run.thread.FailureCause(), iCause);
+    if (!qstrDetail.isEmpty())
+        QCOMPARE(run.thread.FailureCause().qstrDetail, qstrDetail);
     QCOMPARE(g_iBackupAppFailedCount, 0);
     QVERIFY(session.RunsOf(u"ideviceinstaller"_s).isEmpty());
 }
@@ -211,21 +232,35 @@ void TestBackupThread::apps_data()
     QTest::addColumn<int>("iAppCount");
     QTest::addColumn<int>("iArchiveRuns");
     QTest::addColumn<int>("iFailed");
-    QTest::newRow("lines ended by LF") << "old-device" << "" << 4 << 4 << 0;
-    QTest::newRow("two columns") << "old-device,two-column" << "" << 4 << 4 << 0;
-    QTest::newRow("two columns, CR LF") << "old-device,two-column,crlf" << "" << 4 << 4 << 0;
+    QTest::addColumn<int>("iAppsCause"); // the cause every failed app shares
+    const int iNone = eiFailureCause_None;
+    const int iUnknown = eiFailureCause_Unknown;
+    QTest::newRow("lines ended by LF") << "old-device"
+                                       << "" << 4 << 4 << 0 << iNone;
+    QTest::newRow("two columns") << "old-device,two-column"
+                                 << "" << 4 << 4 << 0 << iNone;
+    QTest::newRow("two columns, CR LF") << "old-device,two-column,crlf"
+                                        << "" << 4 << 4 << 0 << iNone;
     // No apps: an empty list, no progress, success.
-    QTest::newRow("no apps") << "" << "" << 0 << 0 << 0;
-    // Current devices refuse every archive: three attempts each.
-    QTest::newRow("archiving removed") << "" << "" << 4 << 12 << 4;
-    QTest::newRow("chosen apps fail") << "old-device" << "com.example.Maps,com.example.Reader" << 4 << 8 << 2;
+    QTest::newRow("no apps") << ""
+                             << "" << 0 << 0 << 0 << iNone;
+    // Current devices refuse every archive for good: one attempt each.
+    QTest::newRow("archiving removed") << ""
+                                       << "" << 4 << 4 << 4 << int(eiFailureCause_AppsUnsupported);
+    QTest::newRow("chosen apps fail") << "old-device"
+                                      << "com.example.Maps,com.example.Reader" << 4 << 8 << 2 << iUnknown;
     // An empty archive is retried; exit code 255 or an empty file both count.
-    QTest::newRow("0-byte archive") << "old-device,zero-byte" << "" << 4 << 12 << 4;
-    QTest::newRow("length unknown, exit 0") << "old-device,no-length" << "" << 2 << 6 << 2;
-    QTest::newRow("archive of 2 GiB and more") << "old-device,large-archive" << "" << 1 << 1 << 0;
-    QTest::newRow("tool crashes") << "old-device,ideviceinstaller:crash" << "" << 2 << 6 << 2;
+    QTest::newRow("0-byte archive") << "old-device,zero-byte"
+                                    << "" << 4 << 12 << 4 << iUnknown;
+    QTest::newRow("length unknown, exit 0") << "old-device,no-length"
+                                            << "" << 2 << 6 << 2 << iUnknown;
+    QTest::newRow("archive of 2 GiB and more") << "old-device,large-archive"
+                                               << "" << 1 << 1 << 0 << iNone;
+    QTest::newRow("tool crashes") << "old-device,ideviceinstaller:crash"
+                                  << "" << 2 << 6 << 2 << int(eiFailureCause_ToolCrashed);
     // Not a plain file name: listed, counted as failed, never handed to the tool.
-    QTest::newRow("identifier with ../") << "old-device,traversal-id" << "" << 4 << 3 << 1;
+    QTest::newRow("identifier with ../") << "old-device,traversal-id"
+                                         << "" << 4 << 3 << 1 << iUnknown;
 }
 
 void TestBackupThread::apps()
@@ -235,6 +270,7 @@ void TestBackupThread::apps()
     QFETCH(int, iAppCount);
     QFETCH(int, iArchiveRuns);
     QFETCH(int, iFailed);
+    QFETCH(int, iAppsCause);
     FakeToolSession session;
     session.SetScenario(qstrScenario);
     session.SetEnv("CORVINA_FAKE_FAIL_IDS", qstrFailIDs);
@@ -246,6 +282,8 @@ void TestBackupThread::apps()
     // the list names every app of the device.
     QCOMPARE(run.recorder.FinalResult(), 1);
     QCOMPARE(g_iBackupAppFailedCount, iFailed);
+    COMPARE_CAUSE(run.thread.AppsFailureCause(), iAppsCause);
+    COMPARE_CAUSE(run.thread.FailureCause(), eiFailureCause_None);
     QCOMPARE(run.recorder.listEvents.size(), 1 + iAppCount);
     if (iAppCount == 4)
         QCOMPARE(run.recorder.Progress(eiStepBackupRestore_Apps), (QList<int>{0, 25, 50, 75}));
@@ -275,10 +313,13 @@ void TestBackupThread::endRunningTool_data()
     QTest::addColumn<QString>("qstrScenario");
     QTest::addColumn<bool>("bPersonalData");
     QTest::addColumn<int>("iInstallerRuns");
-    QTest::newRow("personal data, tool aborts on SIGTERM") << "silent-wait" << true << 0;
-    QTest::newRow("personal data, tool ignores SIGTERM") << "ignore-term" << true << 0;
+    QTest::addColumn<bool>("bCancel"); // the user's Cancel, else the device's departure
+    QTest::newRow("personal data, tool aborts on SIGTERM") << "silent-wait" << true << 0 << false;
+    QTest::newRow("personal data, cancelled") << "silent-wait" << true << 0 << true;
+    QTest::newRow("personal data, tool ignores SIGTERM") << "ignore-term" << true << 0 << false;
     // The ended archive run is the last: no retry, no further app.
-    QTest::newRow("apps") << "old-device,silent-wait" << false << 2;
+    QTest::newRow("apps") << "old-device,silent-wait" << false << 2 << false;
+    QTest::newRow("apps, cancelled") << "old-device,silent-wait" << false << 2 << true;
 }
 
 void TestBackupThread::endRunningTool()
@@ -286,6 +327,7 @@ void TestBackupThread::endRunningTool()
     QFETCH(QString, qstrScenario);
     QFETCH(bool, bPersonalData);
     QFETCH(int, iInstallerRuns);
+    QFETCH(bool, bCancel);
     FakeToolSession session;
     session.SetScenario(qstrScenario);
     BackupRun run(session.MakeDir(u"set"_s), bPersonalData, true);
@@ -293,16 +335,30 @@ void TestBackupThread::endRunningTool()
     // Once the tool is under way, as when the device is unplugged mid-way.
     QVERIFY(QTest::qWaitFor([&] { return session.Runs().size() == (bPersonalData ? 1 : 2); }, 20000));
     QTest::qWait(200);
-    run.thread.EndRunningTool();
+    if (bCancel)
+        run.thread.CancelRunningTool();
+    else
+        run.thread.EndRunningTool();
     QVERIFY(run.recorder.WaitUntilDone(&run.thread, 30000));
     QCOMPARE(run.recorder.ResultCount(), 1);
     QCOMPARE(run.recorder.FinalResult(), 0);
+    COMPARE_CAUSE(run.thread.FailureCause(), bCancel ? eiFailureCause_Cancelled : eiFailureCause_Disconnected);
     QCOMPARE(session.RunsOf(u"ideviceinstaller"_s).size(), iInstallerRuns);
 
-    // The request belonged to that run: a Retry runs normally.
+    // The request belonged to that run: a Retry runs normally, also when a
+    // request comes right after its result was decided (the device leaving
+    // at once), and after the thread ended.
     session.SetScenario(u"old-device"_s);
+    const QMetaObject::Connection connection = connect(
+        &run.thread, &ThreadDeviceBackup::signal_SwitchStatus_PrepareProgressResult, &run.thread,
+        [&run] { run.thread.EndRunningTool(); }, Qt::DirectConnection);
     QVERIFY(run.Run());
     QCOMPARE(run.recorder.FinalResult(), 1);
+    disconnect(connection);
+    run.thread.CancelRunningTool();
+    QVERIFY(run.Run());
+    QCOMPARE(run.recorder.FinalResult(), 1);
+    COMPARE_CAUSE(run.thread.FailureCause(), eiFailureCause_None);
 }
 
 QTEST_GUILESS_MAIN(TestBackupThread)

@@ -13,6 +13,8 @@
 #include <QFileInfo>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -74,6 +76,10 @@ QStringList RestoreArguments(const QString& qstrSet)
                        u"restore"_s,  u"--reboot"_s, u"--system"_s, qstrSet};
 }
 
+// Compared by name, so that a failure reads plainly.
+#define COMPARE_CAUSE(actual, expected)                                                                                \
+    QCOMPARE(FailureCauseName((actual).eiCause), FailureCauseName(enumFailureCause(expected)))
+
 // The personal-data values of a restore after apps: 37 plus half of each tool percentage.
 void VerifyAfterApps(const QList<int>& listPersonal)
 {
@@ -98,6 +104,7 @@ private slots:
     void personalDataOutcomes_data();
     void personalDataOutcomes();
     void ipaListEntries();
+    void craftedSets();
     void appsThatFail();
     void endRunningTool();
     void backupThenRestore();
@@ -125,11 +132,16 @@ void TestRestoreThread::appsAndPersonalData()
     QCOMPARE(session.Runs(), listExpected);
     QCOMPARE(session.InstalledApps(), FakeToolSession::DeviceApps());
 
-    // A marker naming an apps folder outside the set fails the restore before any tool.
+    // A marker naming an apps or data folder outside the set fails the
+    // restore before any tool.
     run.thread.qstrIPAFolderName = u"../2024-03-07__14_05_09_@_@_Test iPhone/IPA_Backup"_s;
+    QVERIFY(run.Run());
+    run.thread.bRestoreApps = false;
+    run.thread.qstrDataFolderName = u"../2024-03-07__14_05_09_@_@_Test iPhone/"_s + qstrSource;
     QVERIFY(run.Run());
     QCOMPARE(run.recorder.listEvents.size(), 1);
     QCOMPARE(run.recorder.FinalResult(), 0);
+    COMPARE_CAUSE(run.thread.FailureCause(), eiFailureCause_BackupIncomplete);
     QCOMPARE(session.Runs().size(), listExpected.size());
 }
 
@@ -151,16 +163,26 @@ void TestRestoreThread::personalDataOutcomes_data()
     QTest::addColumn<QString>("qstrScenario");
     QTest::addColumn<QString>("qstrRemove"); // file of the source data to take away
     QTest::addColumn<int>("iResult");
-    QTest::newRow("success") << "" << "" << 1;
-    QTest::newRow("disconnect") << "disconnect" << "" << 0;
-    QTest::newRow("no device") << "no-device" << "" << 0;
-    QTest::newRow("Finished, then aborted") << "finished-then-abort" << "" << 0;
-    QTest::newRow("Finished, then a crash") << "crash" << "" << 0;
-    QTest::newRow("error word split across reads") << "split-failed" << "" << 0;
-    QTest::newRow("Finished split across reads") << "split-finished" << "" << 1;
+    QTest::addColumn<int>("iCause");
+    QTest::newRow("success") << ""
+                             << "" << 1 << int(eiFailureCause_None);
+    QTest::newRow("disconnect") << "disconnect"
+                                << "" << 0 << int(eiFailureCause_Disconnected);
+    QTest::newRow("no device") << "no-device"
+                               << "" << 0 << int(eiFailureCause_NoDevice);
+    QTest::newRow("Finished, then aborted") << "finished-then-abort"
+                                            << "" << 0 << int(eiFailureCause_Unknown);
+    QTest::newRow("Finished, then a crash") << "crash"
+                                            << "" << 0 << int(eiFailureCause_ToolCrashed);
+    QTest::newRow("error word split across reads") << "split-failed"
+                                                   << "" << 0 << int(eiFailureCause_Unknown);
+    QTest::newRow("Finished split across reads") << "split-finished"
+                                                 << "" << 1 << int(eiFailureCause_None);
     // What a failed first backup leaves: the real tool aborts (SIGABRT).
-    QTest::newRow("set without Manifest.plist") << "" << "Manifest.plist" << 0;
-    QTest::newRow("set without Info.plist") << "" << "Info.plist" << 0;
+    QTest::newRow("set without Manifest.plist") << ""
+                                                << "Manifest.plist" << 0 << int(eiFailureCause_BackupIncomplete);
+    QTest::newRow("set without Info.plist") << ""
+                                            << "Info.plist" << 0 << int(eiFailureCause_BackupIncomplete);
 }
 
 void TestRestoreThread::personalDataOutcomes()
@@ -168,6 +190,7 @@ void TestRestoreThread::personalDataOutcomes()
     QFETCH(QString, qstrScenario);
     QFETCH(QString, qstrRemove);
     QFETCH(int, iResult);
+    QFETCH(int, iCause);
     FakeToolSession session;
     session.SetScenario(qstrScenario);
     const RestorableSet set(session, FakeToolSession::DeviceApps());
@@ -178,6 +201,7 @@ void TestRestoreThread::personalDataOutcomes()
     QVERIFY(run.Run());
     QCOMPARE(run.recorder.ResultCount(), 1);
     QCOMPARE(run.recorder.FinalResult(), iResult);
+    COMPARE_CAUSE(run.thread.FailureCause(), iCause);
     QCOMPARE(g_iRestoreAppFailedCount, 0);
     const QList<int> listPersonal = run.recorder.Progress(eiStepBackupRestore_PersonalData);
     for (const int iValue : listPersonal)
@@ -238,6 +262,40 @@ void TestRestoreThread::ipaListEntries()
     QCOMPARE(session.RunsOf(u"ideviceinstaller"_s), listInstalls);
 }
 
+void TestRestoreThread::craftedSets()
+{
+    // An archive that is a pipe is never opened: it counts as a failed app.
+    FakeToolSession session;
+    const RestorableSet set(session, {u"a"_s});
+    const QString qstrList = set.Archive(u"IpaList.txt"_s);
+    QVERIFY(::mkfifo(QFile::encodeName(set.Archive(u"pipe.ipa"_s)).constData(), 0600) == 0);
+    QVERIFY(FakeToolSession::WriteBytes(qstrList, "pipe.ipa\r\na.ipa\r\n"));
+    RestoreRun run(set.qstrSet, false, true);
+    QVERIFY(run.Run());
+    QCOMPARE(run.recorder.FinalResult(), 1);
+    QCOMPARE(g_iRestoreAppFailedCount, 1);
+    COMPARE_CAUSE(run.thread.AppsFailureCause(), eiFailureCause_BackupIncomplete);
+    QCOMPARE(session.InstalledApps(), QStringList{u"a"_s});
+
+    // A list that is a pipe, an endless device or longer than any device's
+    // apps need fails the apps step without reading it whole.
+    const QByteArray baLongList = QByteArray("a.ipa\n").repeated(int(CBackup::iIpaListMaxBytes / 6 + 1));
+    for (const char* szList : {"pipe", "endless", "long"}) {
+        QFile::remove(qstrList);
+        const QByteArray baPath = QFile::encodeName(qstrList);
+        if (qstrcmp(szList, "pipe") == 0)
+            QVERIFY(::mkfifo(baPath.constData(), 0600) == 0);
+        else if (qstrcmp(szList, "endless") == 0)
+            QVERIFY(QFile::link(u"/dev/zero"_s, qstrList));
+        else
+            QVERIFY(FakeToolSession::WriteBytes(qstrList, baLongList));
+        QVERIFY2(run.Run(), szList);
+        QCOMPARE(run.recorder.FinalResult(), 0);
+        COMPARE_CAUSE(run.thread.FailureCause(), eiFailureCause_BackupIncomplete);
+    }
+    QCOMPARE(session.InstalledApps(), QStringList{u"a"_s});
+}
+
 void TestRestoreThread::appsThatFail()
 {
     // Missing, empty and refused archives are counted; the restore goes on.
@@ -250,6 +308,8 @@ void TestRestoreThread::appsThatFail()
     QVERIFY(run.Run());
     QCOMPARE(run.recorder.FinalResult(), 1);
     QCOMPARE(g_iRestoreAppFailedCount, 3);
+    // Missing archives and a refused install: no cause they share.
+    COMPARE_CAUSE(run.thread.AppsFailureCause(), eiFailureCause_None);
     QCOMPARE(session.RunsOf(u"ideviceinstaller"_s).size(), 2);
     QCOMPARE(session.InstalledApps(), QStringList{u"com.example.SpaceGame"_s});
     QCOMPARE(session.RunsOf(u"idevicebackup2"_s).size(), 1);
@@ -281,6 +341,7 @@ void TestRestoreThread::endRunningTool()
     session.SetScenario(u"idevicebackup2:silent-wait"_s);
     QVERIFY(endAtRun(6));
     QCOMPARE(run.recorder.FinalResult(), 0);
+    COMPARE_CAUSE(run.thread.FailureCause(), eiFailureCause_Disconnected);
     QCOMPARE(run.recorder.Progress(eiStepBackupRestore_Apps), (QList<int>{0, 12, 25, 37}));
 }
 

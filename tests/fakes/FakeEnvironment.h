@@ -11,11 +11,14 @@
 // disconnect (exit 255), no-device (no error word, exit 255), no-finished,
 // finished-then-abort, crash (SIGSEGV at 60), split-failed ("Backup Failed (Error
 // Code 0)." in pieces, exit 0), split-finished, silent-wait (SIGTERM aborts),
-// ignore-term, megabytes, non-ascii. A restore without DIR/SOURCE/Info.plist
-// fails; with it but without Manifest.plist it aborts (SIGABRT), as the real one.
+// ignore-term, megabytes, non-ascii, lockdown-N (lockdownd refuses with error code
+// -N: -17 not paired, -18 trust refused, -19 trust pending, -21 pairing rejected).
+// A restore without DIR/SOURCE/Info.plist fails; with it but without
+// Manifest.plist it aborts (SIGABRT), as the real one.
 // ideviceinstaller words: old-device (archiving works, else "UnknownCommand"),
 // zero-byte / no-length (0-byte archive, exit 255 / 0), large-archive (> 2 GiB,
-// sparse), no-device, list-crash, crash ("-a", "-i"), silent-wait; forms of "-l":
+// sparse), no-device, list-crash, crash ("-a", "-i"), silent-wait, upload-fails and
+// device-removed ("-i" fails with exit code 0 and no error word); forms of "-l":
 // crlf, two-column, non-ascii, comma-name, marker-name, traversal-id.
 #ifndef CORVINA_FAKEENVIRONMENT_H
 #define CORVINA_FAKEENVIRONMENT_H

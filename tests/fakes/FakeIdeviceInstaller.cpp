@@ -172,8 +172,19 @@ int InstallApp(const Options& options)
         std::fprintf(stderr, "ERROR: zip_open: %s: 19\n", options.strTarget.c_str());
         return 255;
     }
-    std::printf("Copying '%s' to device... DONE.\n", options.strTarget.c_str());
+    std::printf("Copying '%s' to device... ", options.strTarget.c_str());
+    // Both failures end with exit code 0 and none of the error words.
+    if (fake::HasScenario("upload-fails")) {
+        std::fprintf(stderr, "afc_file_open on 'PublicStaging/%s' failed!\n", strID.c_str());
+        return 0;
+    }
+    std::printf("DONE.\n");
     std::printf("Installing '%s'\n", strID.c_str());
+    if (fake::HasScenario("device-removed")) {
+        PrintStatus("Install", "CreatingStagingDirectory", 5);
+        std::fprintf(stderr, "ideviceinstaller: Device removed\n");
+        return 0;
+    }
     if (fake::HasScenario("silent-wait"))
         fake::SilentWait(true, "");
     if (fake::Contains(fake::EnvList("CORVINA_FAKE_FAIL_IDS"), strID)) {
@@ -203,7 +214,7 @@ int main(int argc, char** argv)
         return 0;
     }
     if (fake::HasScenario("no-device")) {
-        std::fprintf(stderr, "No device found with udid %s, is it plugged in?\n", options.strUdid.c_str());
+        std::fprintf(stderr, "No device found with udid %s.\n", options.strUdid.c_str());
         return 255;
     }
     if (options.strCommand == "list")

@@ -54,6 +54,8 @@ void TestDeviceOperater::listApps_data()
     QTest::newRow("name outside ASCII") << "non-ascii" << 4 << 0
                                         << QString::fromUtf8("Caf\xC3\xA9 Gr\xC3\xB6\xC3\x9F" "e \xE6\x97\xA5\xE6\x9C\xAC")
                                         << u"2.1"_s;
+    // An app's name is the device's data, not the tool's word.
+    QTest::newRow("name holding an error word") << "marker-name" << 4 << 3 << u"Failed Tests"_s << u"12.4"_s;
     // The columns are cut at every ", ": the name keeps its first part less its last character.
     QTest::newRow("name holding a comma") << "comma-name" << 4 << 2 << u"Spac"_s << u"1.0"_s;
     QTest::newRow("many apps") << "" << 250 << 249 << u"App 249"_s << u"1.249"_s;
@@ -105,23 +107,25 @@ void TestDeviceOperater::parseAppList()
 void TestDeviceOperater::listFailures_data()
 {
     QTest::addColumn<QString>("qstrScenario");
+    QTest::addColumn<int>("iCause");
     // "No device found" carries no error word: only the exit code tells.
-    QTest::newRow("no device") << "no-device";
-    QTest::newRow("crash") << "list-crash";
-    // An error word anywhere fails the run, even in an app's name.
-    QTest::newRow("error word in the output") << "marker-name";
+    QTest::newRow("no device") << "no-device" << int(eiFailureCause_NoDevice);
+    QTest::newRow("crash") << "list-crash" << int(eiFailureCause_ToolCrashed);
 }
 
 void TestDeviceOperater::listFailures()
 {
     QFETCH(QString, qstrScenario);
+    QFETCH(int, iCause);
     FakeToolSession session;
     session.SetScenario(qstrScenario);
     QList<structAppInfo> listAppInfo{{u"kept"_s, QString(), QString()}};
     QString strErrorMessage = u"kept"_s;
-    QVERIFY(!CDeviceOperater::GetAppInfoList(qstrUdid, listAppInfo, strErrorMessage));
+    structFailureCause cause;
+    QVERIFY(!CDeviceOperater::GetAppInfoList(qstrUdid, listAppInfo, strErrorMessage, nullptr, &cause));
     QCOMPARE(listAppInfo.size(), 1);
     QCOMPARE(strErrorMessage, u"kept"_s);
+    QCOMPARE(int(cause.eiCause), iCause);
 }
 
 void TestDeviceOperater::backupApp()
@@ -147,14 +151,13 @@ void TestDeviceOperater::backupApp()
                           u"remove"_s}));
     QVERIFY(strErrorMessage.isEmpty());
 
-    // A failed copy can leave an empty archive: with exit code 255 the run
-    // fails; with exit code 0 and no error word it passes (the caller then
-    // finds the archive empty).
-    QFile::remove(qstrArchive);
-    QVERIFY(!backup(u"old-device,zero-byte"_s, qstrApps));
-    QCOMPARE(QFileInfo(qstrArchive).size(), 0);
-    QVERIFY(backup(u"old-device,no-length"_s, qstrApps));
-    QCOMPARE(QFileInfo(qstrArchive).size(), 0);
+    // A failed copy can leave an empty archive, with exit code 255 or with
+    // exit code 0 and no error word: neither copy said it was done.
+    for (const QString& qstrScenario : {u"old-device,zero-byte"_s, u"old-device,no-length"_s}) {
+        QFile::remove(qstrArchive);
+        QVERIFY(!backup(qstrScenario, qstrApps));
+        QCOMPARE(QFileInfo(qstrArchive).size(), 0);
+    }
 }
 
 void TestDeviceOperater::installApp()
@@ -168,12 +171,24 @@ void TestDeviceOperater::installApp()
     QCOMPARE(session.RunsOf(u"ideviceinstaller"_s).last(), (QStringList{u"-u"_s, qstrUdid, u"-i"_s, qstrArchive}));
     QCOMPARE(session.InstalledApps(), QStringList{u"com.example.Notes"_s});
 
-    // A refused install (error word on standard error, exit code 128), and a crash.
+    // A refused install (error word on standard error, exit code 128), a
+    // crash, and the two failures that end with exit code 0 and no error word.
     session.SetEnv("CORVINA_FAKE_FAIL_IDS", u"com.example.Notes"_s);
-    QVERIFY(!CDeviceOperater::InstallApp(qstrUdid, qstrWithBackslash, strErrorMessage));
-    session.SetEnv("CORVINA_FAKE_FAIL_IDS", QString());
-    session.SetScenario(u"crash"_s);
-    QVERIFY(!CDeviceOperater::InstallApp(qstrUdid, qstrWithBackslash, strErrorMessage));
+    const QList<QPair<QString, structFailureCause>> listFailures{
+        {QString(),
+         {eiFailureCause_Unknown, u"ERROR: Install failed. Got error \"APIInternalError\" with code "
+                                  u"0xe8008001: Could not install the app."_s}},
+        {u"crash"_s, {eiFailureCause_ToolCrashed, u"11"_s}},
+        {u"upload-fails"_s, {eiFailureCause_Unknown, u"afc_file_open on 'PublicStaging/com.example.Notes' failed!"_s}},
+        {u"device-removed"_s, {eiFailureCause_Disconnected, u"ideviceinstaller: Device removed"_s}}};
+    for (const auto& pairFailure : listFailures) {
+        session.SetScenario(pairFailure.first);
+        structFailureCause cause;
+        QVERIFY(!CDeviceOperater::InstallApp(qstrUdid, qstrWithBackslash, strErrorMessage, nullptr, &cause));
+        QCOMPARE(int(cause.eiCause), int(pairFailure.second.eiCause));
+        QCOMPARE(cause.qstrDetail, pairFailure.second.qstrDetail);
+        session.SetEnv("CORVINA_FAKE_FAIL_IDS", QString());
+    }
     QCOMPARE(session.InstalledApps().size(), 1);
     QVERIFY(strErrorMessage.isEmpty());
 }
@@ -184,23 +199,26 @@ void TestDeviceOperater::runsThatNeverStart()
     // fails with the reason and the routine in its message, and no tool runs.
     FakeToolSession session;
     CToolEndRequest request;
-    request.Request();
-    const auto verifyAll = [&](const CToolEndRequest* pRequest, const QString& qstrReason) {
+    request.Request(eiFailureCause_Cancelled);
+    const auto verifyAll = [&](const CToolEndRequest* pRequest, const QString& qstrReason, enumFailureCause eiCause) {
         QList<structAppInfo> listAppInfo;
         QString strErrorMessage = u"replaced"_s;
         const QString qstrPrefix = qstrReason + u"\r\nCDeviceOperater::"_s;
-        QVERIFY(!CDeviceOperater::GetAppInfoList(qstrUdid, listAppInfo, strErrorMessage, pRequest));
+        structFailureCause cause;
+        QVERIFY(!CDeviceOperater::GetAppInfoList(qstrUdid, listAppInfo, strErrorMessage, pRequest, &cause));
         QCOMPARE(strErrorMessage, qstrPrefix + u"GetAppInfoList"_s);
         QVERIFY(!CDeviceOperater::BackupApp(qstrUdid, session.Path(u"x"_s), u"a.b"_s, strErrorMessage, pRequest));
         QCOMPARE(strErrorMessage, qstrPrefix + u"BackupApp"_s);
         QVERIFY(!CDeviceOperater::InstallApp(qstrUdid, session.Path(u"x.ipa"_s), strErrorMessage, pRequest));
         QCOMPARE(strErrorMessage, qstrPrefix + u"InstallApp"_s);
+        QCOMPARE(int(cause.eiCause), int(eiCause));
+        QCOMPARE(cause.qstrDetail, eiCause == eiFailureCause_ToolMissing ? u"ideviceinstaller"_s : QString());
     };
-    verifyAll(&request, u"QProcessThis was ended on request, return false"_s);
+    verifyAll(&request, u"QProcessThis was ended on request, return false"_s, eiFailureCause_Cancelled);
     QVERIFY(session.Runs().isEmpty());
     g_qstrAppDirPath = session.MakeDir(u"empty program folder"_s);
     session.SetEnv("PATH", session.MakeDir(u"empty path"_s));
-    verifyAll(nullptr, u"QProcessThis.waitForFinished failed, return false"_s);
+    verifyAll(nullptr, u"QProcessThis.waitForFinished failed, return false"_s, eiFailureCause_ToolMissing);
 }
 
 QTEST_GUILESS_MAIN(TestDeviceOperater)

@@ -14,6 +14,7 @@
 #include <QThread>
 #include <QtTest>
 
+#include <cstdio>
 #include <memory>
 
 using namespace Qt::StringLiterals;
@@ -44,7 +45,7 @@ ShellRun RunShell(const QString& qstrScript, int iTimeoutMsecs = -1, const QStri
 
 CToolOutputScanner::structScan Scan(const QString& qstrText)
 {
-    return CToolOutputScanner().ScanRead(qstrText, QString());
+    return CToolOutputScanner().ScanRead(qstrText, QString(), true);
 }
 
 } // namespace
@@ -63,7 +64,11 @@ private slots:
     void executerEndsARunningToolOnRequest();
     void executerWritesRuledTraceLines();
     void scannerErrorWords();
-    void scannerWordsSplitAcrossReads();
+    void scannerReads_data();
+    void scannerReads();
+    void failureCauses_data();
+    void failureCauses();
+    void toolEndsWithTheProgram();
     void scannerProgressWindow();
     void progressRunReadsInBoundedPasses();
 };
@@ -137,7 +142,7 @@ void TestToolRunner::lineBufferedOutputArrivesWhileTheToolRuns()
     CToolEndRequest request;
     CProgressToolRun run(&request);
     QVERIFY(run.Start(CToolStarter::ProgramPath(CToolStarter::BackupToolName()),
-                      {u"-u"_s, u"TARGET"_s, u"-s"_s, u"SOURCE"_s, u"restore"_s, qstrSet}));
+                      {u"-u"_s, u"TARGET"_s, u"-s"_s, u"SOURCE"_s, u"restore"_s, qstrSet}, {}));
     bool bFinishedWhileRunning = false;
     for (int iPass = 0; iPass < 20 && !bFinishedWhileRunning; ++iPass) {
         const CProgressToolRun::structPass pass = run.NextPass();
@@ -147,7 +152,7 @@ void TestToolRunner::lineBufferedOutputArrivesWhileTheToolRuns()
     QVERIFY(bFinishedWhileRunning);
 
     // Ending the tool: it aborts as the real one does, and the run fails.
-    request.Request();
+    request.Request(eiFailureCause_Disconnected);
     const CProgressToolRun::structPass pass = run.NextPass();
     QVERIFY(pass.bToolFinished);
     QVERIFY(pass.qstrStdError.contains(u"Exiting..."_s));
@@ -216,7 +221,7 @@ void TestToolRunner::executerFailures()
     // Asked to end before the start: the program is not started at all.
     FakeToolSession session;
     CToolEndRequest request;
-    request.Request();
+    request.Request(eiFailureCause_Disconnected);
     QVERIFY(!CCmdLineExecuterQT::ExecuteAndGetStdOutput(CToolStarter::ProgramPath(CToolStarter::InstallerToolName()),
                                                         {u"-l"_s}, strStdOutput, strStdError, strErrorMessage, -1,
                                                         nullptr, &request));
@@ -233,7 +238,7 @@ void TestToolRunner::executerEndsARunningToolOnRequest()
         std::unique_ptr<QThread> worker(QThread::create([&] { run = RunShell(qstrScript, -1, {}, &request); }));
         worker->start();
         QTest::qWait(300);
-        request.Request();
+        request.Request(eiFailureCause_Disconnected);
         QVERIFY2(worker->wait(QDeadlineTimer(20000)), "the run did not end on request");
         QVERIFY(!run.bResult);
         QCOMPARE(run.strErrorMessage, qstrEnded);
@@ -278,7 +283,7 @@ void TestToolRunner::scannerErrorWords()
         QCOMPARE(CToolOutputScanner::ContainsErrorWord(qstrText), pairCase.second);
         // Either channel counts.
         QCOMPARE(Scan(qstrText).bErrorWord, pairCase.second);
-        QCOMPARE(CToolOutputScanner().ScanRead(u"x"_s, qstrText).bErrorWord, pairCase.second);
+        QCOMPARE(CToolOutputScanner().ScanRead(u"x"_s, qstrText, true).bErrorWord, pairCase.second);
     }
     // A pass with both reports both; the caller then fails before it looks at progress.
     const CToolOutputScanner::structScan scan = Scan(u"]  42% Finished\nBackup Failed."_s);
@@ -286,37 +291,152 @@ void TestToolRunner::scannerErrorWords()
     QVERIFY(scan.bFinished);
 }
 
-void TestToolRunner::scannerWordsSplitAcrossReads()
+void TestToolRunner::scannerReads_data()
 {
-    CToolOutputScanner outputSplit;
-    QVERIFY(!outputSplit.ScanRead(u"Backup Fai"_s, QString()).bErrorWord);
-    QVERIFY(outputSplit.ScanRead(u"led (Error Code 0)."_s, QString()).bErrorWord);
-    CToolOutputScanner errorSplit;
-    QVERIFY(!errorSplit.ScanRead(QString(), u"Err"_s).bErrorWord);
-    QVERIFY(!errorSplit.ScanRead(u"orCode"_s, u"or"_s).bErrorWord);
-    QVERIFY(errorSplit.ScanRead(QString(), u"Code 105"_s).bErrorWord);
-    CToolOutputScanner blankSplit;
-    QVERIFY(!blankSplit.ScanRead(u"Got Error"_s, QString()).bErrorWord);
-    QVERIFY(blankSplit.ScanRead(u" 5"_s, QString()).bErrorWord);
+    // Reads of standard output ("2>": of standard error), the last one at
+    // the tool's end; the first read that shows an error word (-1: none); the
+    // last progress reported (-1: none) and how many reads reported one.
+    QTest::addColumn<QStringList>("listReads");
+    QTest::addColumn<QStringList>("listArgumentTexts");
+    QTest::addColumn<int>("iErrorRead");
+    QTest::addColumn<int>("iProgress");
+    QTest::addColumn<int>("iFinishedReads");
+    const QString qstrLong(CToolOutputScanner::iLineLimit - 3, QLatin1Char('x'));
+    const QString qstrTail(100000, QLatin1Char('y'));
+    QTest::newRow("error word in two reads")
+        << QStringList{u"Backup Fai"_s, u"led (Error Code 0).\n"_s, u""_s} << QStringList() << 1 << -1 << 0;
+    QTest::newRow("on standard error") << QStringList{u"2>Err"_s, u"2>orCode 105\n"_s} << QStringList() << 1 << -1 << 0;
+    QTest::newRow("blank in the next read") << QStringList{u"Got Error"_s, u" 5\n"_s} << QStringList() << 1 << -1 << 0;
+    QTest::newRow("line ended by the tool's end")
+        << QStringList{u"x\n"_s, u"Backup Failed"_s} << QStringList() << 1 << -1 << 0;
+    QTest::newRow("Finished in two reads")
+        << QStringList{u"\r[=====]  42% Fini"_s, u"shed\n"_s, u""_s} << QStringList() << -1 << 42 << 1;
+    QTest::newRow("Finished reported once")
+        << QStringList{u"]   7% Finished\n"_s, u""_s, u"Backup Successful.\n"_s} << QStringList() << -1 << 7 << 1;
+    QTest::newRow("last Finished of a long read")
+        << QStringList{u"\r[=]   3% Finished\n"_s.repeated(20000) + u"\r[=]  61% Finished\n"_s} << QStringList() << -1
+        << 61 << 1;
+    // What the tool echoes of its arguments is not its own word.
+    QTest::newRow("folder echoed") << QStringList{u"Backup directory is \"/r/Error reports/Failed Phone\"\n"_s,
+                                                  u"2>Copying '/r/Error reports/Failed Phone/Finished' -->\n"_s}
+                                   << QStringList{u"/r/Error reports/Failed Phone"_s} << -1 << -1 << 0;
+    QTest::newRow("folder echoed in two reads")
+        << QStringList{u"is \"/r/Fai"_s, u"led\" ]   9% Finished\n"_s} << QStringList{u"/r/Failed"_s} << -1 << 9 << 1;
+    QTest::newRow("own words beside a folder")
+        << QStringList{u"ERROR: Backup directory \"/r/Failed\" does not exist!"_s} << QStringList{u"/r/Failed"_s} << 0
+        << -1 << 0;
+    // A line longer than the limit is judged in pieces, never cut through a word.
+    QTest::newRow("long line, folder at the cut")
+        << QStringList{qstrLong.mid(4) + u"'Failed dir'"_s + qstrTail, u"\n"_s} << QStringList{u"Failed dir"_s} << -1
+        << -1 << 0;
+    QTest::newRow("long line, word at the cut")
+        << QStringList{qstrLong + u"Failed"_s + qstrTail, u"\n"_s} << QStringList() << 0 << -1 << 0;
+}
 
-    // "Finished" in two reads, and its number in the read before it.
-    CToolOutputScanner finishedSplit;
-    QVERIFY(!finishedSplit.ScanRead(u"\r[=====]  42% Fini"_s, QString()).bFinished);
-    CToolOutputScanner::structScan scan = finishedSplit.ScanRead(u"shed\n"_s, QString());
-    QVERIFY(scan.bFinished);
-    QCOMPARE(scan.qstrProgress, u"  42"_s);
-    QCOMPARE(scan.iProgress, 42);
-    QVERIFY(!finishedSplit.ScanRead(u"\r[==========] 1"_s, QString()).bFinished);
-    QCOMPARE(finishedSplit.ScanRead(u"00% Finished\n"_s, QString()).iProgress, 100);
+void TestToolRunner::scannerReads()
+{
+    QFETCH(QStringList, listReads);
+    QFETCH(QStringList, listArgumentTexts);
+    QFETCH(int, iErrorRead);
+    QFETCH(int, iProgress);
+    QFETCH(int, iFinishedReads);
+    CToolOutputScanner scanner(listArgumentTexts);
+    int iFirstError = -1;
+    int iLastProgress = -1;
+    int iFinished = 0;
+    for (qsizetype i = 0; i < listReads.size(); ++i) {
+        const QString& qstrRead = listReads.at(i);
+        const bool bError = qstrRead.startsWith(u"2>"_s);
+        const CToolOutputScanner::structScan scan = scanner.ScanRead(
+            bError ? QString() : qstrRead, bError ? qstrRead.mid(2) : QString(), i == listReads.size() - 1);
+        if (scan.bErrorWord && iFirstError < 0)
+            iFirstError = int(i);
+        if (scan.bFinished) {
+            iLastProgress = scan.iProgress;
+            ++iFinished;
+        }
+    }
+    QCOMPARE(iFirstError, iErrorRead);
+    QCOMPARE(iLastProgress, iProgress);
+    QCOMPARE(iFinished, iFinishedReads);
+}
 
-    // A "Finished" is reported once: the kept tail does not report it again.
-    CToolOutputScanner once;
-    QVERIFY(once.ScanRead(u"]  7% Finished"_s, QString()).bFinished);
-    QVERIFY(!once.ScanRead(QString(), QString()).bFinished);
-    QVERIFY(!once.ScanRead(u"Backup Successful.\n"_s, QString()).bFinished);
+void TestToolRunner::failureCauses_data()
+{
+    // Output no real tool could be made to print here, and endings: the cause
+    // and its detail ("#N": a detail N characters long).
+    QTest::addColumn<QString>("qstrOutput");
+    QTest::addColumn<QString>("qstrError");
+    QTest::addColumn<int>("iEnd"); // exit code; -N: signal N; 1000 + reason: ended on request, exit 255
+    QTest::addColumn<int>("iCause");
+    QTest::addColumn<QString>("qstrDetail");
+    const QString qstrLost = u"ERROR: Could not receive from mobilebackup2 (-256)"_s;
+    const QString qstrLocked = u"ErrorCode 208: Device locked"_s;
+    QTest::newRow("new line") << u"[==]  3% Finished\nSomething new\n[==]  4% (1 MB/2 MB)"_s << QString() << 255
+                              << int(eiFailureCause_Unknown) << u"Something new"_s;
+    QTest::newRow("no output") << QString() << u"\n  \n"_s << 255 << int(eiFailureCause_Unknown) << QString();
+    QTest::newRow("very long line") << u"ERROR: "_s + QString(5000, QLatin1Char('x')) << u"Exiting..."_s << 255
+                                    << int(eiFailureCause_Unknown) << u"#300"_s;
+    QTest::newRow("error word line before the last")
+        << u"Backup Failed (Error Code 0).\nBackup Aborted.\n"_s << QString() << 0 << int(eiFailureCause_Unknown)
+        << u"Backup Failed (Error Code 0)."_s;
+    QTest::newRow("no room on the computer")
+        << u"Error opening 'a' for writing: No space left on device"_s << QString() << 255
+        << int(eiFailureCause_DiskFull) << u"Error opening 'a' for writing: No space left on device"_s;
+    QTest::newRow("folder not writable") << QString() << u"ERROR: fopen: /s/a.ipa: Permission denied"_s << 255
+                                         << int(eiFailureCause_FolderNotWritable)
+                                         << u"ERROR: fopen: /s/a.ipa: Permission denied"_s;
+    QTest::newRow("usbmuxd refused") << u"ERROR: Could not connect to lockdownd, error code -8"_s << QString() << 255
+                                     << int(eiFailureCause_NoDevice)
+                                     << u"ERROR: Could not connect to lockdownd, error code -8"_s;
+    QTest::newRow("first cause stands") << qstrLost + u"\nErrorCode 105: x\n"_s << QString() << 255
+                                        << int(eiFailureCause_Disconnected) << qstrLost;
+    QTest::newRow("crash") << u"[==]  3% Finished\n"_s << QString() << -11 << int(eiFailureCause_ToolCrashed)
+                           << u"11"_s;
+    QTest::newRow("departure, nothing said") << QString() << u"Exiting..."_s << 1000 + int(eiFailureCause_Disconnected)
+                                             << int(eiFailureCause_Disconnected) << QString();
+    QTest::newRow("departure, cause said") << qstrLocked << QString() << 1000 + int(eiFailureCause_Disconnected)
+                                           << int(eiFailureCause_DeviceLocked) << qstrLocked;
+    QTest::newRow("cancelled") << qstrLocked << QString() << 1000 + int(eiFailureCause_Cancelled)
+                               << int(eiFailureCause_Cancelled) << QString();
+}
 
-    // The last "Finished" of a read counts; a long read is no problem.
-    QCOMPARE(Scan(u"\r[=]   3% Finished\n"_s.repeated(20000) + u"\r[=]  61% Finished\n"_s).iProgress, 61);
+void TestToolRunner::failureCauses()
+{
+    QFETCH(QString, qstrOutput);
+    QFETCH(QString, qstrError);
+    QFETCH(int, iEnd);
+    QFETCH(int, iCause);
+    QFETCH(QString, qstrDetail);
+    CToolOutputScanner scanner;
+    scanner.ScanRead(qstrOutput, qstrError, true);
+    const structToolExit exit{iEnd >= 0, iEnd >= 1000 ? 255 : qAbs(iEnd)};
+    const structFailureCause cause =
+        scanner.Classifier().Cause(exit, iEnd >= 1000 ? enumFailureCause(iEnd - 1000) : eiFailureCause_None);
+    QCOMPARE(FailureCauseName(cause.eiCause), FailureCauseName(enumFailureCause(iCause)));
+    if (qstrDetail.startsWith(QLatin1Char('#')))
+        QCOMPARE(cause.qstrDetail.size(), qstrDetail.mid(1).toInt());
+    else
+        QCOMPARE(cause.qstrDetail, qstrDetail);
+}
+
+void TestToolRunner::toolEndsWithTheProgram()
+{
+    // A program killed while its tool runs takes the tool with it.
+    QProcess program;
+    program.start(QCoreApplication::applicationFilePath(), {u"--start-tool-and-wait"_s});
+    QVERIFY(program.waitForReadyRead(20000));
+    const QByteArray baToolId = program.readLine().trimmed();
+    const auto toolRuns = [&baToolId] {
+        // Gone, or a zombie that nobody reaps.
+        const QByteArray baStat = FakeToolSession::ReadBytes(u"/proc/"_s + QString::fromLatin1(baToolId) + u"/stat"_s);
+        const qsizetype iStateAt = baStat.lastIndexOf(") ") + 2;
+        return iStateAt >= 2 && iStateAt < baStat.size() && baStat.at(iStateAt) != 'Z';
+    };
+    QVERIFY2(baToolId.toLongLong() > 0 && toolRuns(), baToolId.constData());
+    program.kill();
+    QVERIFY(program.waitForFinished(20000));
+    QVERIFY2(QTest::qWaitFor([&] { return !toolRuns(); }, 20000), "the tool outlived the program");
 }
 
 void TestToolRunner::scannerProgressWindow()
@@ -344,7 +464,7 @@ void TestToolRunner::progressRunReadsInBoundedPasses()
     session.SetEnv("CORVINA_FAKE_MEGABYTES", u"8"_s);
     CProgressToolRun run(nullptr);
     QVERIFY(run.Start(CToolStarter::ProgramPath(CToolStarter::BackupToolName()),
-                      {u"-u"_s, u"UDID"_s, u"backup"_s, u"--full"_s, session.MakeDir(u"set"_s)}));
+                      {u"-u"_s, u"UDID"_s, u"backup"_s, u"--full"_s, session.MakeDir(u"set"_s)}, {}));
     qint64 iTotal = 0;
     qsizetype iLargestPass = 0;
     int iLastProgress = 0;
@@ -363,5 +483,21 @@ void TestToolRunner::progressRunReadsInBoundedPasses()
     QVERIFY(run.Succeeded());
 }
 
-QTEST_GUILESS_MAIN(TestToolRunner)
+// With "--start-tool-and-wait" this program only starts a tool, prints the
+// tool's process id and waits to be killed (toolEndsWithTheProgram).
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    if (app.arguments().contains(u"--start-tool-and-wait"_s)) {
+        QProcess tool;
+        if (!CToolStarter::Start(tool, u"/bin/sleep"_s, {u"120"_s}, nullptr))
+            return 1;
+        std::printf("%lld\n", static_cast<long long>(tool.processId()));
+        std::fflush(stdout);
+        QThread::sleep(120);
+        return 0;
+    }
+    TestToolRunner test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "TestToolRunner.moc"

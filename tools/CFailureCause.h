@@ -1,0 +1,36 @@
+// Why a backup or restore failed, as far as the tools' output and the way they
+// ended tell it. The worker threads keep the cause of their last failure for
+// the page, which explains it to the user; the log gets its English name.
+#ifndef CORVINA_CFAILURECAUSE_H
+#define CORVINA_CFAILURECAUSE_H
+
+#include <QString>
+
+enum enumFailureCause {
+    eiFailureCause_None, // no failure
+    eiFailureCause_Unknown, // detail: the tool's last error line as printed, cut
+    eiFailureCause_DiskFull, // no room for the backup on the computer
+    eiFailureCause_DeviceLocked, // the device waited for its passcode
+    eiFailureCause_NotTrusted, // the device has not trusted this computer yet
+    eiFailureCause_TrustRefused, // the user chose not to trust this computer
+    eiFailureCause_Disconnected, // the device went away during the run
+    eiFailureCause_NoDevice, // no device reachable (also: usbmuxd not running)
+    eiFailureCause_ToolMissing, // detail: the tool's base name
+    eiFailureCause_ToolCrashed, // detail: the signal number
+    eiFailureCause_FolderNotWritable, // the backup folder is missing or cannot be written
+    eiFailureCause_PasswordRequired, // an encrypted backup needs its password
+    eiFailureCause_Cancelled, // the user cancelled
+    eiFailureCause_BackupIncomplete, // the set is unfinished or damaged
+    eiFailureCause_AppsUnsupported, // the device no longer archives apps
+};
+
+struct structFailureCause
+{
+    enumFailureCause eiCause = eiFailureCause_None;
+    QString qstrDetail;
+};
+
+// A stable English name of the cause for the log, such as "DiskFull".
+const char* FailureCauseName(enumFailureCause eiCause);
+
+#endif
