@@ -39,10 +39,20 @@ structFailureCause ThreadToolRun::AppsFailureCause() const
     return m_structAppsFailureCause;
 }
 
+void ThreadToolRun::StartRun()
+{
+    {
+        QMutexLocker locker(&m_QMutexThis);
+        if (isRunning())
+            return;
+        m_bTakingRequests = true;
+    }
+    start(QThread::InheritPriority);
+}
+
 void ThreadToolRun::BeginRun()
 {
     QMutexLocker locker(&m_QMutexThis);
-    m_CToolEndRequest.Clear();
     m_bTakingRequests = true;
     m_structFailureCause = structFailureCause();
     m_structAppsFailureCause = structFailureCause();
@@ -75,6 +85,7 @@ void ThreadToolRun::EndRun(bool bSucceeded)
 {
     QMutexLocker locker(&m_QMutexThis);
     m_bTakingRequests = false;
+    m_CToolEndRequest.Clear();
     if (bSucceeded)
         m_structFailureCause = structFailureCause();
     else if (m_structFailureCause.eiCause == eiFailureCause_None)

@@ -15,6 +15,11 @@ class ThreadToolRun : public QThread
 public:
     ThreadToolRun();
 
+    // Starts a run with QThread::InheritPriority. Requests to end are taken
+    // from here on, also those made before run() has begun; a thread started
+    // with start() alone takes them once run() has begun.
+    void StartRun();
+
     // For a device that departed: terminates the running tool and kills it
     // after a short grace. The step whose tool was ended fails (cause
     // Disconnected unless the tool already told a more specific one), no
@@ -37,14 +42,15 @@ public:
     structFailureCause AppsFailureCause() const;
 
 protected:
-    // Called by run() first: a clear request, no causes, requests accepted.
+    // Called by run() first: no causes, requests accepted.
     void BeginRun();
     // Why the failing step failed; the first call of a run stands.
     void SetFailureCause(const structFailureCause& structFailureCauseThis);
     // One failed app, for AppsFailureCause().
     void NoteAppFailure(const structFailureCause& structFailureCauseThis);
     // Called by run() right before its result signal: requests are no longer
-    // taken, and the cause of a failure is settled and logged.
+    // taken (one that came is cleared), and the cause of a failure is settled
+    // and logged.
     void EndRun(bool bSucceeded);
 
     CToolEndRequest m_CToolEndRequest;

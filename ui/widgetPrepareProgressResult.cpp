@@ -257,7 +257,7 @@ void widgetPrepareProgressResult::on_btnBackup_clicked()
     m_pThreadDeviceBackup->bBackupApps = ui.chkBackupGameApp->isChecked();
     m_pThreadDeviceBackup->bBackupPersonalData = ui.chkBackupPersonalData->isChecked();
     Adopt(m_pThreadDeviceBackup, m_pThreadDeviceBackup->qstrDeviceUDID);
-    m_pThreadDeviceBackup->start(QThread::InheritPriority);
+    m_pThreadDeviceBackup->StartRun();
     emit signal_SwitchStatus_PrepareProgressResult(eiFormDeviceBackupRestoreStatus_Progress, 0);
     // A set without its marker can never be listed or restored: its backup
     // must not end as a success (see the result).
@@ -305,7 +305,7 @@ void widgetPrepareProgressResult::on_btnRestore_clicked()
     m_pThreadDeviceRestore->bRestoreApps = ui.chkRestoreGameApp->isChecked();
     m_pThreadDeviceRestore->bRestorePersonalData = ui.chkRestorePersonalData->isChecked();
     Adopt(m_pThreadDeviceRestore, m_pThreadDeviceRestore->qstrDeviceUDID);
-    m_pThreadDeviceRestore->start(QThread::InheritPriority);
+    m_pThreadDeviceRestore->StartRun();
     emit signal_SwitchStatus_PrepareProgressResult(eiFormDeviceBackupRestoreStatus_Progress, 0);
     TEXTLOG("Exit");
 }
@@ -408,7 +408,7 @@ void widgetPrepareProgressResult::on_btnResultFailedRetry_clicked()
         CStaticPubFunc::CreateMultiLevelDirectory(m_qstrBackupSet);
         WriteMarker();
     }
-    pThread->start(QThread::InheritPriority);
+    pThread->StartRun();
     emit signal_SwitchStatus_PrepareProgressResult(eiFormDeviceBackupRestoreStatus_Progress, 0);
     TEXTLOG("Exit");
 }
