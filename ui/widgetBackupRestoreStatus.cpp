@@ -1,6 +1,7 @@
 #include "widgetBackupRestoreStatus.h"
 
 #include "AppGlobals.h"
+#include "CDeviceServiceProbe.h"
 #include "LogCallSite.h"
 
 #include <QLocale>
@@ -14,6 +15,11 @@ widgetBackupRestoreStatus::widgetBackupRestoreStatus(QWidget* parent)
         ui.widgetFunctionShow->setStyleSheet(QStringLiteral("background-image: url(:/Corvina/Resources/HomepageBG.1.png);"));
     else
         ui.widgetFunctionShow->setStyleSheet(QStringLiteral("background-image: url(:/Corvina/Resources/HomepageBG.EN.1.png);"));
+    // The same address the device library and the tools use.
+    m_pServiceProbe = new CDeviceServiceProbe(qEnvironmentVariable("USBMUXD_SOCKET_ADDRESS"), this);
+    ui.labelServicePrompt->setVisible(!m_pServiceProbe->IsReachable());
+    connect(m_pServiceProbe, &CDeviceServiceProbe::signal_ReachableChanged, ui.labelServicePrompt,
+            [this](bool bReachable) { ui.labelServicePrompt->setVisible(!bReachable); });
 }
 
 void widgetBackupRestoreStatus::slot_SwitchStatus_DeviceConnect(enumFormDeviceConnectStatus enumFormDeviceConnectStatusThis,

@@ -10,6 +10,8 @@
 
 #include <QWidget>
 
+class CDeviceServiceProbe;
+
 class widgetBackupRestoreStatus : public QWidget
 {
     Q_OBJECT
@@ -30,6 +32,8 @@ private slots:
 
 private:
     Ui::widgetBackupRestoreStatus ui;
+    // Adds a line under the connect prompt while the device service is away.
+    CDeviceServiceProbe* m_pServiceProbe = nullptr;
 };
 
 #endif

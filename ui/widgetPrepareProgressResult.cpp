@@ -17,6 +17,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QTimer>
+#include <QVersionNumber>
 #include <QSettings>
 
 namespace {
@@ -257,6 +258,13 @@ void widgetPrepareProgressResult::on_btnBackup_clicked()
     m_pThreadDeviceBackup->bBackupApps = ui.chkBackupGameApp->isChecked();
     m_pThreadDeviceBackup->bBackupPersonalData = ui.chkBackupPersonalData->isChecked();
     Adopt(m_pThreadDeviceBackup, m_pThreadDeviceBackup->qstrDeviceUDID);
+    QList<structDeviceInfo> listDevices;
+    CDeviceTable::Snapshot(listDevices);
+    m_bAsksPasscode = false;
+    for (const structDeviceInfo& device : listDevices) {
+        if (device.qstrDeviceID == m_qstrOperationUDID)
+            m_bAsksPasscode = AsksPasscodeForBackup(device.qstrDeviceVersion);
+    }
     m_pThreadDeviceBackup->StartRun();
     emit signal_SwitchStatus_PrepareProgressResult(eiFormDeviceBackupRestoreStatus_Progress, 0);
     // A set without its marker can never be listed or restored: its backup
@@ -341,6 +349,7 @@ void widgetPrepareProgressResult::slot_SwitchStatus_PrepareProgressResult(
     case eiFormDeviceBackupRestoreStatus_Progress:
         TEXTLOG("eiFormDeviceBackupRestoreStatus_Progress");
         ui.labelProgressValue->setText(QStringLiteral("0%"));
+        ShowProgressHints();
         ShowSections(enumFormDeviceBackupRestoreStatusThis, false);
         break;
     case eiFormDeviceBackupRestoreStatus_Result: {
@@ -349,6 +358,7 @@ void widgetPrepareProgressResult::slot_SwitchStatus_PrepareProgressResult(
         // A backup whose marker could not be written left a set that can
         // never be listed or restored.
         const bool bMarkerMissing = sender() == m_pThreadDeviceBackup && !m_bMarkerWritten;
+        ShowFailureCause(bMarkerMissing);
         ShowSections(enumFormDeviceBackupRestoreStatusThis, iReserve1 == 1 && !bMarkerMissing);
         break;
     }
@@ -380,7 +390,116 @@ void widgetPrepareProgressResult::ShowWarning()
         return;
     const QString qstrFormat =
         g_bDeviceRestore ? tr("Warning: %d apps restore failed!") : tr("Warning: %d apps backup failed!");
-    ui.labelResultWarningPrompt->setText(QString::asprintf(qstrFormat.toLocal8Bit().constData(), iFailed));
+    QString qstrWarning = QString::asprintf(qstrFormat.toLocal8Bit().constData(), iFailed);
+    // Only the thread whose result this is can say why its apps failed.
+    const auto* pThread = dynamic_cast<const ThreadToolRun*>(sender());
+    const structFailureCause structAppsCause = pThread != nullptr ? pThread->AppsFailureCause() : structFailureCause();
+    if (structAppsCause.eiCause != eiFailureCause_None)
+        qstrWarning += QLatin1Char('\n') + CauseText(structAppsCause);
+    ui.labelResultWarningPrompt->setText(qstrWarning);
+}
+
+void widgetPrepareProgressResult::ShowFailureCause(bool bMarkerMissing)
+{
+    const auto* pThread = dynamic_cast<const ThreadToolRun*>(sender());
+    structFailureCause structCause = pThread != nullptr ? pThread->FailureCause() : structFailureCause();
+    if (bMarkerMissing && structCause.eiCause == eiFailureCause_None)
+        structCause.eiCause = eiFailureCause_FolderNotWritable;
+    TEXTLOG("cause : %s", FailureCauseName(structCause.eiCause));
+    ui.labelResultFailedCause->setText(CauseText(structCause));
+}
+
+void widgetPrepareProgressResult::ShowProgressHints()
+{
+    // A restore cannot be stopped half-way without leaving the device half restored.
+    ui.btnProgressCancel->setVisible(!g_bDeviceRestore);
+    ui.btnProgressCancel->setEnabled(true);
+    ui.labelProgressPasscode->setText(
+        !g_bDeviceRestore && m_bAsksPasscode
+            ? tr("If the device asks for its passcode, unlock it and enter the passcode there: the backup starts after that.")
+            : QString());
+}
+
+QString widgetPrepareProgressResult::CauseText(const structFailureCause& structFailureCauseThis)
+{
+    const QString& qstrDetail = structFailureCauseThis.qstrDetail;
+    switch (structFailureCauseThis.eiCause) {
+    case eiFailureCause_None:
+        return QString();
+    case eiFailureCause_DiskFull:
+        return tr("There is not enough free space on this computer for the backup. Free some space on the disk of "
+                  "the backup folder, or choose another folder, and press Retry.");
+    case eiFailureCause_DeviceLocked:
+        return tr("The device is locked or waited for its passcode. Unlock it, enter the passcode on the device "
+                  "when it asks, and press Retry.");
+    case eiFailureCause_NotTrusted:
+        return tr("The device does not trust this computer yet. Unlock the device, tap \"Trust\" when it asks "
+                  "whether to trust this computer, and press Retry.");
+    case eiFailureCause_TrustRefused:
+        return tr("The device was told not to trust this computer. Unplug it and plug it in again, unlock it, tap "
+                  "\"Trust\" and press Retry.");
+    case eiFailureCause_Disconnected:
+        return tr("The device was disconnected. Plug it in again, keep it unlocked and connected, and press Retry.");
+    case eiFailureCause_NoDevice:
+        return tr("No device could be reached. Check the cable and that the device service (usbmuxd) is running, "
+                  "then press Retry.");
+    case eiFailureCause_ToolMissing: {
+        const QString qstrPackage =
+            qstrDetail == QLatin1String("ideviceinstaller") ? qstrDetail : QStringLiteral("libimobiledevice-utils");
+        return tr("The program \"%1\" is missing. Install the package \"%2\" (sudo apt install %2) and press Retry.")
+            .arg(qstrDetail, qstrPackage);
+    }
+    case eiFailureCause_ToolCrashed:
+        return tr("The program doing the work stopped unexpectedly (signal %1). Unplug the device, plug it in again and "
+                  "press Retry.")
+            .arg(qstrDetail);
+    case eiFailureCause_FolderNotWritable:
+        return tr("The backup folder cannot be written. Choose another folder with \"%1\", or make room or "
+                  "permission there, and try again.")
+            .arg(tr("Other Directory"));
+    case eiFailureCause_PasswordRequired:
+        return tr("This backup is encrypted and needs its password, which Corvina cannot pass on. Restore another "
+                  "backup, or one made with encryption turned off.");
+    case eiFailureCause_Cancelled:
+        return tr("The backup was cancelled. What was copied so far stays in its folder but cannot be restored; "
+                  "press Retry to back up again.");
+    case eiFailureCause_BackupIncomplete:
+        return tr("This backup is incomplete (it was cancelled or failed part-way) and cannot be restored. Choose "
+                  "another backup.");
+    case eiFailureCause_AppsUnsupported:
+        return tr("This device no longer lets apps be saved as archives (iOS 7 and later do not). Your apps come back "
+                  "from the App Store; their data is in the personal data backup.");
+    case eiFailureCause_Unknown:
+        break;
+    }
+    if (qstrDetail.trimmed().isEmpty())
+        return tr("Something went wrong. Press Retry; the log file holds the details.");
+    // Tool output is shown as printed, but never more than a line's worth.
+    const int iMaxChars = 200;
+    QString qstrLine = qstrDetail.simplified();
+    if (qstrLine.size() > iMaxChars)
+        qstrLine = qstrLine.left(iMaxChars) + QStringLiteral("…");
+    return tr("Something went wrong. The tool said: %1").arg(qstrLine);
+}
+
+bool widgetPrepareProgressResult::AsksPasscodeForBackup(const QString& qstrDeviceVersion)
+{
+    return QVersionNumber::fromString(qstrDeviceVersion) >= QVersionNumber(16, 1);
+}
+
+void widgetPrepareProgressResult::on_btnProgressCancel_clicked()
+{
+    TEXTLOG("Enter");
+    const QMessageBox::StandardButton answer = QMessageBox::question(
+        this, tr("Cancel the backup?"),
+        tr("Stop the backup now? What was copied so far stays in its folder but cannot be restored."),
+        QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+    // The backup may have ended while the question was open.
+    if (answer == QMessageBox::Yes && m_pOperation != nullptr && m_enumStatus == eiFormDeviceBackupRestoreStatus_Progress) {
+        ui.btnProgressCancel->setEnabled(false);
+        m_pOperation->CancelRunningTool();
+    }
+    TEXTLOG("Exit");
 }
 
 void widgetPrepareProgressResult::slot_Progress(enumStepBackupRestore enumStepBackupRestoreThis, int iProgress)
@@ -389,6 +508,8 @@ void widgetPrepareProgressResult::slot_Progress(enumStepBackupRestore enumStepBa
     if (!IsCurrentOperationSignal())
         return;
     ui.labelProgressValue->setText(QString::asprintf("%d%%", iProgress));
+    // The device has let the backup begin: the passcode hint has served.
+    ui.labelProgressPasscode->clear();
 }
 
 void widgetPrepareProgressResult::on_btnResultFailedRetry_clicked()

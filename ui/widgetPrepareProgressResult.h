@@ -6,6 +6,7 @@
 #ifndef CORVINA_WIDGETPREPAREPROGRESSRESULT_H
 #define CORVINA_WIDGETPREPAREPROGRESSRESULT_H
 
+#include "CFailureCause.h"
 #include "SharedTypes.h"
 #include "ui_widgetPrepareProgressResult.h"
 
@@ -51,6 +52,14 @@ public:
     // program closes.
     bool EndOperation(int iWaitMsecs);
 
+    // One or two sentences for the user: what happened and what to do. Tool
+    // text is cut to a sane length; the labels show it as plain text.
+    static QString CauseText(const structFailureCause& structFailureCauseThis);
+
+    // Whether a backup of a device on this iOS version asks for the passcode
+    // when it starts (iOS 16.1 and later do, every time).
+    static bool AsksPasscodeForBackup(const QString& qstrDeviceVersion);
+
     // The thread of the latest start or retry; null before the first.
     ThreadToolRun* Operation() const { return m_pOperation; }
 
@@ -78,6 +87,7 @@ private slots:
     void on_chkRestorePersonalData_stateChanged(int iState);
     void on_chkRestoreGameApp_stateChanged(int iState);
     void on_tabWidget_currentChanged(int iIndex);
+    void on_btnProgressCancel_clicked();
 
 private:
     QString DefaultDirectory() const;
@@ -86,6 +96,8 @@ private:
     void ChooseDirectory(QLabel* labelDirectory);
     void ShowSections(enumFormDeviceBackupRestoreStatus enumStatus, bool bSucceeded);
     void ShowWarning();
+    void ShowFailureCause(bool bMarkerMissing);
+    void ShowProgressHints();
     // The thread a start created becomes the page's operation; the one it
     // replaces is freed once it has ended.
     void Adopt(ThreadToolRun* pThread, const QString& qstrDeviceUDID);
@@ -105,6 +117,7 @@ private:
     QString m_qstrOperationUDID;            // the device it works on
     QString m_qstrBackupSet;                // the set folder of the latest backup
     bool m_bMarkerWritten = true;           // its BackupFlag.ini could be written
+    bool m_bAsksPasscode = false;           // its device asks for the passcode at the start
     enumFormDeviceBackupRestoreStatus m_enumStatus = eiFormDeviceBackupRestoreStatus_Setting;
 };
 

@@ -76,6 +76,12 @@
         <source>Restore</source>
         <translation>Restore</translation>
     </message>
+    <message>
+        <source>The device service (usbmuxd) cannot be reached. It starts by itself when a device is plugged in; if yours is connected, start it with:
+sudo systemctl start usbmuxd</source>
+        <translation>The device service (usbmuxd) cannot be reached. It starts by itself when a device is plugged in; if yours is connected, start it with:
+sudo systemctl start usbmuxd</translation>
+    </message>
 </context>
 <context>
     <name>widgetPrepareProgressResult</name>
@@ -204,6 +210,78 @@
     <message>
         <source>Warning: %d apps backup failed!</source>
         <translation>Warning: %d apps could not be backed up.</translation>
+    </message>
+    <message>
+        <source>If the device asks for its passcode, unlock it and enter the passcode there: the backup starts after that.</source>
+        <translation>If the device asks for its passcode, unlock it and enter the passcode there: the backup starts after that.</translation>
+    </message>
+    <message>
+        <source>There is not enough free space on this computer for the backup. Free some space on the disk of the backup folder, or choose another folder, and press Retry.</source>
+        <translation>There is not enough free space on this computer for the backup. Free some space on the disk of the backup folder, or choose another folder, and press Retry.</translation>
+    </message>
+    <message>
+        <source>The device is locked or waited for its passcode. Unlock it, enter the passcode on the device when it asks, and press Retry.</source>
+        <translation>The device is locked or waited for its passcode. Unlock it, enter the passcode on the device when it asks, and press Retry.</translation>
+    </message>
+    <message>
+        <source>The device does not trust this computer yet. Unlock the device, tap "Trust" when it asks whether to trust this computer, and press Retry.</source>
+        <translation>The device does not trust this computer yet. Unlock the device, tap "Trust" when it asks whether to trust this computer, and press Retry.</translation>
+    </message>
+    <message>
+        <source>The device was told not to trust this computer. Unplug it and plug it in again, unlock it, tap "Trust" and press Retry.</source>
+        <translation>The device was told not to trust this computer. Unplug it and plug it in again, unlock it, tap "Trust" and press Retry.</translation>
+    </message>
+    <message>
+        <source>The device was disconnected. Plug it in again, keep it unlocked and connected, and press Retry.</source>
+        <translation>The device was disconnected. Plug it in again, keep it unlocked and connected, and press Retry.</translation>
+    </message>
+    <message>
+        <source>No device could be reached. Check the cable and that the device service (usbmuxd) is running, then press Retry.</source>
+        <translation>No device could be reached. Check the cable and that the device service (usbmuxd) is running, then press Retry.</translation>
+    </message>
+    <message>
+        <source>The program "%1" is missing. Install the package "%2" (sudo apt install %2) and press Retry.</source>
+        <translation>The program "%1" is missing. Install the package "%2" (sudo apt install %2) and press Retry.</translation>
+    </message>
+    <message>
+        <source>This backup is encrypted and needs its password, which Corvina cannot pass on. Restore another backup, or one made with encryption turned off.</source>
+        <translation>This backup is encrypted and needs its password, which Corvina cannot pass on. Restore another backup, or one made with encryption turned off.</translation>
+    </message>
+    <message>
+        <source>The backup was cancelled. What was copied so far stays in its folder but cannot be restored; press Retry to back up again.</source>
+        <translation>The backup was cancelled. What was copied so far stays in its folder but cannot be restored; press Retry to back up again.</translation>
+    </message>
+    <message>
+        <source>This backup is incomplete (it was cancelled or failed part-way) and cannot be restored. Choose another backup.</source>
+        <translation>This backup is incomplete (it was cancelled or failed part-way) and cannot be restored. Choose another backup.</translation>
+    </message>
+    <message>
+        <source>This device no longer lets apps be saved as archives (iOS 7 and later do not). Your apps come back from the App Store; their data is in the personal data backup.</source>
+        <translation>This device no longer lets apps be saved as archives (iOS 7 and later do not). Your apps come back from the App Store; their data is in the personal data backup.</translation>
+    </message>
+    <message>
+        <source>Something went wrong. Press Retry; the log file holds the details.</source>
+        <translation>Something went wrong. Press Retry; the log file holds the details.</translation>
+    </message>
+    <message>
+        <source>Something went wrong. The tool said: %1</source>
+        <translation>Something went wrong. The tool said: %1</translation>
+    </message>
+    <message>
+        <source>Cancel the backup?</source>
+        <translation>Cancel the backup?</translation>
+    </message>
+    <message>
+        <source>Stop the backup now? What was copied so far stays in its folder but cannot be restored.</source>
+        <translation>Stop the backup now? What was copied so far stays in its folder but cannot be restored.</translation>
+    </message>
+    <message>
+        <source>The program doing the work stopped unexpectedly (signal %1). Unplug the device, plug it in again and press Retry.</source>
+        <translation>The program doing the work stopped unexpectedly (signal %1). Unplug the device, plug it in again and press Retry.</translation>
+    </message>
+    <message>
+        <source>The backup folder cannot be written. Choose another folder with "%1", or make room or permission there, and try again.</source>
+        <translation>The backup folder cannot be written. Choose another folder with "%1", or make room or permission there, and try again.</translation>
     </message>
 </context>
 </TS>

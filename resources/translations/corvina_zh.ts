@@ -76,6 +76,12 @@
         <source>Restore</source>
         <translation>恢复</translation>
     </message>
+    <message>
+        <source>The device service (usbmuxd) cannot be reached. It starts by itself when a device is plugged in; if yours is connected, start it with:
+sudo systemctl start usbmuxd</source>
+        <translation>无法连接设备服务 (usbmuxd)。插入设备时它会自动启动；如果设备已连接，请用以下命令启动它：
+sudo systemctl start usbmuxd</translation>
+    </message>
 </context>
 <context>
     <name>widgetPrepareProgressResult</name>
@@ -204,6 +210,78 @@
     <message>
         <source>Warning: %d apps backup failed!</source>
         <translation>警告：%d 个应用未能备份！</translation>
+    </message>
+    <message>
+        <source>If the device asks for its passcode, unlock it and enter the passcode there: the backup starts after that.</source>
+        <translation>如果设备要求输入密码，请解锁设备并在设备上输入密码，备份随后才会开始。</translation>
+    </message>
+    <message>
+        <source>There is not enough free space on this computer for the backup. Free some space on the disk of the backup folder, or choose another folder, and press Retry.</source>
+        <translation>这台电脑的可用空间不足，无法完成备份。请清理备份文件夹所在磁盘的空间，或选择其他文件夹，然后点击“重试”。</translation>
+    </message>
+    <message>
+        <source>The device is locked or waited for its passcode. Unlock it, enter the passcode on the device when it asks, and press Retry.</source>
+        <translation>设备已锁定或在等待输入密码。请解锁设备，在设备提示时输入密码，然后点击“重试”。</translation>
+    </message>
+    <message>
+        <source>The device does not trust this computer yet. Unlock the device, tap "Trust" when it asks whether to trust this computer, and press Retry.</source>
+        <translation>设备尚未信任这台电脑。请解锁设备，在询问是否信任此电脑时轻点“信任”，然后点击“重试”。</translation>
+    </message>
+    <message>
+        <source>The device was told not to trust this computer. Unplug it and plug it in again, unlock it, tap "Trust" and press Retry.</source>
+        <translation>设备已被设置为不信任这台电脑。请拔下设备后重新连接，解锁设备，轻点“信任”，然后点击“重试”。</translation>
+    </message>
+    <message>
+        <source>The device was disconnected. Plug it in again, keep it unlocked and connected, and press Retry.</source>
+        <translation>设备已断开连接。请重新连接设备，保持其解锁和连接状态，然后点击“重试”。</translation>
+    </message>
+    <message>
+        <source>No device could be reached. Check the cable and that the device service (usbmuxd) is running, then press Retry.</source>
+        <translation>无法连接到设备。请检查数据线，并确认设备服务 (usbmuxd) 正在运行，然后点击“重试”。</translation>
+    </message>
+    <message>
+        <source>The program "%1" is missing. Install the package "%2" (sudo apt install %2) and press Retry.</source>
+        <translation>缺少程序“%1”。请安装软件包“%2”（sudo apt install %2），然后点击“重试”。</translation>
+    </message>
+    <message>
+        <source>This backup is encrypted and needs its password, which Corvina cannot pass on. Restore another backup, or one made with encryption turned off.</source>
+        <translation>此备份已加密，需要密码，而 Corvina 无法传递密码。请恢复其他备份，或恢复关闭加密后制作的备份。</translation>
+    </message>
+    <message>
+        <source>The backup was cancelled. What was copied so far stays in its folder but cannot be restored; press Retry to back up again.</source>
+        <translation>备份已取消。已复制的内容保留在其文件夹中，但无法用于恢复；点击“重试”可重新备份。</translation>
+    </message>
+    <message>
+        <source>This backup is incomplete (it was cancelled or failed part-way) and cannot be restored. Choose another backup.</source>
+        <translation>此备份不完整（曾被取消或中途失败），无法恢复。请选择其他备份。</translation>
+    </message>
+    <message>
+        <source>This device no longer lets apps be saved as archives (iOS 7 and later do not). Your apps come back from the App Store; their data is in the personal data backup.</source>
+        <translation>此设备已不允许将应用保存为安装包（iOS 7 及以后的版本均不支持）。应用可从 App Store 重新下载，应用数据已包含在个人数据备份中。</translation>
+    </message>
+    <message>
+        <source>Something went wrong. Press Retry; the log file holds the details.</source>
+        <translation>操作出错。请点击“重试”；详细信息见日志文件。</translation>
+    </message>
+    <message>
+        <source>Something went wrong. The tool said: %1</source>
+        <translation>操作出错。工具提示：%1</translation>
+    </message>
+    <message>
+        <source>Cancel the backup?</source>
+        <translation>取消备份？</translation>
+    </message>
+    <message>
+        <source>Stop the backup now? What was copied so far stays in its folder but cannot be restored.</source>
+        <translation>现在停止备份吗？已复制的内容会保留在其文件夹中，但无法用于恢复。</translation>
+    </message>
+    <message>
+        <source>The program doing the work stopped unexpectedly (signal %1). Unplug the device, plug it in again and press Retry.</source>
+        <translation>执行操作的程序意外停止（信号 %1）。请拔下设备后重新连接，然后点击“重试”。</translation>
+    </message>
+    <message>
+        <source>The backup folder cannot be written. Choose another folder with "%1", or make room or permission there, and try again.</source>
+        <translation>无法写入备份文件夹。请通过“%1”选择其他文件夹，或为该文件夹腾出空间、授予写入权限，然后再试一次。</translation>
     </message>
 </context>
 </TS>

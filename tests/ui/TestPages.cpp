@@ -17,12 +17,14 @@
 #include <QDir>
 #include <QLabel>
 #include <QListWidget>
+#include <QLocalServer>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QTranslator>
 
 namespace {
@@ -63,6 +65,7 @@ private slots:
     void statusShowsSections_data();
     void statusShowsSections();
     void progressAndStartButtons();
+    void toolTextInACauseIsPlainAndCut();
     void selectorKeepsTheChosenDevice();
     void dialogListsSetsNewestChosen();
     void backupDirectoryDefaultAndStored();
@@ -153,6 +156,25 @@ void TestPages::progressAndStartButtons()
             QCOMPARE(start->isEnabled(), state[2]);
         }
     }
+}
+
+void TestPages::toolTextInACauseIsPlainAndCut()
+{
+    widgetPrepareProgressResult page;
+    auto* cause = Child<QLabel>(&page, "labelResultFailedCause");
+    QCOMPARE(cause->textFormat(), Qt::PlainText);
+    const QString qstrLong = QStringLiteral("<b>ERROR:</b> ") + QString(5000, QLatin1Char('x'));
+    const QString qstrText = widgetPrepareProgressResult::CauseText({eiFailureCause_Unknown, qstrLong});
+    QVERIFY(qstrText.contains(QLatin1String("<b>ERROR:</b> xxx")));
+    QVERIFY(qstrText.size() < 300);
+    QVERIFY(!widgetPrepareProgressResult::CauseText({eiFailureCause_Unknown, QStringLiteral(" \t")}).isEmpty());
+    QVERIFY(widgetPrepareProgressResult::CauseText({eiFailureCause_ToolMissing, QStringLiteral("idevicebackup2")})
+                .contains(QLatin1String("libimobiledevice-utils")));
+    QVERIFY(widgetPrepareProgressResult::CauseText({eiFailureCause_None, QString()}).isEmpty());
+    // iOS 16.1 and later ask for the passcode at the start of every backup.
+    for (const auto& row : {std::pair("16.1", true), std::pair("17.5.1", true), std::pair("16.0.3", false),
+                            std::pair("9.3", false), std::pair("", false)})
+        QCOMPARE(widgetPrepareProgressResult::AsksPasscodeForBackup(QLatin1String(row.first)), row.second);
 }
 
 void TestPages::selectorKeepsTheChosenDevice()
@@ -289,6 +311,20 @@ void TestPages::homePageAndChineseTexts()
         QTest::mouseClick(Child(&home, "toolButtonBackup"), Qt::LeftButton);
         QCOMPARE(listFlags, QList<bool>({true, false}));
     }
+    {
+        // A line under the connect prompt while the device service cannot be reached, gone when it can.
+        const QString qstrSocket = m_qTemporaryDir.filePath(QStringLiteral("usbmuxd"));
+        qputenv("USBMUXD_SOCKET_ADDRESS", "UNIX:" + qstrSocket.toLocal8Bit());
+        widgetBackupRestoreStatus home;
+        auto* line = Child(&home, "labelServicePrompt");
+        QTRY_VERIFY(!line->isHidden());
+        QLocalServer service;
+        QVERIFY(service.listen(qstrSocket));
+        QTRY_VERIFY_WITH_TIMEOUT(line->isHidden(), 10000);
+        service.close();
+        QTRY_VERIFY_WITH_TIMEOUT(!line->isHidden(), 10000);
+        qunsetenv("USBMUXD_SOCKET_ADDRESS");
+    }
     QTranslator* chinese = CTranslation::Install(QCoreApplication::instance(), QStringLiteral(CORVINA_PROGRAM_DIR), QLocale::Chinese);
     QVERIFY(chinese != nullptr);
     g_iLanguage = QLocale::Chinese;
@@ -326,6 +362,8 @@ void TestPages::screenshots()
         QVERIFY(widget->grab().save(QStringLiteral("%1/%2-%3.png").arg(qstrFolder, qstrLanguage, QLatin1String(name))));
     };
     emit window.signal_SwitchStatus(eiFormBackupRestoreIndex_BackupRestoreStatus, eiFormDeviceConnectStatus_DeviceDisConnect);
+    // The test's environment names no device service: the line under the prompt shows.
+    QTRY_VERIFY(Child(&window, "labelServicePrompt")->isVisible());
     shoot(&window, "home-disconnected");
     for (const auto& device : {std::pair("00008110000a1b2c3d4e5f01", "Anna’s iPhone"), std::pair("00008103000f6e5d4c3b2a10", "iPad Pro")}) {
         structDeviceInfo info;
@@ -351,9 +389,29 @@ void TestPages::screenshots()
     shoot(&window, "success");
     g_iBackupAppFailedCount = 12;
     page->slot_SwitchStatus_PrepareProgressResult(eiFormDeviceBackupRestoreStatus_Result, 1);
+    auto* warning = Child<QLabel>(page, "labelResultWarningPrompt");
+    warning->setText(warning->text() + QLatin1Char('\n') + widgetPrepareProgressResult::CauseText({eiFailureCause_AppsUnsupported, {}}));
     shoot(&window, "success-warning");
-    page->slot_SwitchStatus_PrepareProgressResult(eiFormDeviceBackupRestoreStatus_Result, 0);
-    shoot(&window, "failure");
+    const structFailureCause aCauses[] = {
+        {eiFailureCause_DiskFull, QString()},
+        {eiFailureCause_NotTrusted, QString()},
+        {eiFailureCause_Unknown, QStringLiteral("ERROR: Could not start service com.apple.mobilebackup2: -12")}};
+    for (const structFailureCause& cause : aCauses) {
+        page->slot_SwitchStatus_PrepareProgressResult(eiFormDeviceBackupRestoreStatus_Result, 0);
+        Child<QLabel>(page, "labelResultFailedCause")->setText(widgetPrepareProgressResult::CauseText(cause));
+        shoot(&window, qPrintable(QStringLiteral("failure-") + QLatin1String(FailureCauseName(cause.eiCause))));
+    }
+    // A backup of a device that asks for its passcode, before its first percentage, with the Cancel question.
+    page->slot_SwitchStatus_PrepareProgressResult(eiFormDeviceBackupRestoreStatus_Progress, 0);
+    Child<QLabel>(page, "labelProgressPasscode")->setText(QCoreApplication::translate("widgetPrepareProgressResult",
+        "If the device asks for its passcode, unlock it and enter the passcode there: the backup starts after that."));
+    shoot(&window, "progress-passcode");
+    QTimer::singleShot(300, this, [&shoot]() {
+        QWidget* box = QApplication::activeModalWidget();
+        shoot(box, "cancel-question");
+        box->close();
+    });
+    Child<QPushButton>(page, "btnProgressCancel")->click();
 
     const QString qstrRoot = m_qTemporaryDir.filePath(QStringLiteral("screenshot-sets"));
     MakeSet(qstrRoot, QStringLiteral("2026-11-28__19_42_07_@_@_Anna’s iPhone"));

@@ -13,6 +13,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
 #include <QTabWidget>
@@ -78,6 +79,7 @@ private slots:
     void cleanupTestCase();
     void backupAndRestoreThroughTheWindow();
     void deviceErrorShowsTheFailure();
+    void cancelEndsTheBackupAndRetryRunsAgain();
     void unplugMidBackupGoesHomeAndEndsTheTool();
     void setThatCannotBeMarkedIsAFailure();
     void replacedOperationIsFreedOnceEnded();
@@ -174,9 +176,15 @@ void TestWindowAgainstEmulator::backupAndRestoreThroughTheWindow()
     Start(false, kPhone, true);
     QVERIFY(Shows("widgetProgress"));
     QCOMPARE(Child<QLabel>("labelProgressPrompt")->text(), QStringLiteral("Backing up..."));
+    // iOS 16.4 asks for the passcode before the backup begins: a hint until the first percentage.
+    QVERIFY(!Child<QLabel>("labelProgressPasscode")->text().isEmpty());
+    QVERIFY(Shows("btnProgressCancel"));
     QTRY_VERIFY_WITH_TIMEOUT(Shows("widgetResultSuccessful"), kResultTimeoutMs);
-    // Archiving apps is refused by current devices: every app counts as failed.
-    QCOMPARE(Child<QLabel>("labelResultWarningPrompt")->text(), QStringLiteral("Warning: 3 apps backup failed!"));
+    QVERIFY(Child<QLabel>("labelProgressPasscode")->text().isEmpty());
+    // Archiving apps is refused by current devices: every app counts as failed, and the warning says why.
+    const QStringList listWarning = Child<QLabel>("labelResultWarningPrompt")->text().split(QLatin1Char('\n'));
+    QCOMPARE(listWarning.first(), QStringLiteral("Warning: 3 apps backup failed!"));
+    QVERIFY(listWarning.last().contains(QLatin1String("App Store")));
 
     const QStringList listSets = QDir(m_qstrRoot).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
     QCOMPARE(listSets.size(), 1);
@@ -196,6 +204,7 @@ void TestWindowAgainstEmulator::backupAndRestoreThroughTheWindow()
     Start(true, kPhone, false);
     QVERIFY(Shows("widgetProgress"));
     QCOMPARE(Child<QLabel>("labelProgressPrompt")->text(), QStringLiteral("Restoring..."));
+    QVERIFY(!Shows("btnProgressCancel")); // a restore cannot be stopped half-way
     QTRY_VERIFY_WITH_TIMEOUT(Shows("widgetResultSuccessful"), kResultTimeoutMs);
     QCOMPARE(m_EmulatorProcess.Counter(kPhone, "restores"), 1);
 }
@@ -204,6 +213,25 @@ void TestWindowAgainstEmulator::deviceErrorShowsTheFailure()
 {
     Start(false, kFull, false);
     QTRY_VERIFY_WITH_TIMEOUT(Shows("widgetResultFailed"), kResultTimeoutMs);
+    QVERIFY(Child<QLabel>("labelResultFailedCause")->text().contains(QLatin1String("not enough free space")));
+}
+
+void TestWindowAgainstEmulator::cancelEndsTheBackupAndRetryRunsAgain()
+{
+    Start(false, kSlow, false);
+    QTRY_VERIFY_WITH_TIMEOUT(ToolsRunning() == 1, kSecondsMs);
+    // The confirmation is answered Yes.
+    QTimer::singleShot(300, this, []() {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+            box->button(QMessageBox::Yes)->click();
+    });
+    Child<QPushButton>("btnProgressCancel")->click();
+    QTRY_VERIFY_WITH_TIMEOUT(Shows("widgetResultFailed"), kSecondsMs);
+    QCOMPARE(ToolsRunning(), 0);
+    QVERIFY(Child<QLabel>("labelResultFailedCause")->text().contains(QLatin1String("cancelled")));
+    Child<QPushButton>("btnResultFailedRetry")->click();
+    QVERIFY(Shows("widgetProgress"));
+    QTRY_VERIFY_WITH_TIMEOUT(Shows("widgetResultSuccessful"), kResultTimeoutMs);
 }
 
 void TestWindowAgainstEmulator::unplugMidBackupGoesHomeAndEndsTheTool()
