@@ -341,6 +341,15 @@ void TestEngineAgainstEmulator::failuresFailTheBackup_data()
                                    << "No device found with udid " + kModernUDID + ".";
     QTest::newRow("set folder gone") << QJsonValue(QStringLiteral("no folder")) << int(eiFailureCause_FolderNotWritable)
                                      << "";
+    // Trust: the device's answers to pairing, as the tool reports them.
+    const auto lockdown = [](int iCode) { return QStringLiteral("ERROR: Could not connect to lockdownd, error code %1").arg(iCode); };
+    QTest::newRow("-17 locked, not paired") << Failure("pair_locked") << int(eiFailureCause_NotTrusted) << lockdown(-17);
+    QTest::newRow("-18 trust refused") << Failure("pair_denied") << int(eiFailureCause_TrustRefused) << lockdown(-18);
+    QTest::newRow("-19 trust pending") << Failure("pair_pending") << int(eiFailureCause_NotTrusted) << lockdown(-19);
+    QTest::newRow("-21 pair record rejected") << Failure("pair_record_rejected") << int(eiFailureCause_NotTrusted)
+                                              << lockdown(-21);
+    // A certificate the tool's TLS refuses ends in the tool's own error.
+    QTest::newRow("bad certificate") << Failure("bad_certificate") << int(eiFailureCause_Unknown) << lockdown(-5);
 }
 
 void TestEngineAgainstEmulator::failuresFailTheBackup()

@@ -98,11 +98,6 @@ void TestBackupThread::personalDataOutcomes_data()
     QTest::newRow("long silent wait") << "silent-wait" << 1 << 100 << int(eiFailureCause_None);
     QTest::newRow("output outside ASCII") << "non-ascii" << 1 << 100 << int(eiFailureCause_None);
     QTest::newRow("megabytes of output") << "megabytes" << 1 << 100 << int(eiFailureCause_None);
-    // lockdownd's refusals while the device does not trust this computer.
-    QTest::newRow("locked, not paired") << "lockdown-17" << 0 << -1 << int(eiFailureCause_NotTrusted);
-    QTest::newRow("trust refused") << "lockdown-18" << 0 << -1 << int(eiFailureCause_TrustRefused);
-    QTest::newRow("trust dialog open") << "lockdown-19" << 0 << -1 << int(eiFailureCause_NotTrusted);
-    QTest::newRow("pair record rejected") << "lockdown-21" << 0 << -1 << int(eiFailureCause_NotTrusted);
 }
 
 void TestBackupThread::personalDataOutcomes()

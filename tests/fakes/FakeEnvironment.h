@@ -11,8 +11,7 @@
 // disconnect (exit 255), no-device (no error word, exit 255), no-finished,
 // finished-then-abort, crash (SIGSEGV at 60), split-failed ("Backup Failed (Error
 // Code 0)." in pieces, exit 0), split-finished, silent-wait (SIGTERM aborts),
-// ignore-term, megabytes, non-ascii, lockdown-N (lockdownd refuses with error code
-// -N: -17 not paired, -18 trust refused, -19 trust pending, -21 pairing rejected).
+// ignore-term, megabytes, non-ascii.
 // A restore without DIR/SOURCE/Info.plist fails; with it but without
 // Manifest.plist it aborts (SIGABRT), as the real one.
 // ideviceinstaller words: old-device (archiving works, else "UnknownCommand"),

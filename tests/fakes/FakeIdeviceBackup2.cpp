@@ -300,11 +300,5 @@ int main(int argc, char** argv)
         std::printf("No device found with udid %s.\n", options.strUdid.c_str());
         return 255;
     }
-    for (const std::string& strWord : fake::EnvList("CORVINA_FAKE_SCENARIO")) {
-        if (strWord.compare(0, 8, "lockdown") == 0) {
-            std::printf("ERROR: Could not connect to lockdownd, error code %s\n", strWord.c_str() + 8);
-            return 255;
-        }
-    }
     return g_bBackup ? RunBackup(options) : RunRestore(options);
 }
