@@ -67,6 +67,13 @@ Corvina::Corvina(QWidget* parent, Qt::WindowFlags flags)
             &Corvina::slot_SwitchStatus);
     connect(m_widgetPrepareProgressResult, &widgetPrepareProgressResult::signal_QuitProgram, this,
             &Corvina::slot_QuitProgram);
+    // An outcome that arrives after its device had left (a restore reboots the
+    // device at its end; an unplugged device ends its operation a moment
+    // later) is shown instead of staying hidden behind the home page.
+    connect(m_widgetPrepareProgressResult, &widgetPrepareProgressResult::signal_ShowResult, this, [this]() {
+        m_enumFormBackupRestoreIndex = eiFormBackupRestoreIndex_PrepareProgressResult;
+        ui.stackedWidgetMain->setCurrentIndex(eiFormBackupRestoreIndex_PrepareProgressResult);
+    });
 
     setAttribute(Qt::WA_TranslucentBackground);
     auto* shadow = new QGraphicsDropShadowEffect(ui.widget);
@@ -199,8 +206,16 @@ void Corvina::slot_SwitchStatus(enumFormBackupRestoreIndex enumFormBackupRestore
     TEXTLOG("Enter");
     switch (enumFormBackupRestoreIndexThis) {
     case eiFormBackupRestoreIndex_BackupRestoreStatus:
-        m_enumFormBackupRestoreIndex = enumFormBackupRestoreIndexThis;
         m_widgetBackupRestoreStatus->slot_SwitchStatus_DeviceConnect(static_cast<enumFormDeviceConnectStatus>(iReserve1), 0);
+        // A restore ends by rebooting its device: the departure that follows
+        // its success does not take that success away.
+        if (iReserve1 == eiFormDeviceConnectStatus_DeviceDisConnect
+            && m_enumFormBackupRestoreIndex == eiFormBackupRestoreIndex_PrepareProgressResult
+            && m_widgetPrepareProgressResult->ShowsRestoreSuccess()) {
+            TEXTLOG("Exit : the restored device reboots, its success stays");
+            return;
+        }
+        m_enumFormBackupRestoreIndex = enumFormBackupRestoreIndexThis;
         ui.stackedWidgetMain->setCurrentIndex(enumFormBackupRestoreIndexThis);
         break;
     case eiFormBackupRestoreIndex_PrepareProgressResult:

@@ -360,6 +360,8 @@ void widgetPrepareProgressResult::slot_SwitchStatus_PrepareProgressResult(
         const bool bMarkerMissing = sender() == m_pThreadDeviceBackup && !m_bMarkerWritten;
         ShowFailureCause(bMarkerMissing);
         ShowSections(enumFormDeviceBackupRestoreStatusThis, iReserve1 == 1 && !bMarkerMissing);
+        if (sender() != nullptr && sender() != this)
+            emit signal_ShowResult();
         break;
     }
     default:
@@ -372,6 +374,7 @@ void widgetPrepareProgressResult::slot_SwitchStatus_PrepareProgressResult(
 void widgetPrepareProgressResult::ShowSections(enumFormDeviceBackupRestoreStatus enumStatus, bool bSucceeded)
 {
     m_enumStatus = enumStatus;
+    m_bSucceeded = bSucceeded;
     const bool bSetting = enumStatus == eiFormDeviceBackupRestoreStatus_Setting;
     const bool bResult = enumStatus == eiFormDeviceBackupRestoreStatus_Result;
     ui.widgetBackup->setVisible(bSetting && !g_bDeviceRestore);

@@ -6,6 +6,7 @@
 #ifndef CORVINA_WIDGETPREPAREPROGRESSRESULT_H
 #define CORVINA_WIDGETPREPAREPROGRESSRESULT_H
 
+#include "AppGlobals.h"
 #include "CFailureCause.h"
 #include "SharedTypes.h"
 #include "ui_widgetPrepareProgressResult.h"
@@ -60,6 +61,10 @@ public:
     // when it starts (iOS 16.1 and later do, every time).
     static bool AsksPasscodeForBackup(const QString& qstrDeviceVersion);
 
+    // Whether the page shows a restore that succeeded: its device reboots
+    // right after, which is no reason to take the outcome away.
+    bool ShowsRestoreSuccess() const { return m_enumStatus == eiFormDeviceBackupRestoreStatus_Result && g_bDeviceRestore && m_bSucceeded; }
+
     // The thread of the latest start or retry; null before the first.
     ThreadToolRun* Operation() const { return m_pOperation; }
 
@@ -68,6 +73,9 @@ signals:
                                                    int iReserve1);
     void signal_QuitProgram();
     void signal_ClickBtnRestoreOtherDirectory();
+    // The outcome of the page's operation has arrived: the window shows the
+    // page again if a departed device had taken the user home meanwhile.
+    void signal_ShowResult();
 
 public slots:
     void slot_SwitchStatus_PrepareProgressResult(enumFormDeviceBackupRestoreStatus enumFormDeviceBackupRestoreStatusThis,
@@ -117,7 +125,8 @@ private:
     QString m_qstrOperationUDID;            // the device it works on
     QString m_qstrBackupSet;                // the set folder of the latest backup
     bool m_bMarkerWritten = true;           // its BackupFlag.ini could be written
-    bool m_bAsksPasscode = false;           // its device asks for the passcode at the start
+    bool m_bAsksPasscode = false;
+    bool m_bSucceeded = false;              // the outcome on show is a success           // its device asks for the passcode at the start
     enumFormDeviceBackupRestoreStatus m_enumStatus = eiFormDeviceBackupRestoreStatus_Setting;
 };
 

@@ -195,6 +195,10 @@ void TestWindowAgainstEmulator::backupAndRestoreThroughTheWindow()
     QCOMPARE(marker.readAll(), "[BackupFlag]\r\nIPAFolderName=IPA_Backup\r\nDataFolderName=" + kPhone.toLatin1() + "\r\n");
 
     emit m_pWindow->signal_SwitchStatus(eiFormBackupRestoreIndex_BackupRestoreStatus, eiFormDeviceConnectStatus_DeviceBackupRestore);
+    // The only device: its reboot leaves none.
+    for (const QString& qstrUDID : {kSlow, kFull, kEmpty})
+        QVERIFY(m_EmulatorProcess.Command(QStringLiteral("detach"), qstrUDID));
+    QTRY_COMPARE_WITH_TIMEOUT(Child<QTabWidget>("tabWidget")->count(), 1, kSecondsMs);
     // The dialog offers the set; OK takes it.
     QTimer::singleShot(500, this, []() {
         auto* dialog = QApplication::activeModalWidget();
@@ -207,6 +211,9 @@ void TestWindowAgainstEmulator::backupAndRestoreThroughTheWindow()
     QVERIFY(!Shows("btnProgressCancel")); // a restore cannot be stopped half-way
     QTRY_VERIFY_WITH_TIMEOUT(Shows("widgetResultSuccessful"), kResultTimeoutMs);
     QCOMPARE(m_EmulatorProcess.Counter(kPhone, "restores"), 1);
+    // The device reboots at the end of a restore; the success stays on show.
+    QTRY_COMPARE_WITH_TIMEOUT(m_EmulatorProcess.Counter(kPhone, "reboots"), 1, kSecondsMs);
+    QVERIFY(Shows("widgetResultSuccessful"));
 }
 
 void TestWindowAgainstEmulator::deviceErrorShowsTheFailure()
@@ -242,11 +249,16 @@ void TestWindowAgainstEmulator::unplugMidBackupGoesHomeAndEndsTheTool()
     m_pPage->slot_SwitchStatus_PrepareProgressResult(eiFormDeviceBackupRestoreStatus_Result, 0);
     Child<QPushButton>("btnResultFailedRetry")->click();
     QVERIFY(Shows("widgetResultFailed"));
+    m_pPage->slot_SwitchStatus_PrepareProgressResult(eiFormDeviceBackupRestoreStatus_Progress, 0);
 
-    QVERIFY(m_EmulatorProcess.Command(QStringLiteral("detach"), kSlow));
-    // Other devices stay, so the page stays; the operation's tool is ended.
-    QTRY_VERIFY_WITH_TIMEOUT(m_pPage->Operation()->isFinished(), kSecondsMs);
+    for (const QString& qstrUDID : {kPhone, kFull, kEmpty, kSlow})
+        QVERIFY(m_EmulatorProcess.Command(QStringLiteral("detach"), qstrUDID));
+    // No device left: the home page asks for one, the operation's tool is ended,
+    // and its outcome then says what happened.
+    QTRY_VERIFY_WITH_TIMEOUT(Shows("widgetDeviceDisconnect"), kSecondsMs);
+    QTRY_VERIFY_WITH_TIMEOUT(Shows("widgetResultFailed"), kSecondsMs);
     QCOMPARE(ToolsRunning(), 0);
+    QVERIFY(Child<QLabel>("labelResultFailedCause")->text().contains(QLatin1String("disconnected")));
 }
 
 void TestWindowAgainstEmulator::setThatCannotBeMarkedIsAFailure()
