@@ -1,6 +1,8 @@
 #include "UnixInstancePlatform.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
 #include <QElapsedTimer>
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -75,6 +77,12 @@ bool UnixInstancePlatform::TerminateProcessById(std::uint32_t processId)
     return ::kill(static_cast<pid_t>(processId), SIGTERM) == 0;
 }
 
+namespace {
+
+const qint64 kUnreadableLockMsecs = 500;
+
+} // namespace
+
 bool UnixInstancePlatform::LockInstance(const std::string& name, bool* heldElsewhere)
 {
     *heldElsewhere = false;
@@ -85,6 +93,17 @@ bool UnixInstancePlatform::LockInstance(const std::string& name, bool* heldElsew
     // gone, which QLockFile checks by process id.
     m_lock->setStaleLockTime(0);
     if (m_lock->tryLock(0))
+        return true;
+    // An owner killed while writing its lock leaves a file that names no
+    // process, so it never looks stale by its owner: once it is older than
+    // any writer could take, it is taken over.
+    qint64 pid = 0;
+    QString host;
+    QString application;
+    const QFileInfo lockInfo(RuntimePath(name));
+    if (m_lock->error() == QLockFile::LockFailedError && !m_lock->getLockInfo(&pid, &host, &application)
+        && lockInfo.lastModified().msecsTo(QDateTime::currentDateTime()) > kUnreadableLockMsecs
+        && m_lock->removeStaleLockFile() && m_lock->tryLock(0))
         return true;
     *heldElsewhere = m_lock->error() == QLockFile::LockFailedError;
     return false;
