@@ -52,9 +52,8 @@ class InstalledCopy(unittest.TestCase):
         self.assertEqual(simulated.returncode, 0, simulated.stdout + simulated.stderr)
         self.assertIn("Inst corvina", simulated.stdout)
         share = os.path.join(self.root, "usr", "share")
-        for command in (["desktop-file-validate"] + glob.glob(share + "/applications/*.desktop"),
-                        ["appstreamcli", "validate", "--no-net"] + glob.glob(share + "/metainfo/*.xml")):
-            self.assertGreater(len(command), 2 if command[0] == "appstreamcli" else 1, "nothing to validate")
+        for command in (["desktop-file-validate", share + "/applications/com.pelora.Corvina.desktop"],
+                        ["appstreamcli", "validate", "--no-net", share + "/metainfo/com.pelora.Corvina.metainfo.xml"]):
             checked = subprocess.run(command, capture_output=True, text=True)
             self.assertEqual(checked.returncode, 0, checked.stdout + checked.stderr)
 
