@@ -3,6 +3,7 @@ through the emulator; a second demo hands over to the running one without
 disturbing its emulator; however the demo ends, nothing it started is left
 running; an emulator that cannot start keeps Corvina from starting."""
 
+import json
 import os
 import re
 import shutil
@@ -17,6 +18,7 @@ from processes import session_processes, wait_until
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 BUILD_DIR = os.path.abspath(sys.argv.pop(1))
+EMULATOR = os.path.join(ROOT, "emulator", "corvina_emulator.py")
 DEMO_UDID = "00008120-001A4C3E0E81401E"
 PROGRAM_FILES = ["Corvina", "corvina_en.qm", "corvina_zh.qm",
                  "libCoreFoundation.so", "libTextLog.so", "libiTunesMobileDevice.so"]
@@ -61,8 +63,18 @@ class DemoScript(unittest.TestCase):
     def child(self, demo, part):
         return next(pid for pid, command in session_processes(demo.pid).items() if part in command)
 
-    def corvina_sees_the_demo_iphone(self):
-        return os.path.exists(self.log) and b"qstrDeviceName : Demo iPhone" in open(self.log, "rb").read()
+    @staticmethod
+    def printed(demo, pattern):
+        demo.output.seek(0)
+        found = re.search(pattern, demo.output.read())
+        return found.group(1) if found else None
+
+    def corvina_reached_the_demo_iphone(self, demo):
+        """Corvina is the only client of the demo's emulator: a lockdown session counted there is its."""
+        control = self.printed(demo, r"control socket (\S+)\)")
+        status = subprocess.run([sys.executable, "-B", EMULATOR, "--control", str(control), "--send", '{"cmd": "status"}'],
+                                capture_output=True, text=True)
+        return status.returncode == 0 and json.loads(status.stdout)["devices"][0]["counters"]["sessions"] > 0
 
     def test_demo_ends_with_corvina_however_it_ends(self):
         endings = [("Corvina closed", lambda demo: os.kill(self.child(demo, "/bin/Corvina"), signal.SIGTERM), 0),
@@ -70,10 +82,9 @@ class DemoScript(unittest.TestCase):
                    ("emulator gone", lambda demo: os.kill(self.child(demo, "corvina_emulator.py"), signal.SIGKILL), 1)]
         for name, end, expected in endings:
             with self.subTest(name):
-                if os.path.exists(self.log):
-                    os.remove(self.log)
                 demo = self.start()
-                self.assertTrue(wait_until(self.corvina_sees_the_demo_iphone), "Corvina never showed the Demo iPhone")
+                self.assertTrue(wait_until(lambda: self.corvina_reached_the_demo_iphone(demo)),
+                                "Corvina never reached the Demo iPhone")
                 if name == "Corvina closed":
                     self.check_second_demo_leaves_the_first_alone(demo)
                 end(demo)
@@ -82,8 +93,7 @@ class DemoScript(unittest.TestCase):
                 self.assertEqual(left, {})
 
     def check_second_demo_leaves_the_first_alone(self, first):
-        first.output.seek(0)
-        address = re.search(r"USBMUXD_SOCKET_ADDRESS=(\S+)", first.output.read()).group(1)
+        address = self.printed(first, r"USBMUXD_SOCKET_ADDRESS=(\S+)")
         code, output, left = self.finish(self.start())
         self.assertEqual((code, left), (0, {}), output)
         self.assertIn("running already", output)
