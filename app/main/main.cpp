@@ -58,6 +58,8 @@ void CentreOnScreen(QWidget* window)
 int main(int argc, char* argv[])
 {
     QApplication application(argc, argv);
+    // Lets the desktop match the window to the installed desktop entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("com.pelora.Corvina"));
     const QLocale locale = QLocale::system();
 
     if (!CSingleInstance::StepA()) {
