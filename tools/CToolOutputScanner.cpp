@@ -25,6 +25,11 @@ CToolOutputScanner::CToolOutputScanner(const QStringList& listArgumentTexts)
 {
     m_listArgumentTexts.removeAll(QString());
     m_listArgumentTexts.removeDuplicates();
+    m_iLookAhead = qlsFinished.size() + iProgressLead;
+    for (const QLatin1String& qlsWord : aErrorWords)
+        m_iLookAhead = qMax(m_iLookAhead, qlsWord.size());
+    for (const QString& qstrArgument : m_listArgumentTexts)
+        m_iLookAhead = qMax(m_iLookAhead, qstrArgument.size());
 }
 
 QString CToolOutputScanner::WithoutTexts(QString qstrText, QStringList listTexts)
@@ -129,7 +134,9 @@ void CToolOutputScanner::ScanChannel(QString& qstrPending, const QString& qstrNe
         }
     }
     qstrPending.remove(0, iLineStart);
-    while (qstrPending.size() > iLineLimit) {
+    // Cut only once a text that would lie across the cut has arrived whole:
+    // a word whose first characters end this read is not cut apart.
+    while (qstrPending.size() > iLineLimit + m_iLookAhead) {
         const qsizetype iCut = SafeCut(qstrPending);
         ScanLine(QStringView(qstrPending).left(iCut), bStdError, structScanThis);
         qstrPending.remove(0, iCut);
