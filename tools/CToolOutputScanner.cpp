@@ -124,9 +124,12 @@ qsizetype CToolOutputScanner::SafeCut(const QString& qstrLine) const
 void CToolOutputScanner::ScanChannel(QString& qstrPending, const QString& qstrNew, bool bStdError, bool bToolEnded,
                                      structScan& structScanThis)
 {
+    // What is pending holds no line end: only the new text is looked through,
+    // so a long line arriving in many small reads costs no more than in one.
+    const qsizetype iLookedThrough = qstrPending.size();
     qstrPending += qstrNew;
     qsizetype iLineStart = 0;
-    for (qsizetype i = 0; i < qstrPending.size(); ++i) {
+    for (qsizetype i = iLookedThrough; i < qstrPending.size(); ++i) {
         const QChar qc = qstrPending.at(i);
         if (qc == QLatin1Char('\n') || qc == QLatin1Char('\r')) {
             ScanLine(QStringView(qstrPending).mid(iLineStart, i - iLineStart), bStdError, structScanThis);
