@@ -1,12 +1,29 @@
 #include "LogCallSite.h"
 
-#include <QTime>
-
+#include <chrono>
+#include <cstdio>
 #include <cstring>
+#include <ctime>
 
 QByteArray LogTimeText()
 {
-    return QTime::currentTime().toString(QStringLiteral("hh:mm:ss:zzz")).toLocal8Bit();
+    // The C library's reentrant local time learns the time zone once. Qt's
+    // clock has it read again on every call, which costs a look at the time
+    // zone file for each log line, more than writing the line itself.
+    const std::chrono::system_clock::time_point now = std::chrono::system_clock::now();
+    const long long iMilliseconds =
+        std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count();
+    const std::time_t seconds = static_cast<std::time_t>(iMilliseconds / 1000);
+    std::tm local{};
+#if defined(_WIN32)
+    localtime_s(&local, &seconds);
+#else
+    localtime_r(&seconds, &local);
+#endif
+    char text[32];
+    std::snprintf(text, sizeof text, "%02d:%02d:%02d:%03d", local.tm_hour, local.tm_min, local.tm_sec,
+                  static_cast<int>(iMilliseconds % 1000));
+    return QByteArray(text);
 }
 
 const char* LogFileName(const char* path)

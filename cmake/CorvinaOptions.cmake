@@ -4,6 +4,10 @@
 #   test fixtures (fake tools) that must stay free of sanitizer runtimes.
 # corvina_options: corvina_warnings plus Qt strictness and, when enabled,
 #   the sanitizers. Every library, the program and the tests link it.
+#
+# At most one of CORVINA_SANITIZE (AddressSanitizer and UndefinedBehaviorSanitizer),
+# CORVINA_TSAN (ThreadSanitizer) and CORVINA_FUZZ (clang only: libFuzzer's
+# coverage with ASan and UBSan, for the targets in tests/fuzz) is on.
 
 add_library(corvina_warnings INTERFACE)
 target_compile_features(corvina_warnings INTERFACE cxx_std_17)
@@ -21,8 +25,17 @@ target_compile_definitions(corvina_options INTERFACE
   QT_NO_FOREACH
   QT_DISABLE_DEPRECATED_BEFORE=0x060000)
 
+set(CORVINA_SANITIZER_FLAGS)
 if(CORVINA_SANITIZE)
   set(CORVINA_SANITIZER_FLAGS -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
-  target_compile_options(corvina_options INTERFACE ${CORVINA_SANITIZER_FLAGS})
-  target_link_options(corvina_options INTERFACE ${CORVINA_SANITIZER_FLAGS})
+elseif(CORVINA_TSAN)
+  set(CORVINA_SANITIZER_FLAGS -fsanitize=thread -fno-omit-frame-pointer)
+elseif(CORVINA_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    message(FATAL_ERROR "CORVINA_FUZZ needs clang: -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++")
+  endif()
+  set(CORVINA_SANITIZER_FLAGS -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer
+      -fno-sanitize-recover=undefined)
 endif()
+target_compile_options(corvina_options INTERFACE ${CORVINA_SANITIZER_FLAGS})
+target_link_options(corvina_options INTERFACE ${CORVINA_SANITIZER_FLAGS})

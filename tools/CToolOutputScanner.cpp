@@ -25,6 +25,11 @@ CToolOutputScanner::CToolOutputScanner(const QStringList& listArgumentTexts)
 {
     m_listArgumentTexts.removeAll(QString());
     m_listArgumentTexts.removeDuplicates();
+    m_iLookAhead = qlsFinished.size() + iProgressLead;
+    for (const QLatin1String& qlsWord : aErrorWords)
+        m_iLookAhead = qMax(m_iLookAhead, qlsWord.size());
+    for (const QString& qstrArgument : m_listArgumentTexts)
+        m_iLookAhead = qMax(m_iLookAhead, qstrArgument.size());
 }
 
 QString CToolOutputScanner::WithoutTexts(QString qstrText, QStringList listTexts)
@@ -119,9 +124,12 @@ qsizetype CToolOutputScanner::SafeCut(const QString& qstrLine) const
 void CToolOutputScanner::ScanChannel(QString& qstrPending, const QString& qstrNew, bool bStdError, bool bToolEnded,
                                      structScan& structScanThis)
 {
+    // What is pending holds no line end: only the new text is looked through,
+    // so a long line arriving in many small reads costs no more than in one.
+    const qsizetype iLookedThrough = qstrPending.size();
     qstrPending += qstrNew;
     qsizetype iLineStart = 0;
-    for (qsizetype i = 0; i < qstrPending.size(); ++i) {
+    for (qsizetype i = iLookedThrough; i < qstrPending.size(); ++i) {
         const QChar qc = qstrPending.at(i);
         if (qc == QLatin1Char('\n') || qc == QLatin1Char('\r')) {
             ScanLine(QStringView(qstrPending).mid(iLineStart, i - iLineStart), bStdError, structScanThis);
@@ -129,7 +137,9 @@ void CToolOutputScanner::ScanChannel(QString& qstrPending, const QString& qstrNe
         }
     }
     qstrPending.remove(0, iLineStart);
-    while (qstrPending.size() > iLineLimit) {
+    // Cut only once a text that would lie across the cut has arrived whole:
+    // a word whose first characters end this read is not cut apart.
+    while (qstrPending.size() > iLineLimit + m_iLookAhead) {
         const qsizetype iCut = SafeCut(qstrPending);
         ScanLine(QStringView(qstrPending).left(iCut), bStdError, structScanThis);
         qstrPending.remove(0, iCut);

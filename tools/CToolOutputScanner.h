@@ -6,8 +6,9 @@
 // folder named "Error reports" or a device named "Failed Phone" is no error.
 // A line is judged once it is complete ("\n" and "\r" end lines), so a word
 // whose characters arrive in two reads is still found. Only an unfinished
-// line is kept between reads, at most iLineLimit characters, so memory stays
-// bounded however long the tool runs and however long its lines are.
+// line is kept between reads, at most iLineLimit characters and the longest
+// argument text, so memory stays bounded however long the tool runs and
+// however long its lines are.
 #ifndef CORVINA_CTOOLOUTPUTSCANNER_H
 #define CORVINA_CTOOLOUTPUTSCANNER_H
 
@@ -57,6 +58,7 @@ public:
 
     // Longest unfinished line kept; a longer one is judged in pieces cut where
     // no argument text, error word or progress reading lies across the cut.
+    // A cut is chosen once all that could lie across it has arrived.
     static constexpr qsizetype iLineLimit = 64 * 1024;
 
 private:
@@ -66,6 +68,7 @@ private:
     qsizetype SafeCut(const QString& qstrLine) const;
 
     QStringList m_listArgumentTexts; // no empty text
+    qsizetype m_iLookAhead = 0; // the most characters a text read across a cut reaches past it
     QString m_qstrPendingOutput;
     QString m_qstrPendingError;
     CFailureClassifier m_CFailureClassifier;

@@ -9,6 +9,7 @@
 
 #include <QTest>
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -477,6 +478,13 @@ void TestMobileDeviceLibrary::driverHandlerReadsFourValues()
     QCOMPARE(handler->WaitFor(present).size(), present);
     Arrive("handled-wifi", CONNECTION_NETWORK);
     const std::thread::id firingThread = Arrive("handled");
+    // This thread reads the device table while the library's thread fills it.
+    QList<structDeviceInfo> listDevices;
+    const auto handledListed = [&listDevices]() {
+        return std::any_of(listDevices.cbegin(), listDevices.cend(),
+                           [](const structDeviceInfo& device) { return device.qstrDeviceID == QLatin1String("handled"); });
+    };
+    QTRY_VERIFY(CDeviceTable::Snapshot(listDevices) && handledListed());
     std::vector<DeviceHandlerRecorder::Event> events = handler->WaitFor(present + 2);
     QCOMPARE(events.size(), present + 2);
     QCOMPARE(events[present].iInterfaceType, 2); // not USB: not handled

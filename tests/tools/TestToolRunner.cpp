@@ -331,6 +331,8 @@ void TestToolRunner::scannerReads_data()
         << -1 << 0;
     QTest::newRow("long line, word at the cut")
         << QStringList{qstrLong + u"Failed"_s + qstrTail, u"\n"_s} << QStringList() << 0 << -1 << 0;
+    QTest::newRow("long line, word at the cut in two reads")
+        << QStringList{qstrLong + u"x Fa"_s, u"iled\n"_s} << QStringList() << 1 << -1 << 0;
 }
 
 void TestToolRunner::scannerReads()

@@ -10,7 +10,26 @@
 #include "CFTextCodec.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <limits>
+
+namespace {
+
+// Whether libplist can hand out the key's text: it asserts, and so ends the
+// program, on a key with a NUL character inside, which a damaged or crafted
+// property list can hold. Its XML writer writes such a key whole, so the NUL
+// shows as XML text longer than its C string.
+bool IsReadableKey(plist_t keyNode)
+{
+    char* xml = nullptr;
+    uint32_t length = 0;
+    plist_to_xml(keyNode, &xml, &length);
+    const bool readable = xml != nullptr && std::strlen(xml) == length;
+    plist_to_xml_free(xml);
+    return readable;
+}
+
+} // namespace
 
 CFObject* CFPropertyListBridge::FromPlist(plist_t node)
 {
@@ -85,13 +104,16 @@ CFObject* CFPropertyListBridge::DictionaryFromPlist(plist_t node)
     plist_dict_iter iterator = nullptr;
     plist_dict_new_iter(node, &iterator);
     for (;;) {
-        char* key = nullptr;
         plist_t item = nullptr;
-        plist_dict_next_item(node, iterator, &key, &item);
-        if (item == nullptr) {
-            std::free(key);
+        plist_dict_next_item(node, iterator, nullptr, &item);
+        if (item == nullptr)
             break;
-        }
+        // An entry whose key cannot be read is left out, like a value that cannot.
+        const plist_t keyNode = plist_dict_item_get_key(item);
+        if (!IsReadableKey(keyNode))
+            continue;
+        char* key = nullptr;
+        plist_get_key_val(keyNode, &key);
         CFObject* value = FromPlist(item);
         const std::string keyBytes(key != nullptr ? key : "");
         std::free(key);
