@@ -1,8 +1,6 @@
 // The pages on their own, offscreen: the sections each status shows, the
 // progress and warning texts, the start buttons, the device selector, the
-// backup selection dialog, the backup directory and the Chinese texts. With
-// CORVINA_SCREENSHOTS set to a folder, screenshots() also renders every page
-// and state into it (scripts/screenshots).
+// backup selection dialog, the backup directory and the Chinese texts.
 #include "AppGlobals.h"
 #include "CDeviceTable.h"
 #include "CTranslation.h"
@@ -70,7 +68,6 @@ private slots:
     void dialogListsSetsNewestChosen();
     void backupDirectoryDefaultAndStored();
     void homePageAndChineseTexts();
-    void screenshots();
 
 private:
     QTemporaryDir m_qTemporaryDir;
@@ -336,101 +333,6 @@ void TestPages::homePageAndChineseTexts()
     QVERIFY(Child<QWidget>(&home, "widgetFunctionShow")->styleSheet().contains(QLatin1String("HomepageBG.1.png")));
     QCOMPARE(Child<QLabel>(&home, "labelConnectStatusPrompt")->text(), QStringLiteral("请先连接设备，再进行备份和恢复。"));
     QCOMPARE(Child<QPushButton>(&page, "btnBackup")->text(), QStringLiteral("备份"));
-}
-
-void TestPages::screenshots()
-{
-    const QString qstrFolder = qEnvironmentVariable("CORVINA_SCREENSHOTS");
-    if (qstrFolder.isEmpty())
-        QSKIP("CORVINA_SCREENSHOTS names no folder");
-    const QString qstrLanguage = qEnvironmentVariable("CORVINA_SCREENSHOT_LANGUAGE", QStringLiteral("en"));
-    g_iLanguage = qstrLanguage == QLatin1String("zh") ? QLocale::Chinese : QLocale::English;
-    QVERIFY(CTranslation::Install(QCoreApplication::instance(), QStringLiteral(CORVINA_PROGRAM_DIR), g_iLanguage));
-    // A program folder with the driver libraries and a settings file of its own.
-    for (const char* library : {"libCoreFoundation.so", "libiTunesMobileDevice.so"})
-        QFile::link(QStringLiteral(CORVINA_PROGRAM_DIR "/") + QLatin1String(library), g_qstrAppDirPath + QLatin1Char('/') + QLatin1String(library));
-    QSettings(g_qstrAppDirPath + QStringLiteral("/Corvina.ini"), QSettings::IniFormat)
-        .setValue(QStringLiteral("/Config/BackupDirectory"), QStringLiteral("/home/anna/PeloraBackup"));
-
-    Corvina window;
-    window.resize(959, 601);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    auto* page = window.findChild<widgetPrepareProgressResult*>();
-    const auto shoot = [&](QWidget* widget, const char* name) {
-        QTest::qWait(50);
-        QVERIFY(widget->grab().save(QStringLiteral("%1/%2-%3.png").arg(qstrFolder, qstrLanguage, QLatin1String(name))));
-    };
-    emit window.signal_SwitchStatus(eiFormBackupRestoreIndex_BackupRestoreStatus, eiFormDeviceConnectStatus_DeviceDisConnect);
-    // The test's environment names no device service: the line under the prompt shows.
-    QTRY_VERIFY(Child(&window, "labelServicePrompt")->isVisible());
-    shoot(&window, "home-disconnected");
-    for (const auto& device : {std::pair("00008110000a1b2c3d4e5f01", "Anna’s iPhone"), std::pair("00008103000f6e5d4c3b2a10", "iPad Pro")}) {
-        structDeviceInfo info;
-        info.qstrDeviceID = QLatin1String(device.first);
-        info.qstrDeviceName = QString::fromUtf8(device.second);
-        g_mapDeviceInfo.insert(info.qstrDeviceID, info);
-    }
-    emit window.signal_UpdateDevice();
-    emit window.signal_SwitchStatus(eiFormBackupRestoreIndex_BackupRestoreStatus, eiFormDeviceConnectStatus_DeviceBackupRestore);
-    shoot(&window, "home-connected");
-    g_bDeviceRestore = true;
-    emit window.signal_SwitchStatus(eiFormBackupRestoreIndex_PrepareProgressResult, eiFormDeviceBackupRestoreStatus_Setting);
-    shoot(&window, "restore-settings");
-    g_bDeviceRestore = false;
-    emit window.signal_SwitchStatus(eiFormBackupRestoreIndex_PrepareProgressResult, eiFormDeviceBackupRestoreStatus_Setting);
-    Child<QCheckBox>(page, "chkBackupGameApp")->setChecked(true);
-    shoot(&window, "backup-settings");
-    page->slot_SwitchStatus_PrepareProgressResult(eiFormDeviceBackupRestoreStatus_Progress, 0);
-    page->slot_Progress(eiStepBackupRestore_PersonalData, 42);
-    shoot(&window, "progress");
-    g_iBackupAppFailedCount = 0;
-    page->slot_SwitchStatus_PrepareProgressResult(eiFormDeviceBackupRestoreStatus_Result, 1);
-    shoot(&window, "success");
-    g_iBackupAppFailedCount = 12;
-    page->slot_SwitchStatus_PrepareProgressResult(eiFormDeviceBackupRestoreStatus_Result, 1);
-    auto* warning = Child<QLabel>(page, "labelResultWarningPrompt");
-    warning->setText(warning->text() + QLatin1Char('\n') + widgetPrepareProgressResult::CauseText({eiFailureCause_AppsUnsupported, {}}));
-    shoot(&window, "success-warning");
-    const structFailureCause aCauses[] = {
-        {eiFailureCause_DiskFull, QString()},
-        {eiFailureCause_NotTrusted, QString()},
-        {eiFailureCause_Unknown, QStringLiteral("ERROR: Could not start service com.apple.mobilebackup2: -12")}};
-    for (const structFailureCause& cause : aCauses) {
-        page->slot_SwitchStatus_PrepareProgressResult(eiFormDeviceBackupRestoreStatus_Result, 0);
-        Child<QLabel>(page, "labelResultFailedCause")->setText(widgetPrepareProgressResult::CauseText(cause));
-        shoot(&window, qPrintable(QStringLiteral("failure-") + QLatin1String(FailureCauseName(cause.eiCause))));
-    }
-    // A backup of a device that asks for its passcode, before its first percentage, with the Cancel question.
-    page->slot_SwitchStatus_PrepareProgressResult(eiFormDeviceBackupRestoreStatus_Progress, 0);
-    Child<QLabel>(page, "labelProgressPasscode")->setText(QCoreApplication::translate("widgetPrepareProgressResult",
-        "If the device asks for its passcode, unlock it and enter the passcode there: the backup starts after that."));
-    shoot(&window, "progress-passcode");
-    QTimer::singleShot(300, this, [&shoot]() {
-        QWidget* box = QApplication::activeModalWidget();
-        shoot(box, "cancel-question");
-        box->close();
-    });
-    Child<QPushButton>(page, "btnProgressCancel")->click();
-
-    const QString qstrRoot = m_qTemporaryDir.filePath(QStringLiteral("screenshot-sets"));
-    MakeSet(qstrRoot, QStringLiteral("2026-11-28__19_42_07_@_@_Anna’s iPhone"));
-    MakeSet(qstrRoot, QStringLiteral("2026-12-03__08_15_51_@_@_iPad Pro"));
-    MakeSet(qstrRoot, QStringLiteral("2026-12-06__21_03_30_@_@_Anna’s iPhone"));
-    dialogBackupSelect dialog;
-    dialog.qstrBackupRootDirectory = qstrRoot;
-    dialog.InitBackupList();
-    dialog.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-    shoot(&dialog, "select-backup");
-    QMessageBox prompt(QMessageBox::Information, QCoreApplication::translate("widgetPrepareProgressResult", "Prompt"),
-                       QCoreApplication::translate("widgetPrepareProgressResult",
-                                                   "The directory you select is not bakcup directory, pls select again!.\n"),
-                       QMessageBox::Ok, page);
-    prompt.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&prompt));
-    shoot(&prompt, "prompt");
-    g_mapDeviceInfo.clear();
 }
 
 QTEST_MAIN(TestPages)

@@ -1,0 +1,181 @@
+// Renders every page and state of the window into PNG files, for people to
+// look at and for the AppStream metadata: corvina_screenshots FOLDER en|zh.
+// It drives the real window without a device: the device table is filled by
+// hand and each state is set the way the window itself sets it.
+#include "AppGlobals.h"
+#include "CDeviceTable.h"
+#include "CTranslation.h"
+#include "Corvina.h"
+#include "ThreadDeviceBackup.h"
+#include "dialogBackupSelect.h"
+#include "widgetPrepareProgressResult.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QLabel>
+#include <QLocale>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace {
+
+QString g_qstrFolder;
+QString g_qstrLanguage;
+
+// Lets the window lay itself out and paint before it is grabbed.
+void Settle(int iMsecs = 100)
+{
+    QEventLoop loop;
+    QTimer::singleShot(iMsecs, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+void Shoot(QWidget* widget, const QString& qstrName)
+{
+    Settle();
+    const QString qstrPath = QStringLiteral("%1/%2-%3.png").arg(g_qstrFolder, g_qstrLanguage, qstrName);
+    if (!widget->grab().save(qstrPath))
+        std::fprintf(stderr, "corvina_screenshots: cannot write %s\n", qPrintable(qstrPath));
+}
+
+template <typename T = QWidget>
+T* Child(QWidget* parent, const char* name)
+{
+    return parent->findChild<T*>(QLatin1String(name));
+}
+
+QString Translated(const char* text)
+{
+    return QCoreApplication::translate("widgetPrepareProgressResult", text);
+}
+
+void AddDevice(const char* udid, const char* name)
+{
+    structDeviceInfo info;
+    info.qstrDeviceID = QLatin1String(udid);
+    info.qstrDeviceName = QString::fromUtf8(name);
+    g_mapDeviceInfo.insert(info.qstrDeviceID, info);
+}
+
+void ShootResults(Corvina& window, widgetPrepareProgressResult* page)
+{
+    g_iBackupAppFailedCount = 0;
+    page->slot_SwitchStatus_PrepareProgressResult(eiFormDeviceBackupRestoreStatus_Result, 1);
+    Shoot(&window, QStringLiteral("success"));
+    g_iBackupAppFailedCount = 12;
+    page->slot_SwitchStatus_PrepareProgressResult(eiFormDeviceBackupRestoreStatus_Result, 1);
+    auto* warning = Child<QLabel>(page, "labelResultWarningPrompt");
+    warning->setText(warning->text() + QLatin1Char('\n')
+                     + widgetPrepareProgressResult::CauseText({eiFailureCause_AppsUnsupported, {}}));
+    Shoot(&window, QStringLiteral("success-warning"));
+    const structFailureCause aCauses[] = {
+        {eiFailureCause_DiskFull, QString()},
+        {eiFailureCause_NotTrusted, QString()},
+        {eiFailureCause_Unknown, QStringLiteral("ERROR: Could not start service com.apple.mobilebackup2: -12")}};
+    for (const structFailureCause& cause : aCauses) {
+        page->slot_SwitchStatus_PrepareProgressResult(eiFormDeviceBackupRestoreStatus_Result, 0);
+        Child<QLabel>(page, "labelResultFailedCause")->setText(widgetPrepareProgressResult::CauseText(cause));
+        Shoot(&window, QStringLiteral("failure-") + QLatin1String(FailureCauseName(cause.eiCause)));
+    }
+}
+
+void ShootProgress(Corvina& window, widgetPrepareProgressResult* page)
+{
+    page->slot_SwitchStatus_PrepareProgressResult(eiFormDeviceBackupRestoreStatus_Progress, 0);
+    page->slot_Progress(eiStepBackupRestore_PersonalData, 42);
+    Shoot(&window, QStringLiteral("progress"));
+    // Before the first percentage of a device that asks for its passcode.
+    page->slot_SwitchStatus_PrepareProgressResult(eiFormDeviceBackupRestoreStatus_Progress, 0);
+    Child<QLabel>(page, "labelProgressPasscode")
+        ->setText(Translated("If the device asks for its passcode, unlock it and enter the passcode there: the backup "
+                             "starts after that."));
+    Shoot(&window, QStringLiteral("progress-passcode"));
+    QTimer::singleShot(300, []() {
+        QWidget* question = QApplication::activeModalWidget();
+        if (question == nullptr)
+            return;
+        Shoot(question, QStringLiteral("cancel-question"));
+        question->close();
+    });
+    Child<QPushButton>(page, "btnProgressCancel")->click();
+}
+
+void ShootDialogs(widgetPrepareProgressResult* page, const QString& qstrRoot)
+{
+    for (const char* name : {"2026-11-28__19_42_07_@_@_Anna’s iPhone", "2026-12-03__08_15_51_@_@_iPad Pro",
+                             "2026-12-06__21_03_30_@_@_Anna’s iPhone"}) {
+        const QString qstrSet = qstrRoot + QLatin1Char('/') + QString::fromUtf8(name);
+        QDir().mkpath(qstrSet);
+        QFile(qstrSet + QStringLiteral("/BackupFlag.ini")).open(QIODevice::WriteOnly);
+    }
+    dialogBackupSelect dialog;
+    dialog.qstrBackupRootDirectory = qstrRoot;
+    dialog.InitBackupList();
+    dialog.show();
+    Shoot(&dialog, QStringLiteral("select-backup"));
+    QMessageBox prompt(QMessageBox::Information, Translated("Prompt"),
+                       Translated("The directory you select is not bakcup directory, pls select again!.\n"),
+                       QMessageBox::Ok, page);
+    prompt.show();
+    Shoot(&prompt, QStringLiteral("prompt"));
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QApplication application(argc, argv);
+    const QStringList listArguments = application.arguments();
+    if (listArguments.size() != 3 || (listArguments.at(2) != QLatin1String("en") && listArguments.at(2) != QLatin1String("zh"))) {
+        std::fprintf(stderr, "usage: corvina_screenshots FOLDER en|zh\n");
+        return 2;
+    }
+    g_qstrFolder = listArguments.at(1);
+    g_qstrLanguage = listArguments.at(2);
+    RegisterSharedMetaTypes();
+    g_iLanguage = g_qstrLanguage == QLatin1String("zh") ? QLocale::Chinese : QLocale::English;
+    CTranslation::Install(&application, QCoreApplication::applicationDirPath(), g_iLanguage);
+    // A program folder of its own: the driver libraries and a settings file.
+    QTemporaryDir program;
+    g_qstrAppDirPath = program.path();
+    for (const char* library : {"libCoreFoundation.so", "libiTunesMobileDevice.so"})
+        QFile::link(QCoreApplication::applicationDirPath() + QLatin1Char('/') + QLatin1String(library),
+                    program.filePath(QLatin1String(library)));
+    QSettings(program.filePath(QStringLiteral("Corvina.ini")), QSettings::IniFormat)
+        .setValue(QStringLiteral("/Config/BackupDirectory"), QStringLiteral("/home/anna/PeloraBackup"));
+    // No device service here: the home page shows its line about it.
+    qputenv("USBMUXD_SOCKET_ADDRESS", "UNIX:" + program.filePath(QStringLiteral("no-usbmuxd")).toLocal8Bit());
+
+    Corvina window;
+    window.resize(959, 601);
+    window.show();
+    auto* page = window.findChild<widgetPrepareProgressResult*>();
+    emit window.signal_SwitchStatus(eiFormBackupRestoreIndex_BackupRestoreStatus, eiFormDeviceConnectStatus_DeviceDisConnect);
+    Settle(1500);
+    Shoot(&window, QStringLiteral("home-disconnected"));
+    AddDevice("00008110000a1b2c3d4e5f01", "Anna’s iPhone");
+    AddDevice("00008103000f6e5d4c3b2a10", "iPad Pro");
+    emit window.signal_UpdateDevice();
+    emit window.signal_SwitchStatus(eiFormBackupRestoreIndex_BackupRestoreStatus, eiFormDeviceConnectStatus_DeviceBackupRestore);
+    Shoot(&window, QStringLiteral("home-connected"));
+    g_bDeviceRestore = true;
+    emit window.signal_SwitchStatus(eiFormBackupRestoreIndex_PrepareProgressResult, eiFormDeviceBackupRestoreStatus_Setting);
+    Shoot(&window, QStringLiteral("restore-settings"));
+    g_bDeviceRestore = false;
+    emit window.signal_SwitchStatus(eiFormBackupRestoreIndex_PrepareProgressResult, eiFormDeviceBackupRestoreStatus_Setting);
+    Child<QCheckBox>(page, "chkBackupGameApp")->setChecked(true);
+    Shoot(&window, QStringLiteral("backup-settings"));
+    ShootProgress(window, page);
+    ShootResults(window, page);
+    ShootDialogs(page, program.filePath(QStringLiteral("sets")));
+    g_mapDeviceInfo.clear();
+    return 0;
+}
