@@ -66,6 +66,7 @@ private slots:
     void toolTextInACauseIsPlainAndCut();
     void selectorKeepsTheChosenDevice();
     void dialogListsSetsNewestChosen();
+    void setWithoutItsKeysIsRefused();
     void backupDirectoryDefaultAndStored();
     void homePageAndChineseTexts();
 
@@ -249,6 +250,36 @@ void TestPages::dialogListsSetsNewestChosen()
     QApplication::sendEvent(&dialog, &move);
     QTest::mouseRelease(&dialog, Qt::LeftButton, {}, QPoint(40, 30));
     QCOMPARE(dialog.pos(), start + QPoint(30, 20));
+}
+
+void TestPages::setWithoutItsKeysIsRefused()
+{
+    const QString qstrRoot = m_qTemporaryDir.filePath(QStringLiteral("half-marked"));
+    const QString qstrSet = QStringLiteral("2024-05-01__10_00_00_@_@_Phone");
+    MakeSet(qstrRoot, qstrSet);
+    QSettings(qstrRoot + QLatin1Char('/') + qstrSet + QStringLiteral("/BackupFlag.ini"), QSettings::IniFormat)
+        .setValue(QStringLiteral("/BackupFlag/DataFolderName"), QStringLiteral("00008030c0ffee"));
+    widgetPrepareProgressResult page;
+    g_bDeviceRestore = true;
+    page.slot_SwitchStatus_PrepareProgressResult(eiFormDeviceBackupRestoreStatus_Setting, 0);
+    Child<QLabel>(&page, "labelRestoreDirectory")->setText(qstrRoot);
+    // OK in the dialog, then the refusal is read and acknowledged.
+    QString qstrPromptTitle;
+    QTimer::singleShot(200, this, [&qstrPromptTitle]() {
+        Child<QPushButton>(QApplication::activeModalWidget(), "btnOK")->click();
+        QTimer::singleShot(200, [&qstrPromptTitle]() {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (box == nullptr)
+                return;
+            qstrPromptTitle = box->windowTitle();
+            box->accept();
+        });
+    });
+    QTest::mouseClick(Child(&page, "btnRestore"), Qt::LeftButton);
+    QCOMPARE(qstrPromptTitle, QStringLiteral("Prompt"));
+    QVERIFY(page.Operation() == nullptr);
+    QCOMPARE(Shown(&page), QStringLiteral("widgetRestore"));
+    g_bDeviceRestore = false;
 }
 
 void TestPages::backupDirectoryDefaultAndStored()
