@@ -3,6 +3,7 @@
 #include "CDeviceTable.h"
 #include "CMobileDeviceDriver.h"
 #include "CSingleInstance.h"
+#include "CWindowDrag.h"
 #include "LogCallSite.h"
 #include "widgetBackupRestoreStatus.h"
 #include "widgetPrepareProgressResult.h"
@@ -180,24 +181,19 @@ void Corvina::LoadStatisticsPage()
 
 void Corvina::mousePressEvent(QMouseEvent* event)
 {
-    if (event->button() == Qt::LeftButton) {
-        m_bDrag = true;
-        m_QPointDrag = event->position().toPoint();
-    }
+    CWindowDrag::Press(event, m_QPointDrag, m_bDrag);
     QWidget::mousePressEvent(event);
 }
 
 void Corvina::mouseMoveEvent(QMouseEvent* event)
 {
-    if (m_bDrag)
-        move(event->globalPosition().toPoint() - m_QPointDrag);
+    CWindowDrag::Move(this, event, m_QPointDrag, m_bDrag);
     QWidget::mouseMoveEvent(event);
 }
 
 void Corvina::mouseReleaseEvent(QMouseEvent* event)
 {
-    if (event->button() == Qt::LeftButton)
-        m_bDrag = false;
+    CWindowDrag::Release(event, m_bDrag);
     QWidget::mouseReleaseEvent(event);
 }
 

@@ -1,6 +1,7 @@
 #include "dialogBackupSelect.h"
 
 #include "CBackup.h"
+#include "CWindowDrag.h"
 #include "LogCallSite.h"
 
 #include <QGraphicsDropShadowEffect>
@@ -110,23 +111,18 @@ void dialogBackupSelect::on_listWidgetBackup_currentRowChanged(int currentRow)
 
 void dialogBackupSelect::mousePressEvent(QMouseEvent* event)
 {
-    if (event->button() == Qt::LeftButton) {
-        bDragging = true;
-        pointDragOffset = event->position().toPoint();
-    }
+    CWindowDrag::Press(event, pointDragOffset, bDragging);
     QDialog::mousePressEvent(event);
 }
 
 void dialogBackupSelect::mouseMoveEvent(QMouseEvent* event)
 {
-    if (bDragging)
-        move(event->globalPosition().toPoint() - pointDragOffset);
+    CWindowDrag::Move(this, event, pointDragOffset, bDragging);
     QDialog::mouseMoveEvent(event);
 }
 
 void dialogBackupSelect::mouseReleaseEvent(QMouseEvent* event)
 {
-    if (event->button() == Qt::LeftButton)
-        bDragging = false;
+    CWindowDrag::Release(event, bDragging);
     QDialog::mouseReleaseEvent(event);
 }
