@@ -218,8 +218,13 @@ void widgetPrepareProgressResult::Retire(ThreadToolRun* pThread)
     // Connected first, so that a thread ending right now is not missed; a
     // queued deletion of an object deleted here is dropped with it.
     QObject::connect(pThread, &QThread::finished, pThread, &QObject::deleteLater);
-    if (!pThread->isRunning())
+    if (!pThread->isRunning()) {
         delete pThread;
+        return;
+    }
+    // An operation still on its way out (its device left) is given up: two
+    // tools must not work on one device, nor two runs share the counters.
+    pThread->EndRunningTool();
 }
 
 void widgetPrepareProgressResult::Adopt(ThreadToolRun* pThread, const QString& qstrDeviceUDID)
