@@ -1,6 +1,5 @@
 #include "CMobileDeviceDriver.h"
 
-#include "AppGlobals.h"
 #include "DriverPlatform.h"
 
 #include <atomic>
@@ -56,9 +55,10 @@ bool Resolve(DriverPlatform& platform, void* library, const char* name, Slot& sl
 
 } // namespace
 
-bool CMobileDeviceDriver::LoadDriver(void* pContext, DeviceNotificationHandler pfnHandler)
+bool CMobileDeviceDriver::LoadDriver(void* pContext, DeviceNotificationHandler pfnHandler,
+                                     const std::wstring& programFolder)
 {
-    const std::unique_ptr<DriverPlatform> platform = DriverPlatform::Create(g_qstrAppDirPath.toStdWString());
+    const std::unique_ptr<DriverPlatform> platform = DriverPlatform::Create(programFolder);
     return LoadDriver(pContext, pfnHandler, *platform);
 }
 

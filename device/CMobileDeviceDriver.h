@@ -1,6 +1,7 @@
 // Loads the Mobile Device and Core Foundation libraries from the program
 // folder, resolves every entry point the system knows into one process-wide
 // table and subscribes to device arrival and departure. Nothing is unloaded.
+// Free of Qt, so that the Windows side compiles with a plain cross compiler.
 #ifndef CORVINA_CMOBILEDEVICEDRIVER_H
 #define CORVINA_CMOBILEDEVICEDRIVER_H
 
@@ -20,7 +21,9 @@ public:
     // called with pContext on the library's notification thread. A call made
     // while both libraries are present already returns true and changes
     // nothing. Writes no log line: the caller reports a failure.
-    static bool LoadDriver(void* pContext, DeviceNotificationHandler pfnHandler);
+    // programFolder is the folder start-up found the program in (Windows asks
+    // the system for the running executable's folder instead).
+    static bool LoadDriver(void* pContext, DeviceNotificationHandler pfnHandler, const std::wstring& programFolder);
 
     // The same with the operating-system calls of platform.
     static bool LoadDriver(void* pContext, DeviceNotificationHandler pfnHandler, DriverPlatform& platform);

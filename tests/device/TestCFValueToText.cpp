@@ -1,6 +1,5 @@
 // CFValueToText through the program's own Core Foundation library, loaded
 // the way the program loads it, for every kind of value.
-#include "AppGlobals.h"
 #include "CFValueToText.h"
 #include "CMobileDeviceDriver.h"
 
@@ -64,8 +63,7 @@ private slots:
 
 void TestCFValueToText::initTestCase()
 {
-    g_qstrAppDirPath = QStringLiteral(CORVINA_PROGRAM_DIR);
-    QVERIFY(CMobileDeviceDriver::LoadDriver(nullptr, nullptr));
+    QVERIFY(CMobileDeviceDriver::LoadDriver(nullptr, nullptr, QStringLiteral(CORVINA_PROGRAM_DIR).toStdWString()));
 }
 
 void TestCFValueToText::strings()

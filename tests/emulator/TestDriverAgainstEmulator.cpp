@@ -1,7 +1,6 @@
 // The program's own libCoreFoundation.so and libiTunesMobileDevice.so over the
 // real libimobiledevice, against the device emulator, through the driver layer
 // and the program's device table.
-#include "AppGlobals.h"
 #include "CMobileDeviceDriver.h"
 #include "DeviceHandlerRecorder.h"
 #include "EmulatorProcess.h"
@@ -58,8 +57,8 @@ void TestDriverAgainstEmulator::initTestCase()
     };
     QString strErrorMessage;
     QVERIFY2(m_EmulatorProcess.Start(jsonDevices, strErrorMessage), qPrintable(strErrorMessage));
-    g_qstrAppDirPath = QStringLiteral(CORVINA_PROGRAM_DIR); // the libraries of the program folder
-    QVERIFY(CMobileDeviceDriver::LoadDriver(g_pHandler, &DeviceHandlerRecorder::Handle));
+    QVERIFY(CMobileDeviceDriver::LoadDriver(g_pHandler, &DeviceHandlerRecorder::Handle,
+                                            QStringLiteral(CORVINA_PROGRAM_DIR).toStdWString()));
 }
 
 DeviceHandlerRecorder::Event TestDriverAgainstEmulator::Next(const QString& qstrCommand, const QString& qstrUDID)
