@@ -36,6 +36,12 @@ public:
     // 0 before the driver is loaded.
     static int GetInterfaceType(void* pAMDevice);
 
+    // Run as the process ends (LoadDriver arranges it): waits for a
+    // notification the handler is busy with and lets no later one reach it,
+    // because the library keeps delivering while the objects the handler
+    // uses are being destroyed. A later LoadDriver delivers again.
+    static void EndDeliveries();
+
 private:
     static std::wstring SupportFolders(DriverPlatform& platform);
     static void AppendMobileDeviceSupportFolder(DriverPlatform& platform, const std::wstring& drive,
