@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QLockFile>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QSharedMemory>
 #include <QTemporaryDir>
 #include <QTest>
@@ -297,6 +298,12 @@ void TestSingleInstance::racesBetweenTwoStarts()
             write(0, pass == 100 ? 8 : statusThen);
     };
 
+    const auto release = qScopeGuard([]() {
+        if (g_QSharedMemory != nullptr)
+            g_QSharedMemory->detach();
+        delete g_QSharedMemory;
+        g_QSharedMemory = nullptr;
+    });
     if (beforeStepA && other.create(CSingleInstance::kSegmentSize))
         write(handle, status);
     QVERIFY(CSingleInstance::StepA());
@@ -310,10 +317,6 @@ void TestSingleInstance::racesBetweenTwoStarts()
     QCOMPARE(record.served, goesOn ? 1 : 0);
     if (goesOn && handle >= 0)
         QCOMPARE(qFromLittleEndian<quint32>(other.constData()), 7u);
-
-    g_QSharedMemory->detach();
-    delete g_QSharedMemory;
-    g_QSharedMemory = nullptr;
 }
 
 void TestSingleInstance::showRequestReachesALateListener()
