@@ -6,6 +6,7 @@
 #include "DeviceHandlerRecorder.h"
 #include "EmulatorProcess.h"
 
+#include <QScopeGuard>
 #include <QTest>
 
 #include <algorithm>
@@ -39,6 +40,8 @@ class TestDriverAgainstEmulator : public QObject
 
 private slots:
     void initTestCase();
+    // Unplugs the present device as the process ends: its departure is still
+    // being handled while the process's objects go away.
     void cleanupTestCase() { m_EmulatorProcess.Stop(); }
     void arrivalAndDeparture_data();
     void arrivalAndDeparture();
@@ -154,6 +157,11 @@ void TestDriverAgainstEmulator::arrivalAndDeparture()
     QFETCH(bool, unplugsItself);
     QFETCH(int, rounds);
 
+    // A row that fails half-way still leaves its device unplugged for the next.
+    const auto unplug = qScopeGuard([&]() {
+        if (m_EmulatorProcess.DeviceStatus(udid).value(QStringLiteral("attached")).toBool())
+            After(QStringLiteral("detach"), udid, 1);
+    });
     for (int round = 1; round <= rounds; ++round) {
         const QJsonObject jsonBefore = m_EmulatorProcess.DeviceStatus(udid);
         const std::vector<Event> listEvents = After(QStringLiteral("attach"), udid, unplugsItself ? 2 : 1);
