@@ -32,11 +32,14 @@ QByteArray LogRoutineName(const char* signature);
 // live until the end of the full expression, which covers the log call.
 #define LOG8(text) (QString(text).toLocal8Bit().constData())
 
+// The routine's name is worked out once per call site and never destroyed:
+// threads may still log while the process ends.
 #define TEXTLOG(message, ...)                                                                    \
     do {                                                                                         \
-        static const QByteArray corvinaLogRoutine_ = LogRoutineName(CORVINA_LOG_SIGNATURE);      \
+        static const QByteArray* const corvinaLogRoutine_ =                                      \
+            new QByteArray(LogRoutineName(CORVINA_LOG_SIGNATURE));                               \
         TextLogPrintf("\r\n%s %s %s:%d " message, LogTimeText().constData(), LogFileName(__FILE__), \
-                      corvinaLogRoutine_.constData(), __LINE__, ##__VA_ARGS__);                  \
+                      corvinaLogRoutine_->constData(), __LINE__, ##__VA_ARGS__);                 \
     } while (0)
 
 #endif

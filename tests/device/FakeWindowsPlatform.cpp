@@ -59,6 +59,7 @@ void* FakeWindowsPlatform::LoadLibraryFile(const std::wstring& path)
 
 DriverPlatform::EntryPoint FakeWindowsPlatform::FindEntryPoint(void* library, const char* name)
 {
+    m_vecLookUps.push_back(name);
     for (int i = 0; i < 3; ++i) {
         if (library == &m_libraryTags[i]) {
             const auto found = m_mapEntryPoints[i].find(name);

@@ -1,7 +1,7 @@
 // A driver platform that behaves like Windows without touching the system: a
 // registry, files, environment and libraries that the test sets up, and a
 // record of what the loader did with them. Loaded libraries hand out the
-// entry points the test gave for them.
+// entry points the test gave for them (with a record of the names asked for).
 #ifndef CORVINA_FAKEWINDOWSPLATFORM_H
 #define CORVINA_FAKEWINDOWSPLATFORM_H
 
@@ -57,6 +57,7 @@ public:
     std::set<std::wstring> m_setMissingLibraries; // paths that never load
 
     std::vector<std::wstring> m_vecLoadAttempts;
+    std::vector<std::string> m_vecLookUps;
     int m_iEnvironmentWrites = 0;
 
 private:

@@ -4,8 +4,12 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QLocalSocket>
+#include <QProcess>
 #include <QStandardPaths>
 #include <QTest>
+#include <QThread>
+
+#include <csignal>
 
 namespace {
 
@@ -39,41 +43,57 @@ bool EmulatorProcess::Start(const QJsonArray& jsonDevices, QString& strErrorMess
     qFileConfig.write(QJsonDocument(QJsonObject{{QStringLiteral("devices"), jsonDevices}}).toJson());
     qFileConfig.close();
 
-    m_QProcessEmulator.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_QProcessEmulator.start(QStringLiteral(CORVINA_PYTHON_EXECUTABLE),
-                             {QStringLiteral("-B"), // no bytecode files in the source tree
-                              QStringLiteral(CORVINA_EMULATOR_SCRIPT), QStringLiteral("--config"),
-                              qFileConfig.fileName(), QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0"),
-                              QStringLiteral("--control"), m_qTemporaryDir.filePath(QStringLiteral("control.sock")),
-                              QStringLiteral("--log"), m_qTemporaryDir.filePath(QStringLiteral("emulator.log"))});
-    if (!m_QProcessEmulator.waitForStarted(kTimeoutMs))
-        return Fail(strErrorMessage, QStringLiteral("emulator did not start: ") + m_QProcessEmulator.errorString());
+    const QString qstrReadyFile = m_qTemporaryDir.filePath(QStringLiteral("ready"));
+    QProcess qProcess;
+    qProcess.setProgram(QStringLiteral(CORVINA_PYTHON_EXECUTABLE));
+    qProcess.setArguments({QStringLiteral("-B"), // no bytecode files in the source tree
+                           QStringLiteral(CORVINA_EMULATOR_SCRIPT), QStringLiteral("--config"), qFileConfig.fileName(),
+                           QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0"), QStringLiteral("--control"),
+                           m_qTemporaryDir.filePath(QStringLiteral("control.sock")), QStringLiteral("--ready-file"),
+                           qstrReadyFile, QStringLiteral("--log"),
+                           m_qTemporaryDir.filePath(QStringLiteral("emulator.log"))});
+    qProcess.setStandardOutputFile(QProcess::nullDevice());
+    if (!qProcess.startDetached(&m_iEmulatorPid))
+        return Fail(strErrorMessage, QStringLiteral("emulator did not start: ") + qProcess.errorString());
 
-    // The emulator announces itself with one line: "READY <address>".
+    // Once listening, the emulator writes its address into the ready file.
+    QByteArray baAddress;
     const QDeadlineTimer qDeadlineTimer(kTimeoutMs);
-    while (!m_QProcessEmulator.canReadLine()) {
-        if (qDeadlineTimer.hasExpired() || m_QProcessEmulator.state() != QProcess::Running)
+    while (baAddress.isEmpty()) {
+        if (qDeadlineTimer.hasExpired() || !IsRunning())
             return Fail(strErrorMessage, QStringLiteral("emulator not ready: ") + LogText());
-        m_QProcessEmulator.waitForReadyRead(100);
+        QThread::msleep(20);
+        QFile qFileReady(qstrReadyFile);
+        if (qFileReady.open(QIODevice::ReadOnly))
+            baAddress = qFileReady.readAll().trimmed();
     }
-    const QByteArray baLine = m_QProcessEmulator.readLine().trimmed();
-    if (!baLine.startsWith("READY "))
-        return Fail(strErrorMessage, QStringLiteral("unexpected first line: ") + QString::fromUtf8(baLine));
     m_bHadPreviousAddress = qEnvironmentVariableIsSet(kAddressVariable);
     m_baPreviousAddress = qgetenv(kAddressVariable);
-    m_bAddressSet = qputenv(kAddressVariable, baLine.mid(6));
+    m_bAddressSet = qputenv(kAddressVariable, baAddress);
     return true;
+}
+
+bool EmulatorProcess::IsRunning() const
+{
+    // Detached, it is reaped by whoever adopts it; until then it is a zombie.
+    QFile qFileStat(QStringLiteral("/proc/%1/stat").arg(m_iEmulatorPid));
+    if (m_iEmulatorPid <= 0 || !qFileStat.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray baStat = qFileStat.readAll();
+    return !baStat.mid(baStat.lastIndexOf(')') + 2).startsWith('Z');
 }
 
 void EmulatorProcess::Stop()
 {
-    if (m_QProcessEmulator.state() != QProcess::NotRunning) {
-        m_QProcessEmulator.terminate();
-        if (!m_QProcessEmulator.waitForFinished(kTimeoutMs / 2)) {
-            m_QProcessEmulator.kill();
-            m_QProcessEmulator.waitForFinished(kTimeoutMs / 2);
-        }
+    if (IsRunning()) {
+        ::kill(pid_t(m_iEmulatorPid), SIGTERM);
+        QDeadlineTimer qDeadlineTimer(kTimeoutMs / 2);
+        while (IsRunning() && !qDeadlineTimer.hasExpired())
+            QThread::msleep(20);
+        if (IsRunning())
+            ::kill(pid_t(m_iEmulatorPid), SIGKILL);
     }
+    m_iEmulatorPid = 0;
     if (m_bAddressSet) {
         if (m_bHadPreviousAddress)
             qputenv(kAddressVariable, m_baPreviousAddress);

@@ -239,9 +239,9 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
     Q_UNUSED(application);
     // Qt's warnings about odd file names would only slow the runs down.
     qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
-    g_qstrAppDirPath = QStringLiteral(CORVINA_PROGRAM_DIR);
     if (&CORVINA_FUZZ_TARGET == &FuzzPropertyList)
-        Check(CMobileDeviceDriver::LoadDriver(nullptr, nullptr), "driver libraries loaded");
+        Check(CMobileDeviceDriver::LoadDriver(nullptr, nullptr, QStringLiteral(CORVINA_PROGRAM_DIR).toStdWString()),
+              "driver libraries loaded");
     g_qstrAppDirPath = Scratch().path();
     return 0;
 }
