@@ -97,6 +97,11 @@ void ThreadToolRun::EndRun(bool bSucceeded)
                 LOG8(m_structFailureCause.qstrDetail));
 }
 
+void ThreadToolRun::ReportPersonalDataProgress(int iToolProgress)
+{
+    Q_UNUSED(iToolProgress);
+}
+
 structFailureCause ThreadToolRun::PersonalDataFailureCause(const structFailureCause& structToolCause) const
 {
     return structToolCause;

@@ -65,8 +65,8 @@ protected:
     bool RunPersonalDataTool(const QStringList& listArguments, const QStringList& listArgumentTexts,
                              bool bTracePasses);
     // One percentage of the tool's own (1 to 100): the thread scales it into
-    // its run and emits it. Called on the worker thread.
-    virtual void ReportPersonalDataProgress(int iToolProgress) = 0;
+    // its run and emits it. Called on the worker thread; the base reports nothing.
+    virtual void ReportPersonalDataProgress(int iToolProgress);
     // The cause of a personal-data step that ended without success, from the
     // tool's; the thread may know better from its files.
     virtual structFailureCause PersonalDataFailureCause(const structFailureCause& structToolCause) const;
