@@ -126,7 +126,7 @@ private slots:
     void runsWithoutTools();
     void appsThatFail_data();
     void appsThatFail();
-    void restoreArguments();
+    void restoreRuns();
     void ipaListEntries();
     void craftedSets();
     void endRunningTool_data();
@@ -255,7 +255,7 @@ void TestWorkerThreads::appsThatFail()
     QCOMPARE(QDir(tools.Path(u"root"_s)).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{u"set"_s});
 }
 
-void TestWorkerThreads::restoreArguments()
+void TestWorkerThreads::restoreRuns()
 {
     // No source named: the tool restores the target's own data, "-s" left out.
     ScriptedTools tools;
@@ -281,6 +281,23 @@ void TestWorkerThreads::restoreArguments()
         COMPARE_CAUSE(restore.thread.FailureCause(), eiFailureCause_BackupIncomplete);
     }
     QCOMPARE(tools.Runs().size(), 1);
+
+    // A Retry starts afresh: no failed apps, no apps percentage of the run before.
+    tools.Write(u"ideviceinstaller"_s, baInstaller);
+    restore.thread.qstrDataFolderName = qstrSource;
+    restore.thread.qstrIPAFolderName = u"IPA_Backup"_s;
+    QVERIFY(restore.WriteList("a.ipa\r\nmissing.ipa\r\nb.ipa\r\n"));
+    QVERIFY(restore.Run());
+    QCOMPARE(restore.recorder.Progress(eiStepBackupRestore_Apps), (QList<int>{0, 16, 33}));
+    QCOMPARE(restore.recorder.Progress(eiStepBackupRestore_PersonalData), QList<int>{33 + 50});
+    QCOMPARE(g_iRestoreAppFailedCount, 1);
+    QVERIFY(restore.WriteList(""));
+    QVERIFY(restore.Run());
+    QCOMPARE(restore.recorder.Progress(eiStepBackupRestore_PersonalData), QList<int>{50});
+    g_iRestoreAppFailedCount = 5;
+    restore.thread.bRestoreApps = false;
+    QVERIFY(restore.Run());
+    QCOMPARE(g_iRestoreAppFailedCount, 0);
 }
 
 void TestWorkerThreads::ipaListEntries()
