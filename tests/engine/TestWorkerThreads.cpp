@@ -272,7 +272,7 @@ void TestWorkerThreads::restoreRuns()
     // A marker naming a data or apps folder outside the set fails the
     // restore before any tool runs.
     for (const bool bApps : {false, true}) {
-        restore.thread.qstrDataFolderName = u"../set/"_s + qstrSource;
+        restore.thread.qstrDataFolderName = bApps ? qstrSource : u"../set/"_s + qstrSource;
         restore.thread.qstrIPAFolderName = bApps ? u"../set/IPA_Backup"_s : u"IPA_Backup"_s;
         restore.thread.bRestoreApps = bApps;
         QVERIFY(restore.Run());

@@ -368,10 +368,10 @@ void TestFaults::faults_data()
     QTest::newRow("backup tool killed at its start") << false << kSlow << false << 0 << none << 0
                                                      << SIGKILL << int(eiFailureCause_ToolCrashed) << u"9"_s;
     QTest::newRow("backup tool killed between files") << false << kSlow << false << 0 << none
-                                                      << 4 << SIGKILL
+                                                      << 12 << SIGKILL
                                                       << int(eiFailureCause_ToolCrashed) << u"9"_s;
     QTest::newRow("backup tool crashes between files") << false << kSlow << false << 0 << none
-                                                       << 4 << SIGSEGV
+                                                       << 24 << SIGSEGV
                                                        << int(eiFailureCause_ToolCrashed) << u"11"_s;
     QTest::newRow("restore tool killed at its start") << true << kTarget << false << int(eiSetComplete) << none
                                                       << 0 << SIGKILL
