@@ -233,6 +233,8 @@ void TestFaults::initTestCase()
 void TestFaults::cleanupTestCase()
 {
     m_EmulatorProcess.Stop();
+    // As the program does at its end: the instance segment goes with the last user.
+    CSingleInstance::Release();
     if (g_bPrivateMounts)
         ::umount2(QFile::encodeName(m_qstrReadOnly).constData(), MNT_DETACH);
 }
