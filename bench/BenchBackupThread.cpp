@@ -1,5 +1,5 @@
-// Measures what following idevicebackup2 costs: ThreadDeviceBackup runs the
-// fake tool streaming megabytes of progress output, and the same fake runs
+// Measures what following idevicebackup2 costs: ThreadDeviceBackup runs a
+// stand-in tool streaming megabytes of progress output, and the same tool runs
 // alone with its output to /dev/null. Each is measured as a child process:
 // wall time from start to wait4, and peak resident memory as the child's
 // VmHWM (/proc/PID/status), sampled while it runs. (wait4's ru_maxrss would
@@ -8,12 +8,12 @@
 // of the thread's process at a tenth of the output and at all of it: it must
 // not grow with the output.
 //
-// For comparison, a third run sends the fake's output through a pipe to a
+// For comparison, a third run sends the tool's output through a pipe to a
 // plain reader that blocks in read() (1 MiB at a time) and drops what it
 // reads: what a pipe and a reader cost the tool without any processing.
 //
 //   corvina_bench_backup [--megabytes N] [--repeat R]
-#include "AppGlobals.h"
+#include "CToolSettings.h"
 #include "BenchCommandLine.h"
 #include "CToolStarter.h"
 #include "SharedTypes.h"
@@ -141,24 +141,22 @@ Measurement Spawn(std::vector<std::string> listArgs, std::vector<std::string> li
 std::vector<std::string> Environment(const QProcessEnvironment& environment, long iMegabytes)
 {
     QProcessEnvironment withScenario = environment;
-    withScenario.insert(QStringLiteral("CORVINA_FAKE_SCENARIO"), QStringLiteral("megabytes"));
-    withScenario.insert(QStringLiteral("CORVINA_FAKE_MEGABYTES"), QString::number(iMegabytes));
-    withScenario.remove(QStringLiteral("CORVINA_FAKE_ARGS_FILE"));
+    withScenario.insert(QStringLiteral("CORVINA_BENCH_MEGABYTES"), QString::number(iMegabytes));
     std::vector<std::string> listEnv;
     for (const QString& qstrEntry : withScenario.toStringList())
         listEnv.push_back(qstrEntry.toLocal8Bit().toStdString());
     return listEnv;
 }
 
-std::string FakeTool()
+std::string StandInTool()
 {
-    return std::string(CORVINA_FAKES_DIR) + "/idevicebackup2";
+    return std::string(CORVINA_BENCH_TOOL_DIR) + "/idevicebackup2";
 }
 
-// The fake alone, in the environment the thread gives it (line buffering).
+// The tool alone, in the environment the thread gives it (line buffering).
 Measurement MeasureToolAlone(long iMegabytes, const std::string& strSetDir, enumOutput enumOutputThis)
 {
-    return Spawn({FakeTool(), "-u", szUdid, "backup", "--full", strSetDir},
+    return Spawn({StandInTool(), "-u", szUdid, "backup", "--full", strSetDir},
                  Environment(CToolStarter::ToolEnvironment(), iMegabytes), enumOutputThis);
 }
 
@@ -173,7 +171,7 @@ int RunThreadChild(int argc, char** argv, const char* szSetDir)
 {
     QCoreApplication application(argc, argv);
     RegisterSharedMetaTypes();
-    g_qstrAppDirPath = QStringLiteral(CORVINA_FAKES_DIR);
+    CToolSettings::SetProgramFolder(QStringLiteral(CORVINA_BENCH_TOOL_DIR));
     ThreadDeviceBackup thread;
     thread.qstrDeviceUDID = QString::fromLatin1(szUdid);
     thread.qstrBackupDirectory = QString::fromLocal8Bit(szSetDir);
@@ -223,11 +221,11 @@ int main(int argc, char** argv)
     long iMegabytes = 100;
     long iRepeat = 3;
     BenchCommandLine commandLine(
-        "Following idevicebackup2's output: ThreadDeviceBackup runs the fake tool that streams N megabytes of\n"
-        "progress output, against the same fake alone with its output to /dev/null. Targets: wall-time ratio\n"
+        "Following idevicebackup2's output: ThreadDeviceBackup runs a stand-in tool that streams N megabytes of\n"
+        "progress output, against the same tool alone with its output to /dev/null. Targets: wall-time ratio\n"
         "below 1.02; peak resident memory of the thread's process at N MB within 4 MiB (two passes' text) of that\n"
         "at N/10 MB.");
-    commandLine.AddInteger("--megabytes", &iMegabytes, 1, 100000, "progress output of the fake tool, in MB");
+    commandLine.AddInteger("--megabytes", &iMegabytes, 1, 100000, "progress output of the stand-in tool, in MB");
     commandLine.AddInteger("--repeat", &iRepeat, 1, 1000, "runs of each kind; the median counts");
     const int iParsed = commandLine.Parse(argc, argv);
     if (iParsed >= 0)
@@ -249,15 +247,15 @@ int main(int argc, char** argv)
         threadSmall.Add(MeasureThread(strSelf, iSmall, strSetDir));
     }
 
-    std::printf("Progress output of the fake idevicebackup2: %ld MB (and %ld MB); median of %ld runs\n", iMegabytes,
+    std::printf("Progress output of the stand-in idevicebackup2: %ld MB (and %ld MB); median of %ld runs\n", iMegabytes,
                 iSmall, iRepeat);
     std::printf("line buffering library: %s\n\n",
                 CToolStarter::LineBufferLibrary().isEmpty() ? "(none)"
                                                             : qPrintable(CToolStarter::LineBufferLibrary()));
     std::printf("%-42s %9s %14s\n", "", "wall s", "peak RSS MiB");
-    PrintRow("fake tool alone, output to /dev/null", toolAlone);
-    PrintRow("fake tool, output piped to a plain reader", toolPiped);
-    PrintRow("ThreadDeviceBackup following the fake", thread);
+    PrintRow("tool alone, output to /dev/null", toolAlone);
+    PrintRow("tool, output piped to a plain reader", toolPiped);
+    PrintRow("ThreadDeviceBackup following the tool", thread);
     char szSmallName[64];
     std::snprintf(szSmallName, sizeof(szSmallName), "ThreadDeviceBackup, %ld MB of output", iSmall);
     PrintRow(szSmallName, threadSmall);

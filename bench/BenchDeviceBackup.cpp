@@ -6,10 +6,10 @@
 // in the machine's load touches both alike. Reports the median wall times,
 // their ratio, and the CPU time this process (the program's own share: the
 // thread and its event loop, not the tool) spent per GB backed up.
-#include "AppGlobals.h"
 #include "BenchCommandLine.h"
 #include "CBackup.h"
 #include "CStaticPubFunc.h"
+#include "CToolSettings.h"
 #include "CToolStarter.h"
 #include "EmulatorProcess.h"
 #include "SharedTypes.h"
@@ -155,8 +155,9 @@ int main(int argc, char** argv)
 
     QTemporaryDir root;
     // An empty program folder: the tool is found on the search path.
-    g_qstrAppDirPath = root.filePath(QStringLiteral("program"));
-    QDir().mkpath(g_qstrAppDirPath);
+    const QString qstrProgram = root.filePath(QStringLiteral("program"));
+    QDir().mkpath(qstrProgram);
+    CToolSettings::SetProgramFolder(qstrProgram);
     EmulatorProcess emulator;
     QString strErrorMessage;
     if (!emulator.Start({jsonDevice}, strErrorMessage)) {

@@ -152,29 +152,19 @@ def main(argv):
     except (ValueError, ConfigError) as error:
         return fail("bad configuration %s: %s" % (arguments.config, error))
 
-    credentials = None
-    mux = None
-    control = None
-    hub = None
+    running = None
     try:
-        hub = DeviceHub(log)
-        mux = MuxServer(arguments.listen, hub, ServiceRegistry(hub, log), log)
-        if arguments.control:
-            control = ControlServer(arguments.control, hub, stop.set, log)
-        credentials = hub.credentials = Credentials.create()
-        for config in configs:
-            hub.add(config)
-        threading.Thread(target=mux.serve_forever, daemon=True).start()
-        if control:
-            threading.Thread(target=control.serve_forever, daemon=True).start()
-        address = mux.address()
+        running = RunningEmulator(arguments.listen, configs, arguments.control, log, stop.set)
+        address = running.address
         if arguments.ready_file:
             write_ready_file(arguments.ready_file, address)
     except SetupError as error:
-        stop_all(control, mux, hub, credentials)
+        if running is not None:
+            running.stop()
         return fail(str(error))
     except OSError as error:
-        stop_all(control, mux, hub, credentials)
+        if running is not None:
+            running.stop()
         return fail("cannot start: %s" % (error.strerror or error))
 
     log("listening on %s" % address)
@@ -182,18 +172,43 @@ def main(argv):
     while not stop.wait(0.2):
         pass
     log("stopping")
-    stop_all(control, mux, hub, credentials)
+    running.stop()
     return 0
 
 
-def stop_all(control, mux, hub, credentials):
-    for part in (control, mux):
-        if part is not None:
-            part.stop()
-    if hub is not None:
-        hub.shutdown()
-    if credentials is not None:
-        credentials.remove()
+class RunningEmulator:
+    """usbmuxd at `listen` with the configured devices behind it and, with
+    `control_path`, the control socket, each served by a thread of its own.
+    Raises SetupError or OSError when a part cannot start, after stopping
+    the parts that did. The program runs one; its tests run one in-process."""
+
+    def __init__(self, listen, configs, control_path, log, on_quit):
+        self.hub = self.mux = self.control = self.credentials = None
+        try:
+            self.hub = DeviceHub(log)
+            self.mux = MuxServer(listen, self.hub, ServiceRegistry(self.hub, log), log)
+            if control_path:
+                self.control = ControlServer(control_path, self.hub, on_quit, log)
+            self.credentials = self.hub.credentials = Credentials.create()
+            for config in configs:
+                self.hub.add(config)
+            threading.Thread(target=self.mux.serve_forever, daemon=True).start()
+            if self.control:
+                threading.Thread(target=self.control.serve_forever, daemon=True).start()
+            self.address = self.mux.address()
+        except BaseException:
+            self.stop()
+            raise
+
+    def stop(self):
+        for part in (self.control, self.mux):
+            if part is not None:
+                part.stop()
+        if self.hub is not None:
+            self.hub.shutdown()
+        if self.credentials is not None:
+            self.credentials.remove()
+        self.hub = self.mux = self.control = self.credentials = None
 
 
 if __name__ == "__main__":

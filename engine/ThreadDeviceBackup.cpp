@@ -1,9 +1,7 @@
 #include "ThreadDeviceBackup.h"
 
 #include "CBackup.h"
-#include "CProgressToolRun.h"
 #include "CStaticPubFunc.h"
-#include "CToolStarter.h"
 #include "LogCallSite.h"
 
 int g_iBackupAppFailedCount = 0;
@@ -35,36 +33,14 @@ bool ThreadDeviceBackup::BackupPersonalData()
     qstrDirForTool.replace(QLatin1Char('\\'), QLatin1Char('/'));
     const QStringList listArguments{QStringLiteral("-u"), qstrDeviceUDID, QStringLiteral("backup"),
                                     QStringLiteral("--full"), qstrDirForTool};
-    CProgressToolRun CProgressToolRunThis(&m_CToolEndRequest);
-    if (!CProgressToolRunThis.Start(CToolStarter::ProgramPath(CToolStarter::BackupToolName()), listArguments,
-                                    {qstrDeviceUDID, qstrDirForTool})) {
-        TEXTLOG("Exit : the tool could not be started");
-        SetFailureCause(CToolStarter::StartFailureCause(CToolStarter::BackupToolName(), &m_CToolEndRequest));
-        return false;
-    }
-    while (true) {
-        const CProgressToolRun::structPass structPassThis = CProgressToolRunThis.NextPass();
-        TEXTLOG("strStdOutput : %s", LOG8(structPassThis.qstrStdOutput));
-        TEXTLOG("strStdError : %s", LOG8(structPassThis.qstrStdError));
-        const CToolOutputScanner::structScan& structScanThis = structPassThis.structScanThis;
-        if (structScanThis.bErrorWord) {
-            TEXTLOG("Exit : error word");
-            SetFailureCause(CProgressToolRunThis.FailureCause());
-            return false;
-        }
-        if (structScanThis.bFinished && structScanThis.iProgress >= 1 && structScanThis.iProgress <= 100) {
-            const int iProgress = bBackupApps ? structScanThis.iProgress / 2 : structScanThis.iProgress;
-            emit signal_Progress(eiStepBackupRestore_PersonalData, iProgress);
-            iProgressPersonalData = iProgress;
-        }
-        if (structPassThis.bToolFinished) {
-            const bool bSucceeded = CProgressToolRunThis.Succeeded();
-            if (!bSucceeded)
-                SetFailureCause(CProgressToolRunThis.FailureCause());
-            TEXTLOG("%s", bSucceeded ? "Exit" : "Exit : failed");
-            return bSucceeded;
-        }
-    }
+    return RunPersonalDataTool(listArguments, {qstrDeviceUDID, qstrDirForTool}, false);
+}
+
+void ThreadDeviceBackup::ReportPersonalDataProgress(int iToolProgress)
+{
+    const int iProgress = bBackupApps ? iToolProgress / 2 : iToolProgress;
+    emit signal_Progress(eiStepBackupRestore_PersonalData, iProgress);
+    iProgressPersonalData = iProgress;
 }
 
 bool ThreadDeviceBackup::BackupOneApp(const QString& qstrAppsFolder, const QString& qstrAppID,

@@ -36,6 +36,8 @@ signals:
 
 protected:
     void run() override;
+    // Halved when apps follow; kept as the personal-data share of the run.
+    void ReportPersonalDataProgress(int iToolProgress) override;
 
 private:
     // Archives one app, up to three attempts while no non-empty archive is

@@ -2,9 +2,7 @@
 
 #include "CBackup.h"
 #include "CDeviceOperater.h"
-#include "CProgressToolRun.h"
 #include "CStaticPubFunc.h"
-#include "CToolStarter.h"
 #include "LogCallSite.h"
 
 #include <QFileInfo>
@@ -137,52 +135,16 @@ bool ThreadDeviceRestore::RestorePersonalData()
         listArguments << QStringLiteral("-s") << qstrDataFolderName;
     listArguments << QStringLiteral("restore") << QStringLiteral("--reboot") << QStringLiteral("--system")
                   << qstrDirForTool;
+    return RunPersonalDataTool(listArguments, {qstrDeviceUDID, qstrDataFolderName, qstrDirForTool}, true);
+}
 
-    CProgressToolRun CProgressToolRunThis(&m_CToolEndRequest);
-    if (!CProgressToolRunThis.Start(CToolStarter::ProgramPath(CToolStarter::BackupToolName()), listArguments,
-                                    {qstrDeviceUDID, qstrDataFolderName, qstrDirForTool})) {
-        TEXTLOG("Exit : the tool could not be started");
-        SetFailureCause(CToolStarter::StartFailureCause(CToolStarter::BackupToolName(), &m_CToolEndRequest));
-        return false;
-    }
-    TEXTLOG("QProcessThis.start After");
-    while (true) {
-        TEXTLOG("QProcessThis.waitForFinished Before...");
-        const CProgressToolRun::structPass structPassThis = CProgressToolRunThis.NextPass();
-        TEXTLOG("QProcessThis.waitForFinished After...");
-        TEXTLOG("strStdOutput : %s", LOG8(structPassThis.qstrStdOutput));
-        TEXTLOG("strStdError : %s", LOG8(structPassThis.qstrStdError));
-        const CToolOutputScanner::structScan& structScanThis = structPassThis.structScanThis;
-        if (structScanThis.bErrorWord) {
-            TEXTLOG("Exit : error word");
-            SetFailureCause(CProgressToolRunThis.FailureCause());
-            return false;
-        }
-        if (!structScanThis.bFinished) {
-            if (!structPassThis.bToolFinished) {
-                TEXTLOG("continue...");
-                continue;
-            }
-        } else {
-            TEXTLOG("qstrProgress : %s", LOG8(structScanThis.qstrProgress));
-            TEXTLOG("iProgress : %d", structScanThis.iProgress);
-            if (structScanThis.iProgress >= 1 && structScanThis.iProgress <= 100) {
-                int iProgress = structScanThis.iProgress;
-                if (bRestoreApps)
-                    iProgress = iProgress / 2 + iProgressApps;
-                TEXTLOG("signal_Progress Before, iProgress : %d", iProgress);
-                emit signal_Progress(eiStepBackupRestore_PersonalData, iProgress);
-            }
-        }
-        if (structPassThis.bToolFinished) {
-            TEXTLOG("break");
-            const bool bSucceeded = CProgressToolRunThis.Succeeded();
-            if (!bSucceeded)
-                SetFailureCause(PersonalDataFailureCause(CProgressToolRunThis.FailureCause()));
-            TEXTLOG("%s", bSucceeded ? "Exit" : "Exit : failed");
-            return bSucceeded;
-        }
-    }
+void ThreadDeviceRestore::ReportPersonalDataProgress(int iToolProgress)
+{
+    int iProgress = iToolProgress;
+    if (bRestoreApps)
+        iProgress = iProgress / 2 + iProgressApps;
+    TEXTLOG("signal_Progress Before, iProgress : %d", iProgress);
+    emit signal_Progress(eiStepBackupRestore_PersonalData, iProgress);
 }
 
 structFailureCause ThreadDeviceRestore::PersonalDataFailureCause(const structFailureCause& structToolCause) const

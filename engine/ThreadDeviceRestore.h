@@ -38,14 +38,17 @@ signals:
 
 protected:
     void run() override;
+    // Added to the apps step's last percentage, halved, when apps came first.
+    void ReportPersonalDataProgress(int iToolProgress) override;
+    // A crash of the tool on a set whose backup never finished (Info.plist
+    // written, no Manifest.plist, as a failed or cancelled backup leaves it)
+    // is the set's fault.
+    structFailureCause PersonalDataFailureCause(const structFailureCause& structToolCause) const override;
 
 private:
     // Installs one listed archive; false when the entry is not a plain file
     // name, the archive is missing or empty, or the install failed.
     bool RestoreOneApp(const QString& qstrAppsFolder, const QString& qstrEntry, QString& strErrorMessage);
-
-    // The cause of a failed personal-data restore from the tool's.
-    structFailureCause PersonalDataFailureCause(const structFailureCause& structToolCause) const;
 };
 
 #endif

@@ -1,5 +1,7 @@
 #include "ThreadToolRun.h"
 
+#include "CProgressToolRun.h"
+#include "CToolStarter.h"
 #include "LogCallSite.h"
 
 #include <QMutexLocker>
@@ -93,4 +95,62 @@ void ThreadToolRun::EndRun(bool bSucceeded)
     if (!bSucceeded)
         TEXTLOG("failure cause : %s, %s", FailureCauseName(m_structFailureCause.eiCause),
                 LOG8(m_structFailureCause.qstrDetail));
+}
+
+void ThreadToolRun::ReportPersonalDataProgress(int iToolProgress)
+{
+    Q_UNUSED(iToolProgress);
+}
+
+structFailureCause ThreadToolRun::PersonalDataFailureCause(const structFailureCause& structToolCause) const
+{
+    return structToolCause;
+}
+
+bool ThreadToolRun::RunPersonalDataTool(const QStringList& listArguments, const QStringList& listArgumentTexts,
+                                        bool bTracePasses)
+{
+    CProgressToolRun CProgressToolRunThis(&m_CToolEndRequest);
+    if (!CProgressToolRunThis.Start(CToolStarter::ProgramPath(CToolStarter::BackupToolName()), listArguments,
+                                    listArgumentTexts)) {
+        TEXTLOG("Exit : the tool could not be started");
+        SetFailureCause(CToolStarter::StartFailureCause(CToolStarter::BackupToolName(), &m_CToolEndRequest));
+        return false;
+    }
+    if (bTracePasses)
+        TEXTLOG("QProcessThis.start After");
+    while (true) {
+        if (bTracePasses)
+            TEXTLOG("QProcessThis.waitForFinished Before...");
+        const CProgressToolRun::structPass structPassThis = CProgressToolRunThis.NextPass();
+        if (bTracePasses)
+            TEXTLOG("QProcessThis.waitForFinished After...");
+        TEXTLOG("strStdOutput : %s", LOG8(structPassThis.qstrStdOutput));
+        TEXTLOG("strStdError : %s", LOG8(structPassThis.qstrStdError));
+        const CToolOutputScanner::structScan& structScanThis = structPassThis.structScanThis;
+        if (structScanThis.bErrorWord) {
+            TEXTLOG("Exit : error word");
+            SetFailureCause(CProgressToolRunThis.FailureCause());
+            return false;
+        }
+        if (structScanThis.bFinished) {
+            if (bTracePasses) {
+                TEXTLOG("qstrProgress : %s", LOG8(structScanThis.qstrProgress));
+                TEXTLOG("iProgress : %d", structScanThis.iProgress);
+            }
+            if (structScanThis.iProgress >= 1 && structScanThis.iProgress <= 100)
+                ReportPersonalDataProgress(structScanThis.iProgress);
+        }
+        if (structPassThis.bToolFinished) {
+            if (bTracePasses)
+                TEXTLOG("break");
+            const bool bSucceeded = CProgressToolRunThis.Succeeded();
+            if (!bSucceeded)
+                SetFailureCause(PersonalDataFailureCause(CProgressToolRunThis.FailureCause()));
+            TEXTLOG("%s", bSucceeded ? "Exit" : "Exit : failed");
+            return bSucceeded;
+        }
+        if (bTracePasses && !structScanThis.bFinished)
+            TEXTLOG("continue...");
+    }
 }

@@ -8,6 +8,7 @@
 #include "CToolEndRequest.h"
 
 #include <QMutex>
+#include <QStringList>
 #include <QThread>
 
 class ThreadToolRun : public QThread
@@ -52,6 +53,23 @@ protected:
     // taken (one that came is cleared), and the cause of a failure is settled
     // and logged.
     void EndRun(bool bSucceeded);
+
+    // The personal-data step of both threads: runs idevicebackup2 with
+    // listArguments (listArgumentTexts: those it may echo) and follows it
+    // pass by pass. Each percentage from 1 to 100 that the tool prints goes to
+    // ReportPersonalDataProgress. The step fails at once on an error word in
+    // either channel, and when the tool cannot be started or is ended on
+    // request; otherwise it succeeds once the tool has ended by itself with
+    // code 0 after printing some "Finished". On failure the cause is set.
+    // bTracePasses adds a trace line around each pass.
+    bool RunPersonalDataTool(const QStringList& listArguments, const QStringList& listArgumentTexts,
+                             bool bTracePasses);
+    // One percentage of the tool's own (1 to 100): the thread scales it into
+    // its run and emits it. Called on the worker thread; the base reports nothing.
+    virtual void ReportPersonalDataProgress(int iToolProgress);
+    // The cause of a personal-data step that ended without success, from the
+    // tool's; the thread may know better from its files.
+    virtual structFailureCause PersonalDataFailureCause(const structFailureCause& structToolCause) const;
 
     CToolEndRequest m_CToolEndRequest;
 

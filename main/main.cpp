@@ -4,6 +4,7 @@
 #include "CDllTextLogQT.h"
 #include "CProgramFolder.h"
 #include "CSingleInstance.h"
+#include "CToolSettings.h"
 #include "CTranslation.h"
 #include "Corvina.h"
 #include "InstancePlatform.h"
@@ -25,6 +26,7 @@ void SetProgramPaths()
     g_baAppDirPath = g_qstrAppDirPath.toLocal8Bit();
     g_qstrLogFilePath = CProgramFolder::LogFilePath(g_qstrAppDirPath);
     g_baLogFilePath = g_qstrLogFilePath.toLocal8Bit();
+    CToolSettings::SetProgramFolder(g_qstrAppDirPath);
 }
 
 void LoadLogLibrary()

@@ -1,7 +1,5 @@
 #include "CFailureClassifier.h"
 
-#include "CToolOutputScanner.h"
-
 #include <iterator>
 
 namespace {
@@ -89,7 +87,7 @@ enumFailureCause CFailureClassifier::LineCause(QStringView qsvOwnWords)
                          std::begin(aLockdownErrors), std::end(aLockdownErrors));
 }
 
-void CFailureClassifier::AddLine(QStringView qsvPrinted, QStringView qsvOwnWords, bool bStdError)
+void CFailureClassifier::AddLine(QStringView qsvPrinted, QStringView qsvOwnWords, bool bStdError, bool bErrorWord)
 {
     if (qsvPrinted.trimmed().isEmpty())
         return;
@@ -100,7 +98,7 @@ void CFailureClassifier::AddLine(QStringView qsvPrinted, QStringView qsvOwnWords
         if (m_eiLineCause != eiFailureCause_None)
             m_qstrLineCauseLine = Cut(qsvPrinted);
     }
-    if (CToolOutputScanner::ContainsErrorWord(qsvOwnWords))
+    if (bErrorWord)
         m_qstrErrorWordLine = Cut(qsvPrinted);
     if (bStdError)
         m_qstrStdErrorLine = Cut(qsvPrinted);

@@ -22,8 +22,9 @@ class CFailureClassifier
 public:
     // One complete line of output, without its line end: as the tool printed
     // it, and its own words (the texts the program passed to the tool taken
-    // out, so that a user's folder or device name names no cause).
-    void AddLine(QStringView qsvPrinted, QStringView qsvOwnWords, bool bStdError);
+    // out, so that a user's folder or device name names no cause);
+    // bErrorWord: whether its own words hold an error word.
+    void AddLine(QStringView qsvPrinted, QStringView qsvOwnWords, bool bStdError, bool bErrorWord);
 
     // The cause of a failed run that ended so. eiEndReason is why the program
     // ended the tool itself (None when it did not): Cancelled always wins; a

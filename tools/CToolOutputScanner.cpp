@@ -82,15 +82,15 @@ int CToolOutputScanner::ProgressNumber(const QString& qstrProgress)
 void CToolOutputScanner::ScanLine(QStringView qsvLine, bool bStdError, structScan& structScanThis)
 {
     const QString qstrOwnWords = WithoutTexts(qsvLine.toString(), m_listArgumentTexts);
-    if (ContainsErrorWord(qstrOwnWords))
-        structScanThis.bErrorWord = true;
+    const bool bErrorWord = ContainsErrorWord(qstrOwnWords);
+    structScanThis.bErrorWord = structScanThis.bErrorWord || bErrorWord;
     const qsizetype iFinishedAt = bStdError ? -1 : qstrOwnWords.lastIndexOf(qlsFinished);
     if (iFinishedAt >= 0) {
         structScanThis.bFinished = true;
         structScanThis.qstrProgress = ProgressText(qstrOwnWords, iFinishedAt);
         structScanThis.iProgress = ProgressNumber(structScanThis.qstrProgress);
     }
-    m_CFailureClassifier.AddLine(qsvLine, qstrOwnWords, bStdError);
+    m_CFailureClassifier.AddLine(qsvLine, qstrOwnWords, bStdError, bErrorWord);
 }
 
 qsizetype CToolOutputScanner::SafeCut(const QString& qstrLine) const

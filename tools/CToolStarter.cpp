@@ -1,7 +1,7 @@
 #include "CToolStarter.h"
 
-#include "AppGlobals.h"
 #include "CToolEndRequest.h"
+#include "CToolSettings.h"
 #include "LogCallSite.h"
 #include "ToolProcessPlatform.h"
 
@@ -35,9 +35,10 @@ QString CToolStarter::ProgramPath(const QString& qstrToolName)
 #if defined(Q_OS_WIN)
     return QStringLiteral("./") + qstrToolName + QStringLiteral(".exe");
 #else
-    const QString qstrInProgramFolder = QDir(g_qstrAppDirPath).filePath(qstrToolName);
+    const QString qstrProgramFolder = CToolSettings::ProgramFolder();
+    const QString qstrInProgramFolder = QDir(qstrProgramFolder).filePath(qstrToolName);
     const QFileInfo fileInfo(qstrInProgramFolder);
-    if (fileInfo.isFile() && fileInfo.isExecutable())
+    if (!qstrProgramFolder.isEmpty() && fileInfo.isFile() && fileInfo.isExecutable())
         return qstrInProgramFolder;
     const QString qstrOnPath = QStandardPaths::findExecutable(qstrToolName);
     if (!qstrOnPath.isEmpty())

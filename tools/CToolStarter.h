@@ -22,8 +22,9 @@ public:
 
     // The program to run for a tool. On Windows "./NAME.exe", resolved against
     // the current directory, which start-up makes the program folder. Elsewhere
-    // NAME in the program folder when it is there, else NAME on the search path;
-    // when neither exists the program-folder path, which then fails to start.
+    // NAME in the program folder (CToolSettings) when it is there, else NAME
+    // on the search path; when neither exists the program-folder path, which
+    // then fails to start.
     static QString ProgramPath(const QString& qstrToolName);
 
     // The environment a tool runs with: the process's own and, on Linux, line

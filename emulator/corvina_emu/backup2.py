@@ -208,6 +208,7 @@ class MobileBackup2:
                     self.device.restored_files.append(path)
             self.files_moved += 1
             self.unplug_if_due()
+            self.pause_between_files()
         self.status_response()
         return received
 

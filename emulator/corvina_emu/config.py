@@ -27,8 +27,9 @@ lockdownd values), "fail", and:
   "paired"  true (default): usbmuxd holds a pair record for this computer;
             false: none until the host pairs (the device then accepts).
 Backup keys: "files", "file_size" (bytes each), "files_per_message",
-"file_delay" (seconds after each file sent), "encrypted" (the backup's
-Manifest.plist says IsEncrypted, so a restore needs its password).
+"file_delay" (seconds after each file sent in a backup or received in a
+restore), "encrypted" (the backup's Manifest.plist says IsEncrypted, so a
+restore needs its password).
 App keys: "id", "version", "name", "executable".
 """
 

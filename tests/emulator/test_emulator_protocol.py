@@ -2,12 +2,13 @@
 """The emulator on its own, without the Debian tools: its command line and
 configuration checks, its media storage, its backup content and its usbmuxd
 conversation as libusbmuxd holds it (Listen, Attached/Detached, Connect,
-pair records)."""
+pair records), against an emulator running in this process."""
 
 import glob
 import json
 import os
 import plistlib
+import shutil
 import socket
 import struct
 import subprocess
@@ -15,15 +16,58 @@ import sys
 import tempfile
 import unittest
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+EMULATOR_DIR = os.path.join(os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__)))), "emulator")
+EMULATOR = os.path.join(EMULATOR_DIR, "corvina_emulator.py")
+sys.path.insert(0, EMULATOR_DIR)
 
-from harness import EMULATOR, EMULATOR_DIR, Emulator, device  # noqa: E402
+from corvina_emulator import RunningEmulator  # noqa: E402
 from corvina_emu import backupset  # noqa: E402
 from corvina_emu.config import ConfigError, parse_devices  # noqa: E402
 from corvina_emu.vfs import VirtualFileSystem  # noqa: E402
 
 UDID_A = "1111111111111111111111111111111111111111"
 UDID_B = "2222222222222222222222222222222222222222"
+
+
+def device(udid, **settings):
+    return dict(settings, udid=udid)
+
+
+class Emulator:
+    """The emulator's own parts running in this process, with a folder for
+    its sockets; requests go through the control socket as from outside."""
+
+    def __init__(self, devices, transport="tcp"):
+        self.folder = tempfile.mkdtemp(prefix="corvina-emulator-")
+        self.control_path = os.path.join(self.folder, "control.sock")
+        listen = "127.0.0.1:0" if transport == "tcp" else "UNIX:" + os.path.join(self.folder, "usbmuxd")
+        try:
+            self.running = RunningEmulator(listen, parse_devices({"devices": devices}), self.control_path,
+                                           lambda text: None, lambda: None)
+        except BaseException:
+            shutil.rmtree(self.folder, ignore_errors=True)
+            raise
+        self.address = self.running.address
+
+    def control(self, request):
+        with socket.socket(socket.AF_UNIX, socket.SOCK_STREAM) as sock:
+            sock.settimeout(10)
+            sock.connect(self.control_path)
+            sock.sendall(json.dumps(request).encode("utf-8") + b"\n")
+            answer = json.loads(sock.makefile("rb").readline().decode("utf-8"))
+        if not answer.get("ok"):
+            raise RuntimeError("control request %r failed: %r" % (request, answer))
+        return answer
+
+    def status(self, udid):
+        return self.control({"cmd": "status", "udid": udid})["device"]
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *_):
+        self.running.stop()
+        shutil.rmtree(self.folder, ignore_errors=True)
 
 
 class MuxClient:

@@ -196,7 +196,8 @@ int FuzzFailureCause(const uint8_t* data, size_t size)
     CFailureClassifier classifier;
     const QStringList listLines = Text(data + 2, size - 2).split(QLatin1Char('\n'));
     for (qsizetype i = 0; i < listLines.size(); ++i)
-        classifier.AddLine(listLines.at(i), listLines.at(i), i % 2 == 1);
+        classifier.AddLine(listLines.at(i), listLines.at(i), i % 2 == 1,
+                           CToolOutputScanner::ContainsErrorWord(listLines.at(i)));
     const structFailureCause cause = classifier.Cause({(data[0] & 1) != 0, data[1]}, eiEndReason);
     Check(cause.eiCause != eiFailureCause_None, "a failed run has a cause");
     Check(eiEndReason != eiFailureCause_Cancelled || cause.eiCause == eiFailureCause_Cancelled, "Cancel wins");
