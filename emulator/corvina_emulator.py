@@ -60,6 +60,8 @@ def parse_arguments(argv):
     parser.add_argument("--log", help="append the protocol trace to this file")
     parser.add_argument("--verbose", action="store_true", help="print the protocol trace on standard error")
     parser.add_argument("--send", metavar="JSON", help="send one request to the emulator at --control and exit")
+    parser.add_argument("--exit-with", metavar="PID", type=int,
+                        help="stop when process PID ends (a test program that started it)")
     return parser.parse_args(argv)
 
 
@@ -110,6 +112,16 @@ class Logger:
             for stream in self.streams:
                 stream.write(line)
                 stream.flush()
+
+
+def process_exists(pid):
+    try:
+        os.kill(pid, 0)
+    except ProcessLookupError:
+        return False
+    except PermissionError:
+        pass
+    return True
 
 
 def write_ready_file(path, address):
@@ -170,7 +182,9 @@ def main(argv):
     log("listening on %s" % address)
     print("READY %s" % address, flush=True)
     while not stop.wait(0.2):
-        pass
+        if arguments.exit_with and not process_exists(arguments.exit_with):
+            log("process %d ended" % arguments.exit_with)
+            break
     log("stopping")
     running.stop()
     return 0

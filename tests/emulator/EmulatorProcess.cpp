@@ -1,5 +1,6 @@
 #include "EmulatorProcess.h"
 
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QJsonDocument>
@@ -51,8 +52,12 @@ bool EmulatorProcess::Start(const QJsonArray& jsonDevices, QString& strErrorMess
                            QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0"), QStringLiteral("--control"),
                            m_qTemporaryDir.filePath(QStringLiteral("control.sock")), QStringLiteral("--ready-file"),
                            qstrReadyFile, QStringLiteral("--log"),
-                           m_qTemporaryDir.filePath(QStringLiteral("emulator.log"))});
+                           m_qTemporaryDir.filePath(QStringLiteral("emulator.log")), QStringLiteral("--exit-with"),
+                           QString::number(QCoreApplication::applicationPid())});
+    // Nothing of this process is left open in the emulator: a harness that
+    // waits for the end of a killed test's output is not kept waiting.
     qProcess.setStandardOutputFile(QProcess::nullDevice());
+    qProcess.setStandardErrorFile(m_qTemporaryDir.filePath(QStringLiteral("emulator.log")), QIODevice::Append);
     if (!qProcess.startDetached(&m_iEmulatorPid))
         return Fail(strErrorMessage, QStringLiteral("emulator did not start: ") + qProcess.errorString());
 

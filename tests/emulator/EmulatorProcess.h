@@ -1,7 +1,8 @@
 // Runs the device emulator (corvina_emulator.py) for a QtTest program, talks
 // to its control socket and stops it at the end. The emulator is started
 // detached (a plain fork), which ThreadSanitizer follows; a process started
-// the usual Qt way would leave the sanitizer blind from then on.
+// the usual Qt way would leave the sanitizer blind from then on. It stops by
+// itself when this process ends, even when this process is killed.
 #ifndef CORVINA_EMULATORPROCESS_H
 #define CORVINA_EMULATORPROCESS_H
 

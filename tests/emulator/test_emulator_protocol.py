@@ -294,6 +294,20 @@ class CommandLineTest(unittest.TestCase):
                 self.assertEqual((process.returncode, out), (0, ""))
                 self.assertEqual(bool(err), traced, err)
 
+    def test_ends_with_the_program_that_started_it(self):
+        # A test program killed on a timeout must not leave its emulator behind.
+        starter = subprocess.Popen(["sleep", "60"])
+        emulator = subprocess.Popen([sys.executable, "-B", EMULATOR, "--exit-with", str(starter.pid)],
+                                    stdout=subprocess.PIPE, text=True)
+        try:
+            emulator.stdout.readline()
+            starter.kill()
+            starter.wait()
+            self.assertEqual(emulator.wait(timeout=20), 0)
+        finally:
+            emulator.kill()
+            emulator.stdout.close()
+
 
 if __name__ == "__main__":
     unittest.main(verbosity=2)
