@@ -87,6 +87,10 @@ Corvina::Corvina(QWidget* parent, Qt::WindowFlags flags)
         const std::lock_guard<std::mutex> lock(g_mutexLiveWindow);
         g_pLiveWindow = this;
     }
+    // No device is known before the driver loads: the home page starts with
+    // the connect prompt (the first arrival brings the buttons) rather than
+    // both sections squeezed under the banner, with buttons for no device.
+    m_widgetBackupRestoreStatus->slot_SwitchStatus_DeviceConnect(eiFormDeviceConnectStatus_DeviceDisConnect, 0);
     LoadDriverOrEnd();
     setWindowIcon(QIcon(QStringLiteral(":/Corvina/Resources/ico.ico")));
 

@@ -198,11 +198,13 @@ void TestWindowAgainstEmulator::backupAndRestoreThroughTheWindow()
     QVERIFY(marker.open(QIODevice::ReadOnly));
     QCOMPARE(marker.readAll(), "[BackupFlag]\r\nIPAFolderName=IPA_Backup\r\nDataFolderName=" + kPhone.toLatin1() + "\r\n");
 
-    emit m_pWindow->signal_SwitchStatus(eiFormBackupRestoreIndex_BackupRestoreStatus, eiFormDeviceConnectStatus_DeviceBackupRestore);
-    // The only device: its reboot leaves none.
+    // The only device: its reboot leaves none. The others leave while the
+    // result is on show, so no home-page switch of theirs is still queued
+    // when the restore starts.
     for (const QString& qstrUDID : {kSlow, kFull, kEmpty})
         QVERIFY(m_EmulatorProcess.Command(QStringLiteral("detach"), qstrUDID));
     QTRY_COMPARE_WITH_TIMEOUT(Child<QTabWidget>("tabWidget")->count(), 1, kSecondsMs);
+    emit m_pWindow->signal_SwitchStatus(eiFormBackupRestoreIndex_BackupRestoreStatus, eiFormDeviceConnectStatus_DeviceBackupRestore);
     // The dialog offers the set; OK takes it.
     QTimer::singleShot(500, this, []() {
         auto* dialog = QApplication::activeModalWidget();
