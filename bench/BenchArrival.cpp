@@ -5,6 +5,7 @@
 // waiting state before the next round. Reports the latency of each round.
 #include "AppGlobals.h"
 #include "BenchCommandLine.h"
+#include "BenchFigures.h"
 #include "Corvina.h"
 #include "EmulatorProcess.h"
 #include "SharedTypes.h"
@@ -34,12 +35,6 @@ double WaitVisible(const QWidget* widget, bool bVisible, const QElapsedTimer& el
         QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
     }
     return static_cast<double>(elapsed.nsecsElapsed()) / 1e6;
-}
-
-double Median(std::vector<double> listValues)
-{
-    std::sort(listValues.begin(), listValues.end());
-    return listValues[listValues.size() / 2];
 }
 
 } // namespace
@@ -122,7 +117,7 @@ int main(int argc, char** argv)
         std::printf("A RUN FAILED\n");
         std::_Exit(BenchCommandLine::iMissed);
     }
-    const double dMedian = Median(listMs);
+    const double dMedian = BenchFigures::Median(listMs);
     std::printf("device arrival to Backup and Restore shown, median of %ld: %.0f ms (fastest %.0f, slowest %.0f; "
                 "target: below %ld ms)\n",
                 iRounds, dMedian, *std::min_element(listMs.begin(), listMs.end()),

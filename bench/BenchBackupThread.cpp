@@ -15,6 +15,7 @@
 //   corvina_bench_backup [--megabytes N] [--repeat R]
 #include "CToolSettings.h"
 #include "BenchCommandLine.h"
+#include "BenchFigures.h"
 #include "CToolStarter.h"
 #include "SharedTypes.h"
 #include "ThreadDeviceBackup.h"
@@ -185,12 +186,6 @@ int RunThreadChild(int argc, char** argv, const char* szSetDir)
     return iResult == 1 ? 0 : 1;
 }
 
-double Median(std::vector<double> listValues)
-{
-    std::sort(listValues.begin(), listValues.end());
-    return listValues[listValues.size() / 2];
-}
-
 struct Series
 {
     std::vector<double> listWall;
@@ -207,7 +202,7 @@ struct Series
 
 void PrintRow(const char* szName, const Series& series)
 {
-    std::printf("%-42s %9.3f %14.1f %s\n", szName, Median(series.listWall), series.iPeakRssKiB / 1024.0,
+    std::printf("%-42s %9.3f %14.1f %s\n", szName, BenchFigures::Median(series.listWall), series.iPeakRssKiB / 1024.0,
                 series.bOk ? "" : "  (run failed)");
 }
 
@@ -259,10 +254,10 @@ int main(int argc, char** argv)
     char szSmallName[64];
     std::snprintf(szSmallName, sizeof(szSmallName), "ThreadDeviceBackup, %ld MB of output", iSmall);
     PrintRow(szSmallName, threadSmall);
-    const double dRatio = Median(thread.listWall) / Median(toolAlone.listWall);
+    const double dRatio = BenchFigures::Median(thread.listWall) / BenchFigures::Median(toolAlone.listWall);
     std::printf("\nwall-time ratio (thread / tool alone): %.3f  (target: below 1.02)\n", dRatio);
     std::printf("wall-time ratio (thread / tool piped to a plain reader): %.3f\n",
-                Median(thread.listWall) / Median(toolPiped.listWall));
+                BenchFigures::Median(thread.listWall) / BenchFigures::Median(toolPiped.listWall));
     const double dGrowthMiB = (thread.iPeakRssKiB - threadSmall.iPeakRssKiB) / 1024.0;
     std::printf("peak RSS of the thread's process, %ld MB vs %ld MB of output: %+.1f MiB  (target: below 4 MiB)\n",
                 iMegabytes, iSmall, dGrowthMiB);

@@ -7,6 +7,7 @@
 // their ratio, and the CPU time this process (the program's own share: the
 // thread and its event loop, not the tool) spent per GB backed up.
 #include "BenchCommandLine.h"
+#include "BenchFigures.h"
 #include "CBackup.h"
 #include "CStaticPubFunc.h"
 #include "CToolSettings.h"
@@ -29,7 +30,6 @@
 
 #include <sys/resource.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -117,12 +117,6 @@ Run ThroughThread(const QString& qstrUDID, const QString& qstrDeviceName, const 
     return run;
 }
 
-double Median(std::vector<double> listValues)
-{
-    std::sort(listValues.begin(), listValues.end());
-    return listValues[listValues.size() / 2];
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -180,12 +174,12 @@ int main(int argc, char** argv)
         listCpuPerGB.push_back(thread.dCpuSeconds / (thread.iBytes / 1e9));
         iBytes = thread.iBytes;
     }
-    const double dRatio = Median(listThread) / Median(listAlone);
+    const double dRatio = BenchFigures::Median(listThread) / BenchFigures::Median(listAlone);
     std::printf("\n%s, %.0f MB per backup, median of %ld\n", qPrintable(qstrName), iBytes / 1e6, iRepeat);
-    std::printf("tool alone            %8.2f s\n", Median(listAlone));
-    std::printf("through the thread    %8.2f s\n", Median(listThread));
+    std::printf("tool alone            %8.2f s\n", BenchFigures::Median(listAlone));
+    std::printf("through the thread    %8.2f s\n", BenchFigures::Median(listThread));
     std::printf("wall-time ratio       %8.3f   (target: at most 1.02)\n", dRatio);
-    std::printf("CPU of this process   %8.3f s per GB backed up\n", Median(listCpuPerGB));
+    std::printf("CPU of this process   %8.3f s per GB backed up\n", BenchFigures::Median(listCpuPerGB));
     const bool bMet = dRatio <= 1.02;
     std::printf("%s\n", !bOk ? "A RUN FAILED" : bMet ? "target met" : "TARGET MISSED");
     return bOk && bMet ? 0 : BenchCommandLine::iMissed;

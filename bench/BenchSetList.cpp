@@ -4,6 +4,7 @@
 // until the dialog has been shown and painted once.
 #include "AppGlobals.h"
 #include "BenchCommandLine.h"
+#include "BenchFigures.h"
 #include "CBackup.h"
 #include "CDllTextLogQT.h"
 #include "dialogBackupSelect.h"
@@ -15,7 +16,6 @@
 #include <QListWidget>
 #include <QTemporaryDir>
 
-#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -47,12 +47,6 @@ double ListAndFill(const QString& qstrRoot, int& iRows)
     const double dMs = static_cast<double>(elapsed.nsecsElapsed()) / 1e6;
     iRows = dialog.findChild<QListWidget*>(QStringLiteral("listWidgetBackup"))->count();
     return dMs;
-}
-
-double Median(std::vector<double> listValues)
-{
-    std::sort(listValues.begin(), listValues.end());
-    return listValues[listValues.size() / 2];
 }
 
 } // namespace
@@ -92,7 +86,7 @@ int main(int argc, char** argv)
         listMs.push_back(ListAndFill(qstrRoot, iRows));
         bOk = bOk && iRows == iSets;
     }
-    const double dMs = Median(listMs);
+    const double dMs = BenchFigures::Median(listMs);
     std::printf("%ld sets listed and shown in the selection dialog, median of %ld: %.0f ms (target: under 300 ms%s)\n",
                 iSets, iRepeat, dMs, iSets == 10000 ? "" : " for 10,000");
     const bool bMet = dMs * 10000.0 / static_cast<double>(iSets) < 300.0;

@@ -4,6 +4,7 @@
 // file in the same folder. Reports the time per line of each and the ratio.
 #include "AppGlobals.h"
 #include "BenchCommandLine.h"
+#include "BenchFigures.h"
 #include "LogCallSite.h"
 
 #include <QByteArray>
@@ -12,7 +13,6 @@
 #include <QList>
 #include <QTemporaryDir>
 
-#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -61,12 +61,6 @@ QList<QByteArray> LinesOf(const QString& qstrPath)
     return listLines;
 }
 
-double Median(std::vector<double> listValues)
-{
-    std::sort(listValues.begin(), listValues.end());
-    return listValues[listValues.size() / 2];
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -102,10 +96,10 @@ int main(int argc, char** argv)
         listFwrite.push_back(WithFwrite(listLines, folder.filePath(QStringLiteral("fwrite%1.log").arg(i))));
         QFile::remove(qstrLog);
     }
-    const double dRatio = Median(listLog) / Median(listFwrite);
+    const double dRatio = BenchFigures::Median(listLog) / BenchFigures::Median(listFwrite);
     std::printf("one log line, median of %ld x %ld lines\n", iRepeat, iLines);
-    std::printf("TEXTLOG / TextLogPrintf     %8.0f ns\n", Median(listLog));
-    std::printf("fwrite + fflush, same bytes %8.0f ns\n", Median(listFwrite));
+    std::printf("TEXTLOG / TextLogPrintf     %8.0f ns\n", BenchFigures::Median(listLog));
+    std::printf("fwrite + fflush, same bytes %8.0f ns\n", BenchFigures::Median(listFwrite));
     std::printf("ratio                       %8.2f    (target: at most 3)\n", dRatio);
     const bool bMet = dRatio <= 3.0;
     std::printf("%s\n", bMet ? "target met" : "TARGET MISSED");

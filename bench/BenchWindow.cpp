@@ -5,6 +5,7 @@
 // its window open and no device. The X server reports each map to this
 // program, which watches the root window's children.
 #include "BenchCommandLine.h"
+#include "BenchFigures.h"
 
 #include <xcb/xcb.h>
 
@@ -14,7 +15,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -167,12 +167,6 @@ long ResidentKiB(pid_t pid)
     return iKiB;
 }
 
-double Median(std::vector<double> listValues)
-{
-    std::sort(listValues.begin(), listValues.end());
-    return listValues[listValues.size() / 2];
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -208,10 +202,10 @@ int main(int argc, char** argv)
         listMinimal.push_back(dMinimal);
         listProgram.push_back(dProgram);
     }
-    const double dRatio = Median(listProgram) / Median(listMinimal);
+    const double dRatio = BenchFigures::Median(listProgram) / BenchFigures::Median(listMinimal);
     std::printf("start-up to the first shown window, median of %ld\n", iRuns);
-    std::printf("minimal Qt widget program   %7.0f ms\n", Median(listMinimal) * 1000);
-    std::printf("Corvina                     %7.0f ms\n", Median(listProgram) * 1000);
+    std::printf("minimal Qt widget program   %7.0f ms\n", BenchFigures::Median(listMinimal) * 1000);
+    std::printf("Corvina                     %7.0f ms\n", BenchFigures::Median(listProgram) * 1000);
     std::printf("ratio                       %7.2f    (target: at most 1.5)\n", dRatio);
 
     display.Drain();

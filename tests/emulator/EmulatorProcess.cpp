@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
 #include <QJsonDocument>
 #include <QLocalSocket>
@@ -27,6 +28,23 @@ QStringList EmulatorProcess::MissingTools()
             qstrlistMissing << QLatin1String(tool);
     }
     return qstrlistMissing;
+}
+
+QList<qint64> EmulatorProcess::ToolProcesses()
+{
+    QList<qint64> listPids;
+    for (const QString& qstrPid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        QFile qFileStat(QStringLiteral("/proc/%1/stat").arg(qstrPid));
+        if (!qFileStat.open(QIODevice::ReadOnly))
+            continue;
+        // "pid (comm) state ppid ..."
+        const QByteArray baStat = qFileStat.readAll();
+        const QList<QByteArray> listAfterName = baStat.mid(baStat.lastIndexOf(')') + 2).split(' ');
+        if ((baStat.contains("(idevicebackup2)") || baStat.contains("(ideviceinstall")) && listAfterName.size() > 1
+            && listAfterName.at(0) != "Z" && listAfterName.at(1).toLongLong() == QCoreApplication::applicationPid())
+            listPids.append(qstrPid.toLongLong());
+    }
+    return listPids;
 }
 
 bool EmulatorProcess::Fail(QString& strErrorMessage, const QString& qstrReason)

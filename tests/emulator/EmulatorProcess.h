@@ -24,6 +24,8 @@ public:
 
     // The libimobiledevice tools the integration tests need and cannot find.
     static QStringList MissingTools();
+    // The backup and app tools this process started that still run (zombies left out).
+    static QList<qint64> ToolProcesses();
 
     // Starts the emulator with these devices on a free port of 127.0.0.1 and
     // points USBMUXD_SOCKET_ADDRESS of this process (and so of its children

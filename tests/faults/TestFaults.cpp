@@ -65,24 +65,6 @@ QJsonObject Device(const QString& qstrUDID, const QString& qstrName, const QJson
     return jsonDevice;
 }
 
-// The tool processes this program started that still run.
-QList<pid_t> ToolProcesses()
-{
-    QList<pid_t> listPids;
-    for (const QString& qstrPid : QDir(u"/proc"_s).entryList(QDir::Dirs)) {
-        QFile stat(u"/proc/%1/stat"_s.arg(qstrPid));
-        if (!stat.open(QIODevice::ReadOnly))
-            continue;
-        // "pid (comm) state ppid ..."
-        const QByteArray baStat = stat.readAll();
-        const QList<QByteArray> listAfterName = baStat.mid(baStat.lastIndexOf(')') + 2).split(' ');
-        if ((baStat.contains("(idevicebackup2)") || baStat.contains("(ideviceinstall")) && listAfterName.size() > 1
-            && listAfterName.at(0) != "Z" && listAfterName.at(1).toInt() == ::getpid())
-            listPids.append(qstrPid.toInt());
-    }
-    return listPids;
-}
-
 // Every file under the folder with its bytes, except under qstrLeftOut.
 QByteArray Digest(const QString& qstrFolder, const QString& qstrLeftOut = QString())
 {
@@ -327,12 +309,12 @@ void TestFaults::KillTool(bool bRestore, int iFiles, int iSignal)
             return int(m_EmulatorProcess.DeviceStatus(kTarget).value(u"restored_files"_s).toArray().size());
         return FilesIn(m_qstrBackupRoot);
     };
-    QList<pid_t> listTools;
-    QVERIFY(QTest::qWaitFor([&] { return !(listTools = ToolProcesses()).isEmpty(); }, kSecondsMs));
+    QList<qint64> listTools;
+    QVERIFY(QTest::qWaitFor([&] { return !(listTools = EmulatorProcess::ToolProcesses()).isEmpty(); }, kSecondsMs));
     const int iFilesBefore = filesOver();
     QVERIFY(QTest::qWaitFor([&] { return filesOver() >= iFilesBefore + iFiles; }, kSecondsMs));
     QCOMPARE(listTools.size(), 1);
-    QCOMPARE(::kill(listTools.first(), iSignal), 0);
+    QCOMPARE(::kill(pid_t(listTools.first()), iSignal), 0);
 }
 
 void TestFaults::startsDespiteItsSurroundings()
@@ -462,7 +444,7 @@ void TestFaults::faults()
     QTRY_VERIFY_WITH_TIMEOUT(Shows("widgetResultFailed"), kSecondsMs);
     QCOMPARE(Child<QLabel>("labelResultFailedCause")->text(),
              widgetPrepareProgressResult::CauseText({enumFailureCause(iCause), qstrDetail}));
-    QTRY_VERIFY_WITH_TIMEOUT(ToolProcesses().isEmpty(), kSecondsMs);
+    QTRY_VERIFY_WITH_TIMEOUT(EmulatorProcess::ToolProcesses().isEmpty(), kSecondsMs);
 
     // A backup leaves its set with the marker and touches nothing else; a
     // restore leaves the sets as they were.

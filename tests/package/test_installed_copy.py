@@ -47,7 +47,9 @@ class InstalledCopy(unittest.TestCase):
         shutil.rmtree(cls.folder, ignore_errors=True)
 
     def test_package_installs_and_its_desktop_files_validate(self):
-        simulated = subprocess.run(["apt-get", "install", "--simulate", "--no-install-recommends", self.deb],
+        # --reinstall: the dependencies are resolved also where a copy is installed already.
+        simulated = subprocess.run(["apt-get", "install", "--simulate", "--reinstall", "--no-install-recommends",
+                                    self.deb],
                                    capture_output=True, text=True)
         self.assertEqual(simulated.returncode, 0, simulated.stdout + simulated.stderr)
         self.assertIn("Inst corvina", simulated.stdout)

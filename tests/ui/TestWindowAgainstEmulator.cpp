@@ -22,7 +22,6 @@
 #include <QTimer>
 #include <QToolButton>
 
-#include <unistd.h>
 
 namespace {
 
@@ -46,24 +45,6 @@ QJsonObject Device(const QString& qstrUDID, const char* name, int iApps, int iFi
     if (!jsonFail.isNull())
         jsonDevice.insert(QStringLiteral("fail"), jsonFail);
     return jsonDevice;
-}
-
-// Tool processes this test program started that still run.
-int ToolsRunning()
-{
-    int iRunning = 0;
-    for (const QString& qstrPid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
-        QFile stat(QStringLiteral("/proc/%1/stat").arg(qstrPid));
-        if (!stat.open(QIODevice::ReadOnly))
-            continue;
-        // "pid (comm) state ppid ..."
-        const QByteArray baStat = stat.readAll();
-        const QList<QByteArray> listAfterName = baStat.mid(baStat.lastIndexOf(')') + 2).split(' ');
-        if ((baStat.contains("(idevicebackup2)") || baStat.contains("(ideviceinstall")) && listAfterName.size() > 1
-            && listAfterName.at(1).toInt() == ::getpid())
-            ++iRunning;
-    }
-    return iRunning;
 }
 
 } // namespace
@@ -232,7 +213,7 @@ void TestWindowAgainstEmulator::deviceErrorShowsTheFailure()
 void TestWindowAgainstEmulator::cancelEndsTheBackupAndRetryRunsAgain()
 {
     Start(false, kSlow, false);
-    QTRY_VERIFY_WITH_TIMEOUT(ToolsRunning() == 1, kSecondsMs);
+    QTRY_VERIFY_WITH_TIMEOUT(EmulatorProcess::ToolProcesses().size() == 1, kSecondsMs);
     // The confirmation is answered Yes.
     QTimer::singleShot(300, this, []() {
         if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
@@ -240,7 +221,7 @@ void TestWindowAgainstEmulator::cancelEndsTheBackupAndRetryRunsAgain()
     });
     Child<QPushButton>("btnProgressCancel")->click();
     QTRY_VERIFY_WITH_TIMEOUT(Shows("widgetResultFailed"), kSecondsMs);
-    QCOMPARE(ToolsRunning(), 0);
+    QVERIFY(EmulatorProcess::ToolProcesses().isEmpty());
     QVERIFY(Child<QLabel>("labelResultFailedCause")->text().contains(QLatin1String("cancelled")));
     Child<QPushButton>("btnResultFailedRetry")->click();
     QVERIFY(Shows("widgetProgress"));
@@ -263,7 +244,7 @@ void TestWindowAgainstEmulator::unplugMidBackupGoesHomeAndEndsTheTool()
     // and its outcome then says what happened.
     QTRY_VERIFY_WITH_TIMEOUT(Shows("widgetDeviceDisconnect"), kSecondsMs);
     QTRY_VERIFY_WITH_TIMEOUT(Shows("widgetResultFailed"), kSecondsMs);
-    QCOMPARE(ToolsRunning(), 0);
+    QVERIFY(EmulatorProcess::ToolProcesses().isEmpty());
     QVERIFY(Child<QLabel>("labelResultFailedCause")->text().contains(QLatin1String("disconnected")));
 }
 
@@ -296,10 +277,10 @@ void TestWindowAgainstEmulator::replacedOperationIsFreedOnceEnded()
 void TestWindowAgainstEmulator::closingTheWindowEndsTheTool()
 {
     Start(false, kSlow, false);
-    QTRY_VERIFY_WITH_TIMEOUT(ToolsRunning() == 1, kSecondsMs);
+    QTRY_VERIFY_WITH_TIMEOUT(EmulatorProcess::ToolProcesses().size() == 1, kSecondsMs);
     m_pWindow->close();
     QVERIFY(m_pPage->Operation()->isFinished());
-    QCOMPARE(ToolsRunning(), 0);
+    QVERIFY(EmulatorProcess::ToolProcesses().isEmpty());
     m_pWindow->show();
 }
 
