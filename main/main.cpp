@@ -91,7 +91,10 @@ int main(int argc, char* argv[])
     window->show();
     CentreOnScreen(window);
     // Also closes a dialog that is open, which ends its own event loop first.
-    TerminationSignals::Watch([]() { QApplication::closeAllWindows(); });
+    TerminationSignals::Watch([window]() {
+        window->CloseWithoutAsking();
+        QApplication::closeAllWindows();
+    });
 
     const int iExitCode = application.exec();
     delete window;

@@ -16,6 +16,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QTimer>
 #include <QUrl>
 
 #include <cstdlib>
@@ -69,6 +70,9 @@ Corvina::Corvina(QWidget* parent, Qt::WindowFlags flags)
             &Corvina::slot_SwitchStatus);
     connect(m_widgetPrepareProgressResult, &widgetPrepareProgressResult::signal_QuitProgram, this,
             &Corvina::slot_QuitProgram);
+    connect(m_widgetPrepareProgressResult, &widgetPrepareProgressResult::signal_GoHome, this, &Corvina::ShowHome);
+    connect(m_widgetPrepareProgressResult, &widgetPrepareProgressResult::signal_OperationStopped, this,
+            [this]() { close(); });
     // An outcome that arrives after its device had left (a restore reboots the
     // device at its end; an unplugged device ends its operation a moment
     // later) is shown instead of staying hidden behind the home page.
@@ -205,21 +209,33 @@ void Corvina::mouseReleaseEvent(QMouseEvent* event)
 void Corvina::slot_SwitchStatus(enumFormBackupRestoreIndex enumFormBackupRestoreIndexThis, int iReserve1)
 {
     TEXTLOG("Enter");
+    // While an operation runs its page stays in charge: a departure ends in a
+    // result there, and no second operation can be started beside it.
+    const bool bPageInCharge = m_enumFormBackupRestoreIndex == eiFormBackupRestoreIndex_PrepareProgressResult
+                               && m_widgetPrepareProgressResult->IsOperationRunning();
     switch (enumFormBackupRestoreIndexThis) {
     case eiFormBackupRestoreIndex_BackupRestoreStatus:
         m_widgetBackupRestoreStatus->slot_SwitchStatus_DeviceConnect(static_cast<enumFormDeviceConnectStatus>(iReserve1), 0);
-        // A restore ends by rebooting its device: the departure that follows
-        // its success does not take that success away.
+        if (bPageInCharge) {
+            TEXTLOG("Exit : an operation runs, its page stays");
+            return;
+        }
+        // A departure does not take an outcome away (a restore ends by
+        // rebooting its device); the page's Home button leads back.
         if (iReserve1 == eiFormDeviceConnectStatus_DeviceDisConnect
             && m_enumFormBackupRestoreIndex == eiFormBackupRestoreIndex_PrepareProgressResult
-            && m_widgetPrepareProgressResult->ShowsRestoreSuccess()) {
-            TEXTLOG("Exit : the restored device reboots, its success stays");
+            && m_widgetPrepareProgressResult->ShowsResult()) {
+            TEXTLOG("Exit : the outcome on show stays");
             return;
         }
         m_enumFormBackupRestoreIndex = enumFormBackupRestoreIndexThis;
         ui.stackedWidgetMain->setCurrentIndex(enumFormBackupRestoreIndexThis);
         break;
     case eiFormBackupRestoreIndex_PrepareProgressResult:
+        if (bPageInCharge) {
+            TEXTLOG("Exit : an operation runs, its page stays");
+            return;
+        }
         m_enumFormBackupRestoreIndex = enumFormBackupRestoreIndexThis;
         m_widgetPrepareProgressResult->slot_SwitchStatus_PrepareProgressResult(
             static_cast<enumFormDeviceBackupRestoreStatus>(iReserve1), 0);
@@ -231,12 +247,81 @@ void Corvina::slot_SwitchStatus(enumFormBackupRestoreIndex enumFormBackupRestore
     TEXTLOG("Exit");
 }
 
+void Corvina::ShowHome()
+{
+    QList<structDeviceInfo> listDevices;
+    CDeviceTable::Snapshot(listDevices);
+    slot_SwitchStatus(eiFormBackupRestoreIndex_BackupRestoreStatus,
+                      listDevices.isEmpty() ? eiFormDeviceConnectStatus_DeviceDisConnect
+                                            : eiFormDeviceConnectStatus_DeviceBackupRestore);
+}
+
+void Corvina::CloseWithoutAsking()
+{
+    m_bClosingWithoutAsking = true;
+}
+
 void Corvina::closeEvent(QCloseEvent* event)
 {
     TEXTLOG("Enter");
-    m_widgetPrepareProgressResult->EndOperation(iCloseWaitMsecs);
-    QWidget::closeEvent(event);
+    if (!m_widgetPrepareProgressResult->IsOperationRunning() || m_bStopDeadlinePassed) {
+        QWidget::closeEvent(event);
+        TEXTLOG("Exit : closing");
+        return;
+    }
+    // The window closes once the operation has ended.
+    event->ignore();
+    if (m_bStopping) {
+        TEXTLOG("Exit : the operation is stopping");
+        return;
+    }
+    if (m_bClosingWithoutAsking) {
+        TEXTLOG("a termination signal ends the running operation without asking");
+        BeginStopping();
+    } else {
+        AskBeforeStopping();
+    }
     TEXTLOG("Exit");
+}
+
+void Corvina::AskBeforeStopping()
+{
+    if (m_pCloseQuestion != nullptr) {
+        m_pCloseQuestion->raise();
+        return;
+    }
+    const bool bRestore = m_widgetPrepareProgressResult->IsRestoreRunning();
+    // Not exec(): a termination signal may close the program while it asks.
+    m_pCloseQuestion = new QMessageBox(
+        QMessageBox::Question, bRestore ? tr("Stop the restore?") : tr("Cancel the backup?"),
+        bRestore ? tr("A restore is running. Stop the restore and leave the device half restored? It may not start "
+                      "properly until a restore finishes.")
+                 : tr("Stop the backup now? What was copied so far stays in its folder but cannot be restored."),
+        QMessageBox::Yes | QMessageBox::No, this);
+    m_pCloseQuestion->setDefaultButton(QMessageBox::No);
+    m_pCloseQuestion->setWindowModality(Qt::ApplicationModal);
+    m_pCloseQuestion->setAttribute(Qt::WA_DeleteOnClose);
+    connect(m_pCloseQuestion, &QMessageBox::finished, this, [this](int iAnswer) {
+        TEXTLOG("the answer to closing while an operation runs : %d", iAnswer);
+        if (iAnswer == QMessageBox::Yes && !m_bStopping)
+            BeginStopping();
+    });
+    m_pCloseQuestion->show();
+}
+
+void Corvina::BeginStopping()
+{
+    m_bStopping = true;
+    if (!m_widgetPrepareProgressResult->StopOperation()) {
+        close();
+        return;
+    }
+    // Bounded: a tool that does not end in time is left to the process's end.
+    QTimer::singleShot(iCloseWaitMsecs, this, [this]() {
+        TEXTLOG("the operation did not end in time, closing anyway");
+        m_bStopDeadlinePassed = true;
+        close();
+    });
 }
 
 void Corvina::on_btnMin_clicked()

@@ -11,7 +11,9 @@
 #include "SharedTypes.h"
 #include "ui_Corvina.h"
 
+#include <QMessageBox>
 #include <QPoint>
+#include <QPointer>
 #include <QWidget>
 
 #include <atomic>
@@ -43,12 +45,19 @@ public:
     // end after its tool was asked to end.
     static constexpr int iCloseWaitMsecs = 10000;
 
+    // A termination signal (logout, shutdown) is closing the program: the
+    // next close ends a running operation without asking. GUI thread.
+    void CloseWithoutAsking();
+
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
-    // Ends a running operation's tool and waits (bounded) for its thread, so
-    // that no tool goes on with nobody watching.
+    // While an operation runs, asks first (a restore stopped half-way leaves
+    // the device half restored); then ends the operation's tool and closes
+    // once its thread has ended, at most iCloseWaitMsecs later, with the
+    // event loop running meanwhile so that no tool goes on with nobody
+    // watching and the window does not freeze.
     void closeEvent(QCloseEvent* event) override;
 
 signals:
@@ -69,6 +78,9 @@ private:
     void LoadStatisticsPage();
     // The signals that follow an arrival or departure that changed the table.
     void UpdatePages(int iDeviceCount);
+    void AskBeforeStopping();
+    void BeginStopping();
+    void ShowHome();
 
     widgetBackupRestoreStatus* m_widgetBackupRestoreStatus = nullptr;
     widgetPrepareProgressResult* m_widgetPrepareProgressResult = nullptr;
@@ -79,6 +91,10 @@ private:
     Ui::CorvinaClass ui;
     bool m_bMustEnd = false;
     QNetworkAccessManager* m_pStatistics = nullptr;
+    bool m_bClosingWithoutAsking = false;
+    bool m_bStopping = false;            // the operation is being ended for the close
+    bool m_bStopDeadlinePassed = false;  // the close no longer waits for it
+    QPointer<QMessageBox> m_pCloseQuestion;
 };
 
 #endif

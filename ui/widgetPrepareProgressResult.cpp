@@ -24,6 +24,19 @@ namespace {
 
 const QString kDirectoryKey = QStringLiteral("/Config/BackupDirectory");
 
+// Whether the device table holds the device now (the selector follows the
+// table through queued signals, so it may still show a device that left).
+bool IsConnected(const QString& qstrUDID)
+{
+    QList<structDeviceInfo> listDevices;
+    CDeviceTable::Snapshot(listDevices);
+    for (const structDeviceInfo& device : listDevices) {
+        if (device.qstrDeviceID == qstrUDID)
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 widgetPrepareProgressResult::widgetPrepareProgressResult(QWidget* parent)
@@ -244,8 +257,9 @@ void widgetPrepareProgressResult::on_btnBackup_clicked()
 {
     TEXTLOG("Enter");
     const QDateTime dateTimeStarted = QDateTime::currentDateTime();
-    const QWidget* page = ui.tabWidget->currentWidget();
-    if (page == nullptr) {
+    QString qstrTargetUDID;
+    QString qstrTargetName;
+    if (!SelectedDevice(qstrTargetUDID, qstrTargetName)) {
         TEXTLOG("Exit : no device");
         return;
     }
@@ -254,10 +268,10 @@ void widgetPrepareProgressResult::on_btnBackup_clicked()
     connect(m_pThreadDeviceBackup, &ThreadDeviceBackup::signal_SwitchStatus_PrepareProgressResult, this,
             &widgetPrepareProgressResult::slot_SwitchStatus_PrepareProgressResult);
     connect(m_pThreadDeviceBackup, &ThreadDeviceBackup::signal_Progress, this, &widgetPrepareProgressResult::slot_Progress);
-    m_pThreadDeviceBackup->qstrDeviceUDID = page->windowTitle();
+    m_pThreadDeviceBackup->qstrDeviceUDID = qstrTargetUDID;
 
-    m_qstrBackupSet = CBackup::JoinPath(ui.labelBackupDirectory->text(),
-                                        CBackup::SetFolderName(dateTimeStarted, ui.tabWidget->tabText(ui.tabWidget->currentIndex())));
+    m_qstrBackupSet =
+        CBackup::JoinPath(ui.labelBackupDirectory->text(), CBackup::SetFolderName(dateTimeStarted, qstrTargetName));
     CStaticPubFunc::CreateMultiLevelDirectory(m_qstrBackupSet);
     m_pThreadDeviceBackup->qstrBackupDirectory = m_qstrBackupSet;
     m_pThreadDeviceBackup->bBackupApps = ui.chkBackupGameApp->isChecked();
@@ -281,6 +295,16 @@ void widgetPrepareProgressResult::on_btnBackup_clicked()
 void widgetPrepareProgressResult::on_btnRestore_clicked()
 {
     TEXTLOG("Enter");
+    // The target is fixed by this click: a device that leaves while the
+    // dialog is open must not hand its restore to whichever device is
+    // selected when the dialog closes.
+    QString qstrTargetUDID;
+    QString qstrTargetName;
+    if (!SelectedDevice(qstrTargetUDID, qstrTargetName)) {
+        TEXTLOG("Exit : no device");
+        return;
+    }
+    TEXTLOG("qstrTargetUDID : %s", LOG8(qstrTargetUDID));
     dialogBackupSelect dialog;
     dialog.qstrBackupRootDirectory = ui.labelRestoreDirectory->text();
     dialog.InitBackupList();
@@ -300,9 +324,17 @@ void widgetPrepareProgressResult::on_btnRestore_clicked()
         TEXTLOG("Exit : not a backup set");
         return;
     }
-    const QWidget* page = ui.tabWidget->currentWidget();
-    if (page == nullptr) {
-        TEXTLOG("Exit : no device");
+    if (!IsConnected(qstrTargetUDID)) {
+        QMessageBox::information(this, tr("Prompt"),
+                                 tr("\"%1\" was disconnected while the backup was being chosen. Nothing was "
+                                    "restored: connect it and press Restore again.")
+                                     .arg(qstrTargetName));
+        TEXTLOG("Exit : the target departed");
+        return;
+    }
+    if (qstrDataFolderName != qstrTargetUDID
+        && !ConfirmSetOfAnotherDevice(dialog.qstrSelectedBackup, qstrDataFolderName, qstrTargetName)) {
+        TEXTLOG("Exit : the set of another device was not confirmed");
         return;
     }
     Retire(m_pThreadDeviceRestore);
@@ -313,14 +345,48 @@ void widgetPrepareProgressResult::on_btnRestore_clicked()
             &widgetPrepareProgressResult::slot_SwitchStatus_PrepareProgressResult);
     connect(m_pThreadDeviceRestore, &ThreadDeviceRestore::signal_Progress, this,
             &widgetPrepareProgressResult::slot_Progress);
-    m_pThreadDeviceRestore->qstrDeviceUDID = page->windowTitle();
+    m_pThreadDeviceRestore->qstrDeviceUDID = qstrTargetUDID;
     m_pThreadDeviceRestore->qstrBackupDirectory = qstrSet;
     m_pThreadDeviceRestore->bRestoreApps = ui.chkRestoreGameApp->isChecked();
     m_pThreadDeviceRestore->bRestorePersonalData = ui.chkRestorePersonalData->isChecked();
-    Adopt(m_pThreadDeviceRestore, m_pThreadDeviceRestore->qstrDeviceUDID);
+    Adopt(m_pThreadDeviceRestore, qstrTargetUDID);
     m_pThreadDeviceRestore->StartRun();
     emit signal_SwitchStatus_PrepareProgressResult(eiFormDeviceBackupRestoreStatus_Progress, 0);
     TEXTLOG("Exit");
+}
+
+bool widgetPrepareProgressResult::SelectedDevice(QString& qstrUDID, QString& qstrName) const
+{
+    const int iIndex = ui.tabWidget->currentIndex();
+    if (iIndex < 0)
+        return false;
+    qstrUDID = ui.tabWidget->widget(iIndex)->windowTitle();
+    qstrName = ui.tabWidget->tabText(iIndex);
+    return true;
+}
+
+void widgetPrepareProgressResult::SelectDevice(const QString& qstrUDID)
+{
+    for (int i = 0; i < ui.tabWidget->count(); ++i) {
+        if (ui.tabWidget->widget(i)->windowTitle() == qstrUDID)
+            ui.tabWidget->setCurrentIndex(i);
+    }
+}
+
+bool widgetPrepareProgressResult::ConfirmSetOfAnotherDevice(const QString& qstrSet, const QString& qstrSetUDID,
+                                                            const QString& qstrTargetName) const
+{
+    // The set's folder name carries the name of the device it was made from.
+    const QStringList listParts = qstrSet.split(QStringLiteral("_@_@_"));
+    const QString qstrSetName = listParts.size() >= 2 ? listParts.at(1) : qstrSet;
+    TEXTLOG("the set was made from another device : %s", LOG8(qstrSetUDID));
+    QMessageBox box(QMessageBox::Warning, tr("Restore a backup of another device?"),
+                    tr("This backup was made from \"%1\" (%2), not from \"%3\". Restoring it replaces all the data "
+                       "on \"%3\" with the data of \"%1\".\n\nRestore it onto \"%3\"?")
+                        .arg(qstrSetName, qstrSetUDID, qstrTargetName),
+                    QMessageBox::Yes | QMessageBox::No, const_cast<widgetPrepareProgressResult*>(this));
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
 }
 
 bool widgetPrepareProgressResult::IsCurrentOperationSignal() const
@@ -379,7 +445,6 @@ void widgetPrepareProgressResult::slot_SwitchStatus_PrepareProgressResult(
 void widgetPrepareProgressResult::ShowSections(enumFormDeviceBackupRestoreStatus enumStatus, bool bSucceeded)
 {
     m_enumStatus = enumStatus;
-    m_bSucceeded = bSucceeded;
     const bool bSetting = enumStatus == eiFormDeviceBackupRestoreStatus_Setting;
     const bool bResult = enumStatus == eiFormDeviceBackupRestoreStatus_Result;
     ui.widgetBackup->setVisible(bSetting && !g_bDeviceRestore);
@@ -388,6 +453,8 @@ void widgetPrepareProgressResult::ShowSections(enumFormDeviceBackupRestoreStatus
     ui.widgetResultSuccessful->setVisible(bResult && bSucceeded);
     ui.widgetResultFailed->setVisible(bResult && !bSucceeded);
     ui.tabWidget->setEnabled(bSetting);
+    // While an operation runs its page stays in charge.
+    ui.btnHome->setVisible(enumStatus != eiFormDeviceBackupRestoreStatus_Progress);
 }
 
 void widgetPrepareProgressResult::ShowWarning()
@@ -547,13 +614,47 @@ void widgetPrepareProgressResult::on_btnResultSuccessfulQuit_clicked()
     emit signal_QuitProgram();
 }
 
-bool widgetPrepareProgressResult::EndOperation(int iWaitMsecs)
+bool widgetPrepareProgressResult::IsOperationRunning() const
 {
-    if (m_pOperation == nullptr || !m_pOperation->isRunning())
-        return true;
+    return m_pOperation != nullptr && m_pOperation->isRunning();
+}
+
+bool widgetPrepareProgressResult::IsRestoreRunning() const
+{
+    return IsOperationRunning() && m_pOperation == static_cast<ThreadToolRun*>(m_pThreadDeviceRestore);
+}
+
+bool widgetPrepareProgressResult::StopOperation()
+{
+    if (!IsOperationRunning())
+        return false;
     TEXTLOG("Enter : ending the running operation");
+    // Connected before the tool is ended, so that a thread ending right now
+    // is not missed; a second signal only repeats the news.
+    connect(m_pOperation, &QThread::finished, this, &widgetPrepareProgressResult::signal_OperationStopped,
+            Qt::UniqueConnection);
+    ui.labelProgressPrompt->setText(g_bDeviceRestore ? tr("Stopping the restore...") : tr("Stopping the backup..."));
+    ui.labelProgressPasscode->clear();
+    ui.btnProgressCancel->setEnabled(false);
     m_pOperation->EndRunningTool();
-    const bool bEnded = m_pOperation->wait(QDeadlineTimer(iWaitMsecs));
-    TEXTLOG("Exit : bEnded : %d", bEnded ? 1 : 0);
-    return bEnded;
+    if (m_pOperation->isFinished())
+        QMetaObject::invokeMethod(this, &widgetPrepareProgressResult::signal_OperationStopped, Qt::QueuedConnection);
+    TEXTLOG("Exit");
+    return true;
+}
+
+void widgetPrepareProgressResult::on_btnResultFailedSettings_clicked()
+{
+    TEXTLOG("Enter");
+    // Back to the settings of the failed operation's device, where another
+    // folder or other items can be chosen.
+    emit signal_SwitchStatus_PrepareProgressResult(eiFormDeviceBackupRestoreStatus_Setting, 0);
+    SelectDevice(m_qstrOperationUDID);
+    TEXTLOG("Exit");
+}
+
+void widgetPrepareProgressResult::on_btnHome_clicked()
+{
+    if (!IsOperationRunning())
+        emit signal_GoHome();
 }

@@ -48,10 +48,17 @@ public:
     // before it is ended.
     static constexpr int iDepartedGraceMsecs = 3000;
 
-    // Ends the tool of a running operation and waits at most iWaitMsecs for
-    // its thread; true when no operation runs afterwards. Used when the
-    // program closes.
-    bool EndOperation(int iWaitMsecs);
+    // Whether the thread of the page's operation is still running.
+    bool IsOperationRunning() const;
+
+    // Whether the running operation is a restore (false for a backup or none).
+    bool IsRestoreRunning() const;
+
+    // The program is closing: ends the tool of the running operation and
+    // returns at once; signal_OperationStopped follows when its thread has
+    // ended. The progress display says that the operation is stopping.
+    // False (and no signal) when no operation runs.
+    bool StopOperation();
 
     // One or two sentences for the user: what happened and what to do. Tool
     // text is cut to a sane length; the labels show it as plain text.
@@ -61,9 +68,10 @@ public:
     // when it starts (iOS 16.1 and later do, every time).
     static bool AsksPasscodeForBackup(const QString& qstrDeviceVersion);
 
-    // Whether the page shows a restore that succeeded: its device reboots
-    // right after, which is no reason to take the outcome away.
-    bool ShowsRestoreSuccess() const { return m_enumStatus == eiFormDeviceBackupRestoreStatus_Result && g_bDeviceRestore && m_bSucceeded; }
+    // Whether the page shows the outcome of an operation. A departure is no
+    // reason to take it away: a restore reboots its device right after its
+    // success, and an unplugged device's failure says what happened.
+    bool ShowsResult() const { return m_enumStatus == eiFormDeviceBackupRestoreStatus_Result; }
 
     // The thread of the latest start or retry; null before the first.
     ThreadToolRun* Operation() const { return m_pOperation; }
@@ -76,6 +84,10 @@ signals:
     // The outcome of the page's operation has arrived: the window shows the
     // page again if a departed device had taken the user home meanwhile.
     void signal_ShowResult();
+    // The thread that StopOperation() ended has finished.
+    void signal_OperationStopped();
+    // The user asked for the home page (the page shows no running operation).
+    void signal_GoHome();
 
 public slots:
     void slot_SwitchStatus_PrepareProgressResult(enumFormDeviceBackupRestoreStatus enumFormDeviceBackupRestoreStatusThis,
@@ -96,6 +108,8 @@ private slots:
     void on_chkRestoreGameApp_stateChanged(int iState);
     void on_tabWidget_currentChanged(int iIndex);
     void on_btnProgressCancel_clicked();
+    void on_btnResultFailedSettings_clicked();
+    void on_btnHome_clicked();
 
 private:
     QString DefaultDirectory() const;
@@ -116,6 +130,13 @@ private:
     bool WriteMarker();
     void EndOperationOfDepartedDevice();
     bool IsDevicePresent(const QString& qstrDeviceUDID) const;
+    // The device of the selected tab, read when the user presses a start
+    // button: the operation goes to that device and no other.
+    bool SelectedDevice(QString& qstrUDID, QString& qstrName) const;
+    void SelectDevice(const QString& qstrUDID);
+    // Asks before a set made from another device replaces this one's data.
+    bool ConfirmSetOfAnotherDevice(const QString& qstrSet, const QString& qstrSetUDID,
+                                   const QString& qstrTargetName) const;
 
     ThreadDeviceBackup* m_pThreadDeviceBackup = nullptr;
     ThreadDeviceRestore* m_pThreadDeviceRestore = nullptr;
@@ -125,8 +146,7 @@ private:
     QString m_qstrOperationUDID;            // the device it works on
     QString m_qstrBackupSet;                // the set folder of the latest backup
     bool m_bMarkerWritten = true;           // its BackupFlag.ini could be written
-    bool m_bAsksPasscode = false;
-    bool m_bSucceeded = false;              // the outcome on show is a success           // its device asks for the passcode at the start
+    bool m_bAsksPasscode = false;           // its device asks for the passcode at the start
     enumFormDeviceBackupRestoreStatus m_enumStatus = eiFormDeviceBackupRestoreStatus_Setting;
 };
 

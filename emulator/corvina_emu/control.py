@@ -5,6 +5,8 @@ line of JSON with "ok" true, or "ok" false and an "error" that says why:
 
     {"cmd": "attach", "udid": "..."}       plug a known device in
     {"cmd": "detach", "udid": "..."}       unplug it
+        "keep_connections": true leaves its open connections alone, as a
+        hub that drops the device from usbmuxd's list for a moment does
     {"cmd": "add", "device": {...}}        add a device (same keys as the file)
     {"cmd": "set_fail", "udid": "...", "fail": {...} or null}
     {"cmd": "status"}                      every device with its counters
@@ -75,7 +77,7 @@ class ControlServer:
             self.hub.attach(self._device(request).udid)
             return {"ok": True}
         if command == "detach":
-            self.hub.detach(self._device(request).udid)
+            self.hub.detach(self._device(request).udid, cut=request.get("keep_connections") is not True)
             return {"ok": True}
         if command == "add":
             raw = request.get("device")

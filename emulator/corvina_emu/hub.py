@@ -72,7 +72,7 @@ class DeviceHub:
             listener.notify_attached(device)
         return True
 
-    def detach(self, udid):
+    def detach(self, udid, cut=True):
         device = self.get(udid)
         if device is None:
             return False
@@ -84,7 +84,8 @@ class DeviceHub:
             listeners = list(self._listeners)
         self.log("detach %s (device %d)" % (udid, device.device_id))
         device.note("detached")
-        device.cut_tunnels()
+        if cut:
+            device.cut_tunnels()
         for listener in listeners:
             listener.notify_detached(device)
         return True

@@ -16,6 +16,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
+#include <QStackedWidget>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -61,10 +62,9 @@ private slots:
     void backupAndRestoreThroughTheWindow();
     void deviceErrorShowsTheFailure();
     void cancelEndsTheBackupAndRetryRunsAgain();
-    void unplugMidBackupGoesHomeAndEndsTheTool();
+    void departureEndsInAResultOnTheOperationsPage();
     void setThatCannotBeMarkedIsAFailure();
-    void replacedOperationIsFreedOnceEnded();
-    void closingTheWindowEndsTheTool();
+    void closingAsksWhileAnOperationRuns();
 
 private:
     template <typename T = QWidget>
@@ -228,8 +228,13 @@ void TestWindowAgainstEmulator::cancelEndsTheBackupAndRetryRunsAgain()
     QTRY_VERIFY_WITH_TIMEOUT(Shows("widgetResultSuccessful"), kResultTimeoutMs);
 }
 
-void TestWindowAgainstEmulator::unplugMidBackupGoesHomeAndEndsTheTool()
+void TestWindowAgainstEmulator::departureEndsInAResultOnTheOperationsPage()
 {
+    auto* stack = Child<QStackedWidget>("stackedWidgetMain");
+    QObject watcher;
+    bool bWentHome = false;
+    connect(stack, &QStackedWidget::currentChanged, &watcher,
+            [&bWentHome](int iIndex) { bWentHome |= iIndex == eiFormBackupRestoreIndex_BackupRestoreStatus; });
     Start(false, kSlow, false);
     QTRY_VERIFY_WITH_TIMEOUT(Child<QLabel>("labelProgressValue")->text() != QLatin1String("0%"), kSecondsMs);
     // A Retry that reaches the page while the run goes on starts nothing.
@@ -238,14 +243,31 @@ void TestWindowAgainstEmulator::unplugMidBackupGoesHomeAndEndsTheTool()
     QVERIFY(Shows("widgetResultFailed"));
     m_pPage->slot_SwitchStatus_PrepareProgressResult(eiFormDeviceBackupRestoreStatus_Progress, 0);
 
+    // Every device drops out of the list for a moment, the backup's
+    // connection holds, and its device is back within the grace: the
+    // operation goes on under its own page, which offers no second start.
     for (const QString& qstrUDID : {kPhone, kFull, kEmpty, kSlow})
-        QVERIFY(m_EmulatorProcess.Command(QStringLiteral("detach"), qstrUDID));
-    // No device left: the home page asks for one, the operation's tool is ended,
-    // and its outcome then says what happened.
-    QTRY_VERIFY_WITH_TIMEOUT(Shows("widgetDeviceDisconnect"), kSecondsMs);
+        QVERIFY(m_EmulatorProcess.Command(QStringLiteral("detach"), qstrUDID,
+                                          QJsonObject{{QStringLiteral("keep_connections"), true}}));
+    QTRY_COMPARE_WITH_TIMEOUT(Child<QTabWidget>("tabWidget")->count(), 0, kSecondsMs);
+    QVERIFY(m_EmulatorProcess.Command(QStringLiteral("attach"), kSlow));
+    QTRY_COMPARE_WITH_TIMEOUT(Child<QTabWidget>("tabWidget")->count(), 1, kSecondsMs);
+    emit m_pWindow->signal_SwitchStatus(eiFormBackupRestoreIndex_BackupRestoreStatus, eiFormDeviceConnectStatus_DeviceBackupRestore);
+    QVERIFY(Shows("widgetProgress") && !Shows("btnHome"));
+    QTRY_VERIFY_WITH_TIMEOUT(Shows("widgetResultSuccessful"), kResultTimeoutMs);
+    QVERIFY(!bWentHome);
+
+    // Unplugged for good: the tool is ended and the page says what happened.
+    Child<QPushButton>("btnHome")->click();
+    Start(false, kSlow, false);
+    QTRY_VERIFY_WITH_TIMEOUT(Child<QLabel>("labelProgressValue")->text() != QLatin1String("0%"), kSecondsMs);
+    bWentHome = false;
+    QVERIFY(m_EmulatorProcess.Command(QStringLiteral("detach"), kSlow));
     QTRY_VERIFY_WITH_TIMEOUT(Shows("widgetResultFailed"), kSecondsMs);
-    QVERIFY(EmulatorProcess::ToolProcesses().isEmpty());
-    QVERIFY(Child<QLabel>("labelResultFailedCause")->text().contains(QLatin1String("disconnected")));
+    const QString qstrCause = Child<QLabel>("labelResultFailedCause")->text();
+    QVERIFY2(qstrCause.contains(QLatin1String("disconnected")), qPrintable(qstrCause));
+    QTRY_VERIFY_WITH_TIMEOUT(EmulatorProcess::ToolProcesses().isEmpty(), kSecondsMs);
+    QVERIFY(!bWentHome && Shows("widgetResultFailed"));
 }
 
 void TestWindowAgainstEmulator::setThatCannotBeMarkedIsAFailure()
@@ -260,25 +282,52 @@ void TestWindowAgainstEmulator::setThatCannotBeMarkedIsAFailure()
     QTRY_VERIFY_WITH_TIMEOUT(Shows("widgetResultFailed"), kSecondsMs);
 }
 
-void TestWindowAgainstEmulator::replacedOperationIsFreedOnceEnded()
+void TestWindowAgainstEmulator::closingAsksWhileAnOperationRuns()
 {
-    Start(false, kSlow, false);
-    QPointer<ThreadToolRun> first = m_pPage->Operation();
-    QVERIFY(first != nullptr && first->isRunning());
-    // Back to the settings while it runs (its device left and came back), and a new start.
-    emit m_pWindow->signal_SwitchStatus(eiFormBackupRestoreIndex_BackupRestoreStatus, eiFormDeviceConnectStatus_DeviceBackupRestore);
-    Start(false, kPhone, false);
-    QVERIFY(m_pPage->Operation() != first);
-    QVERIFY(first != nullptr); // not destroyed under its own feet, but given up:
-    QTRY_VERIFY_WITH_TIMEOUT(first == nullptr, kSecondsMs); // its tool ended, then freed
-    QTRY_VERIFY_WITH_TIMEOUT(Shows("widgetResultSuccessful"), kResultTimeoutMs);
-}
-
-void TestWindowAgainstEmulator::closingTheWindowEndsTheTool()
-{
+    // Answers the question the window asks when it is closed, and notes it
+    // and what the window shows right after the answer.
+    QString qstrAsked;
+    QString qstrShownAfter;
+    const auto answer = [this, &qstrAsked, &qstrShownAfter](QMessageBox::StandardButton button) {
+        QTimer::singleShot(300, this, [this, &qstrAsked, &qstrShownAfter, button]() {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                qstrAsked = box->windowTitle();
+                box->button(button)->click();
+                // The event loop goes on: the next event finds the window still there.
+                QTimer::singleShot(0, this, [this, &qstrShownAfter]() {
+                    qstrShownAfter = m_pWindow->isVisible() ? Child<QLabel>("labelProgressPrompt")->text() : QString();
+                });
+            }
+        });
+    };
     Start(false, kSlow, false);
     QTRY_VERIFY_WITH_TIMEOUT(EmulatorProcess::ToolProcesses().size() == 1, kSecondsMs);
+    answer(QMessageBox::No);
     m_pWindow->close();
+    QTRY_COMPARE_WITH_TIMEOUT(qstrAsked, QStringLiteral("Cancel the backup?"), kSecondsMs);
+    QVERIFY(m_pWindow->isVisible() && m_pPage->Operation()->isRunning());
+    QTRY_VERIFY_WITH_TIMEOUT(Shows("widgetResultSuccessful"), kResultTimeoutMs);
+
+    // The set just made is restored onto its device; closing mid-way asks.
+    Child<QPushButton>("btnHome")->click();
+    QTimer::singleShot(500, this, []() {
+        if (auto* dialog = QApplication::activeModalWidget())
+            dialog->findChild<QPushButton*>(QStringLiteral("btnOK"))->click();
+    });
+    Start(true, kSlow, false);
+    QTRY_VERIFY_WITH_TIMEOUT(EmulatorProcess::ToolProcesses().size() == 1, kSecondsMs);
+    answer(QMessageBox::No);
+    m_pWindow->close();
+    QTRY_COMPARE_WITH_TIMEOUT(qstrShownAfter, QStringLiteral("Restoring..."), kSecondsMs);
+    QCOMPARE(qstrAsked, QStringLiteral("Stop the restore?"));
+    QVERIFY(m_pWindow->isVisible() && m_pPage->Operation()->isRunning());
+    // Yes stops it; the window stays, says so and keeps its event loop
+    // running until the tool has ended, then closes.
+    qstrAsked.clear();
+    answer(QMessageBox::Yes);
+    m_pWindow->close();
+    QTRY_COMPARE_WITH_TIMEOUT(qstrShownAfter, QStringLiteral("Stopping the restore..."), kSecondsMs);
+    QTRY_VERIFY_WITH_TIMEOUT(!m_pWindow->isVisible(), kSecondsMs);
     QVERIFY(m_pPage->Operation()->isFinished());
     QVERIFY(EmulatorProcess::ToolProcesses().isEmpty());
     m_pWindow->show();
