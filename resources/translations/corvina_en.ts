@@ -15,6 +15,22 @@
         <source>Can't load iTunes Driver, Please install iTunes first!</source>
         <translation>Can't load iTunes Driver, Please install iTunes first!</translation>
     </message>
+    <message>
+        <source>Stop the restore?</source>
+        <translation>Stop the restore?</translation>
+    </message>
+    <message>
+        <source>Cancel the backup?</source>
+        <translation>Cancel the backup?</translation>
+    </message>
+    <message>
+        <source>A restore is running. Stop the restore and leave the device half restored? It may not start properly until a restore finishes.</source>
+        <translation>A restore is running. Stop the restore and leave the device half restored? It may not start properly until a restore finishes.</translation>
+    </message>
+    <message>
+        <source>Stop the backup now? What was copied so far stays in its folder but cannot be restored.</source>
+        <translation>Stop the backup now? What was copied so far stays in its folder but cannot be restored.</translation>
+    </message>
 </context>
 <context>
     <name>CorvinaClass</name>
@@ -115,7 +131,7 @@ sudo systemctl start usbmuxd</translation>
     </message>
     <message>
         <source>Failed, Pls confirm is the device connected ?</source>
-        <translation>Failed. Is the device still connected?</translation>
+        <translation>The operation failed.</translation>
     </message>
     <message>
         <source>Retry</source>
@@ -282,6 +298,38 @@ sudo systemctl start usbmuxd</translation>
     <message>
         <source>The backup folder cannot be written. Choose another folder with "%1", or make room or permission there, and try again.</source>
         <translation>The backup folder cannot be written. Choose another folder with "%1", or make room or permission there, and try again.</translation>
+    </message>
+    <message>
+        <source>Home</source>
+        <translation>Home</translation>
+    </message>
+    <message>
+        <source>Change the settings</source>
+        <translation>Change the settings</translation>
+    </message>
+    <message>
+        <source>"%1" was disconnected while the backup was being chosen. Nothing was restored: connect it and press Restore again.</source>
+        <translation>"%1" was disconnected while the backup was being chosen. Nothing was restored: connect it and press Restore again.</translation>
+    </message>
+    <message>
+        <source>Restore a backup of another device?</source>
+        <translation>Restore a backup of another device?</translation>
+    </message>
+    <message>
+        <source>This backup was made from "%1" (%2), not from "%3". Restoring it replaces all the data on "%3" with the data of "%1".
+
+Restore it onto "%3"?</source>
+        <translation>This backup was made from "%1" (%2), not from "%3". Restoring it replaces all the data on "%3" with the data of "%1".
+
+Restore it onto "%3"?</translation>
+    </message>
+    <message>
+        <source>Stopping the restore...</source>
+        <translation>Stopping the restore...</translation>
+    </message>
+    <message>
+        <source>Stopping the backup...</source>
+        <translation>Stopping the backup...</translation>
     </message>
 </context>
 </TS>

@@ -15,6 +15,22 @@
         <source>Can't load iTunes Driver, Please install iTunes first!</source>
         <translation>无法加载 iTunes 驱动，请先安装 iTunes！</translation>
     </message>
+    <message>
+        <source>Stop the restore?</source>
+        <translation>停止恢复？</translation>
+    </message>
+    <message>
+        <source>Cancel the backup?</source>
+        <translation>取消备份？</translation>
+    </message>
+    <message>
+        <source>A restore is running. Stop the restore and leave the device half restored? It may not start properly until a restore finishes.</source>
+        <translation>正在恢复。要停止恢复，让设备只恢复了一半吗？在完成一次恢复之前，设备可能无法正常启动。</translation>
+    </message>
+    <message>
+        <source>Stop the backup now? What was copied so far stays in its folder but cannot be restored.</source>
+        <translation>现在停止备份吗？已复制的内容会保留在其文件夹中，但无法用于恢复。</translation>
+    </message>
 </context>
 <context>
     <name>CorvinaClass</name>
@@ -115,7 +131,7 @@ sudo systemctl start usbmuxd</translation>
     </message>
     <message>
         <source>Failed, Pls confirm is the device connected ?</source>
-        <translation>操作失败，请确认设备是否已连接。</translation>
+        <translation>操作失败。</translation>
     </message>
     <message>
         <source>Retry</source>
@@ -282,6 +298,38 @@ sudo systemctl start usbmuxd</translation>
     <message>
         <source>The backup folder cannot be written. Choose another folder with "%1", or make room or permission there, and try again.</source>
         <translation>无法写入备份文件夹。请通过“%1”选择其他文件夹，或为该文件夹腾出空间、授予写入权限，然后再试一次。</translation>
+    </message>
+    <message>
+        <source>Home</source>
+        <translation>首页</translation>
+    </message>
+    <message>
+        <source>Change the settings</source>
+        <translation>更改设置</translation>
+    </message>
+    <message>
+        <source>"%1" was disconnected while the backup was being chosen. Nothing was restored: connect it and press Restore again.</source>
+        <translation>在选择备份时“%1”已断开连接。没有恢复任何内容：请连接设备后再次点击“恢复”。</translation>
+    </message>
+    <message>
+        <source>Restore a backup of another device?</source>
+        <translation>恢复另一台设备的备份？</translation>
+    </message>
+    <message>
+        <source>This backup was made from "%1" (%2), not from "%3". Restoring it replaces all the data on "%3" with the data of "%1".
+
+Restore it onto "%3"?</source>
+        <translation>此备份来自“%1”（%2），而不是“%3”。恢复它会用“%1”的数据替换“%3”上的全部数据。
+
+要将它恢复到“%3”吗？</translation>
+    </message>
+    <message>
+        <source>Stopping the restore...</source>
+        <translation>正在停止恢复…</translation>
+    </message>
+    <message>
+        <source>Stopping the backup...</source>
+        <translation>正在停止备份…</translation>
     </message>
 </context>
 </TS>

@@ -2,6 +2,7 @@
 // progress and warning texts, the start buttons, the device selector, the
 // backup selection dialog, the backup directory and the Chinese texts.
 #include "AppGlobals.h"
+#include "CBackup.h"
 #include "CDeviceTable.h"
 #include "CTranslation.h"
 #include "Corvina.h"
@@ -66,7 +67,8 @@ private slots:
     void toolTextInACauseIsPlainAndCut();
     void selectorKeepsTheChosenDevice();
     void dialogListsSetsNewestChosen();
-    void setWithoutItsKeysIsRefused();
+    void restoreDecisions_data();
+    void restoreDecisions();
     void backupDirectoryDefaultAndStored();
     void homePageAndChineseTexts();
 
@@ -252,33 +254,86 @@ void TestPages::dialogListsSetsNewestChosen()
     QCOMPARE(dialog.pos(), start + QPoint(30, 20));
 }
 
-void TestPages::setWithoutItsKeysIsRefused()
+void TestPages::restoreDecisions_data()
 {
-    const QString qstrRoot = m_qTemporaryDir.filePath(QStringLiteral("half-marked"));
-    const QString qstrSet = QStringLiteral("2024-05-01__10_00_00_@_@_Phone");
+    QTest::addColumn<QString>("qstrSetFrom");   // the UDID in the set's marker, "" for a marker without keys
+    QTest::addColumn<bool>("bTargetDeparts");    // while the dialog is open
+    QTest::addColumn<int>("iAnswer");            // to the box that comes up, if any
+    QTest::addColumn<QString>("qstrBox");        // its title
+    QTest::addColumn<QString>("qstrTarget");     // the device the restore goes to, "" for none
+
+    QTest::newRow("own set, no question") << "a1" << false << 0 << "" << "a1";
+    QTest::newRow("marker without its keys") << "" << false << int(QMessageBox::Ok) << "Prompt" << "";
+    QTest::newRow("target left while choosing") << "a1" << true << int(QMessageBox::Ok) << "Prompt" << "";
+    QTest::newRow("another device's set, declined")
+        << "b2" << false << int(QMessageBox::No) << "Restore a backup of another device?" << "";
+    QTest::newRow("another device's set, confirmed")
+        << "b2" << false << int(QMessageBox::Yes) << "Restore a backup of another device?" << "a1";
+}
+
+void TestPages::restoreDecisions()
+{
+    QFETCH(QString, qstrSetFrom);
+    QFETCH(bool, bTargetDeparts);
+    QFETCH(int, iAnswer);
+    const QString qstrRoot = m_qTemporaryDir.filePath(QStringLiteral("decisions-") + QTest::currentDataTag());
+    const QString qstrSet = QStringLiteral("2024-05-01__10_00_00_@_@_Phone B");
     MakeSet(qstrRoot, qstrSet);
-    QSettings(qstrRoot + QLatin1Char('/') + qstrSet + QStringLiteral("/BackupFlag.ini"), QSettings::IniFormat)
-        .setValue(QStringLiteral("/BackupFlag/DataFolderName"), QStringLiteral("00008030c0ffee"));
+    if (!qstrSetFrom.isEmpty())
+        QVERIFY(CBackup::WriteBackupFlag(qstrRoot + QLatin1Char('/') + qstrSet, qstrSetFrom));
+    g_mapDeviceInfo.clear();
+    for (const char* udid : {"a1", "b2"}) {
+        structDeviceInfo device;
+        device.qstrDeviceID = QLatin1String(udid);
+        device.qstrDeviceName = QStringLiteral("Phone ") + QChar(QLatin1Char(udid[0])).toUpper();
+        g_mapDeviceInfo.insert(device.qstrDeviceID, device);
+    }
+    // A started restore finds no device service and fails at once.
+    qputenv("USBMUXD_SOCKET_ADDRESS", "127.0.0.1:9");
     widgetPrepareProgressResult page;
+    QVERIFY(QMetaObject::invokeMethod(&page, "slot_UpdateDevice"));
     g_bDeviceRestore = true;
     page.slot_SwitchStatus_PrepareProgressResult(eiFormDeviceBackupRestoreStatus_Setting, 0);
     Child<QLabel>(&page, "labelRestoreDirectory")->setText(qstrRoot);
-    // OK in the dialog, then the refusal is read and acknowledged.
-    QString qstrPromptTitle;
-    QTimer::singleShot(200, this, [&qstrPromptTitle]() {
+    Child<QTabWidget>(&page, "tabWidget")->setCurrentIndex(0);
+
+    // In the dialog the target may leave (the selector then shows the other
+    // device); OK; then the box that follows is read and answered.
+    QString qstrBox;
+    QTimer::singleShot(200, this, [&]() {
+        if (bTargetDeparts) {
+            g_mapDeviceInfo.remove(QStringLiteral("a1"));
+            QVERIFY(QMetaObject::invokeMethod(&page, "slot_UpdateDevice"));
+        }
         Child<QPushButton>(QApplication::activeModalWidget(), "btnOK")->click();
-        QTimer::singleShot(200, [&qstrPromptTitle]() {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (box == nullptr)
-                return;
-            qstrPromptTitle = box->windowTitle();
-            box->accept();
+        QTimer::singleShot(200, [&qstrBox, iAnswer]() {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                qstrBox = box->windowTitle();
+                if (auto* button = box->button(static_cast<QMessageBox::StandardButton>(iAnswer)))
+                    button->click();
+                else
+                    box->reject();
+            }
         });
     });
     QTest::mouseClick(Child(&page, "btnRestore"), Qt::LeftButton);
-    QCOMPARE(qstrPromptTitle, QStringLiteral("Prompt"));
-    QVERIFY(page.Operation() == nullptr);
-    QCOMPARE(Shown(&page), QStringLiteral("widgetRestore"));
+    QTEST(qstrBox, "qstrBox");
+    const auto* restore = qobject_cast<ThreadDeviceRestore*>(page.Operation());
+    QTEST(restore != nullptr ? restore->qstrDeviceUDID : QString(), "qstrTarget");
+    if (restore == nullptr) {
+        QCOMPARE(Shown(&page), QStringLiteral("widgetRestore"));
+    } else {
+        // No device answers here: the restore fails, and the failure leads back
+        // to the settings of the same device, also when another one is selected.
+        QVERIFY(Child(&page, "btnHome")->isHidden());
+        QTRY_COMPARE_WITH_TIMEOUT(Shown(&page), QStringLiteral("widgetResultFailed"), 60000);
+        QVERIFY(!Child(&page, "btnHome")->isHidden());
+        Child<QTabWidget>(&page, "tabWidget")->setCurrentIndex(1);
+        Child<QPushButton>(&page, "btnResultFailedSettings")->click();
+        QCOMPARE(Shown(&page), QStringLiteral("widgetRestore"));
+        QCOMPARE(Child<QTabWidget>(&page, "tabWidget")->currentWidget()->windowTitle(), QStringLiteral("a1"));
+    }
+    g_mapDeviceInfo.clear();
     g_bDeviceRestore = false;
 }
 
