@@ -503,7 +503,8 @@ QString widgetPrepareProgressResult::CauseText(const structFailureCause& structF
         return QString();
     case eiFailureCause_DiskFull:
         return tr("There is not enough free space on this computer for the backup. Free some space on the disk of "
-                  "the backup folder, or choose another folder, and press Retry.");
+                  "the backup folder and press Retry, or press \"%1\" and choose another folder with \"%2\".")
+            .arg(tr("Change the settings"), tr("Other Directory"));
     case eiFailureCause_DeviceLocked:
         return tr("The device is locked or waited for its passcode. Unlock it, enter the passcode on the device "
                   "when it asks, and press Retry.");
@@ -529,9 +530,9 @@ QString widgetPrepareProgressResult::CauseText(const structFailureCause& structF
                   "press Retry.")
             .arg(qstrDetail);
     case eiFailureCause_FolderNotWritable:
-        return tr("The backup folder cannot be written. Choose another folder with \"%1\", or make room or "
-                  "permission there, and try again.")
-            .arg(tr("Other Directory"));
+        return tr("The backup folder cannot be written. Make room or permission there and press Retry, or press "
+                  "\"%1\" and choose another folder with \"%2\".")
+            .arg(tr("Change the settings"), tr("Other Directory"));
     case eiFailureCause_PasswordRequired:
         return tr("This backup is encrypted and needs its password, which Corvina cannot pass on. Restore another "
                   "backup, or one made with encryption turned off.");

@@ -232,8 +232,8 @@ sudo systemctl start usbmuxd</translation>
         <translation>If the device asks for its passcode, unlock it and enter the passcode there: the backup starts after that.</translation>
     </message>
     <message>
-        <source>There is not enough free space on this computer for the backup. Free some space on the disk of the backup folder, or choose another folder, and press Retry.</source>
-        <translation>There is not enough free space on this computer for the backup. Free some space on the disk of the backup folder, or choose another folder, and press Retry.</translation>
+        <source>There is not enough free space on this computer for the backup. Free some space on the disk of the backup folder and press Retry, or press "%1" and choose another folder with "%2".</source>
+        <translation>There is not enough free space on this computer for the backup. Free some space on the disk of the backup folder and press Retry, or press "%1" and choose another folder with "%2".</translation>
     </message>
     <message>
         <source>The device is locked or waited for its passcode. Unlock it, enter the passcode on the device when it asks, and press Retry.</source>
@@ -296,8 +296,8 @@ sudo systemctl start usbmuxd</translation>
         <translation>The program doing the work stopped unexpectedly (signal %1). Unplug the device, plug it in again and press Retry.</translation>
     </message>
     <message>
-        <source>The backup folder cannot be written. Choose another folder with "%1", or make room or permission there, and try again.</source>
-        <translation>The backup folder cannot be written. Choose another folder with "%1", or make room or permission there, and try again.</translation>
+        <source>The backup folder cannot be written. Make room or permission there and press Retry, or press "%1" and choose another folder with "%2".</source>
+        <translation>The backup folder cannot be written. Make room or permission there and press Retry, or press "%1" and choose another folder with "%2".</translation>
     </message>
     <message>
         <source>Home</source>

@@ -232,8 +232,8 @@ sudo systemctl start usbmuxd</translation>
         <translation>如果设备要求输入密码，请解锁设备并在设备上输入密码，备份随后才会开始。</translation>
     </message>
     <message>
-        <source>There is not enough free space on this computer for the backup. Free some space on the disk of the backup folder, or choose another folder, and press Retry.</source>
-        <translation>这台电脑的可用空间不足，无法完成备份。请清理备份文件夹所在磁盘的空间，或选择其他文件夹，然后点击“重试”。</translation>
+        <source>There is not enough free space on this computer for the backup. Free some space on the disk of the backup folder and press Retry, or press "%1" and choose another folder with "%2".</source>
+        <translation>这台电脑的可用空间不足，无法完成备份。请清理备份文件夹所在磁盘的空间后点击“重试”，或点击“%1”并通过“%2”选择其他文件夹。</translation>
     </message>
     <message>
         <source>The device is locked or waited for its passcode. Unlock it, enter the passcode on the device when it asks, and press Retry.</source>
@@ -296,8 +296,8 @@ sudo systemctl start usbmuxd</translation>
         <translation>执行操作的程序意外停止（信号 %1）。请拔下设备后重新连接，然后点击“重试”。</translation>
     </message>
     <message>
-        <source>The backup folder cannot be written. Choose another folder with "%1", or make room or permission there, and try again.</source>
-        <translation>无法写入备份文件夹。请通过“%1”选择其他文件夹，或为该文件夹腾出空间、授予写入权限，然后再试一次。</translation>
+        <source>The backup folder cannot be written. Make room or permission there and press Retry, or press "%1" and choose another folder with "%2".</source>
+        <translation>无法写入备份文件夹。请为该文件夹腾出空间或授予写入权限后点击“重试”，或点击“%1”并通过“%2”选择其他文件夹。</translation>
     </message>
     <message>
         <source>Home</source>

@@ -126,6 +126,21 @@ void ShootDialogs(widgetPrepareProgressResult* page, const QString& qstrRoot)
                        QMessageBox::Ok, page);
     prompt.show();
     Shoot(&prompt, QStringLiteral("prompt"));
+    QMessageBox another(QMessageBox::Warning, Translated("Restore a backup of another device?"),
+                        Translated("This backup was made from \"%1\" (%2), not from \"%3\". Restoring it replaces all "
+                                   "the data on \"%3\" with the data of \"%1\".\n\nRestore it onto \"%3\"?")
+                            .arg(QStringLiteral("iPad Pro"), QStringLiteral("00008103000f6e5d4c3b2a10"),
+                                 QString::fromUtf8("Anna’s iPhone")),
+                        QMessageBox::Yes | QMessageBox::No, page);
+    another.show();
+    Shoot(&another, QStringLiteral("another-device-question"));
+    QMessageBox stop(QMessageBox::Question, QCoreApplication::translate("Corvina", "Stop the restore?"),
+                     QCoreApplication::translate("Corvina", "A restore is running. Stop the restore and leave the device "
+                                                            "half restored? It may not start properly until a restore "
+                                                            "finishes."),
+                     QMessageBox::Yes | QMessageBox::No, page);
+    stop.show();
+    Shoot(&stop, QStringLiteral("close-restore-question"));
 }
 
 } // namespace
