@@ -97,8 +97,11 @@ bool ThreadDeviceBackup::BackupApps(QString& strErrorMessage)
                                       CBackup::IpaListText(listAppInfo));
 
     const qsizetype iAppCount = listAppInfo.size();
+    qsizetype iSaved = 0;
     for (qsizetype i = 0; i < iAppCount; ++i) {
-        if (!BackupOneApp(qstrAppsFolder, listAppInfo.at(i).qstrAppID, strErrorMessage))
+        if (BackupOneApp(qstrAppsFolder, listAppInfo.at(i).qstrAppID, strErrorMessage))
+            ++iSaved;
+        else
             ++g_iBackupAppFailedCount;
         if (m_CToolEndRequest.IsRequested()) {
             TEXTLOG("Exit : the tool was ended on request");
@@ -111,6 +114,25 @@ bool ThreadDeviceBackup::BackupApps(QString& strErrorMessage)
         emit signal_Progress(eiStepBackupRestore_Apps, iProgress);
     }
     TEXTLOG("g_iBackupAppFailedCount : %d", g_iBackupAppFailedCount);
+    // Without the personal data, a backup that saved no app holds nothing
+    // that could ever be restored.
+    if (!bBackupPersonalData && iSaved == 0) {
+        TEXTLOG("Exit : nothing saved");
+        SetFailureCause(NothingSavedCause(iAppCount));
+        return false;
+    }
     TEXTLOG("Exit");
     return true;
+}
+
+structFailureCause ThreadDeviceBackup::NothingSavedCause(qsizetype iAppCount) const
+{
+    if (iAppCount == 0)
+        return {eiFailureCause_NoApps, QString()};
+    const structFailureCause structAppsCause = AppsFailureCause();
+    if (structAppsCause.eiCause == eiFailureCause_AppsUnsupported)
+        return {eiFailureCause_NoAppSaved, QString()};
+    // A cause every app shared (a crash, a locked device, the tool's error
+    // line) says more than a general one; None when they differ.
+    return structAppsCause;
 }

@@ -477,6 +477,14 @@ QString widgetPrepareProgressResult::CauseText(const structFailureCause& structF
     case eiFailureCause_AppsUnsupported:
         return tr("This device no longer lets apps be saved as archives (iOS 7 and later do not). Your apps come back "
                   "from the App Store; their data is in the personal data backup.");
+    case eiFailureCause_NoAppSaved:
+        return tr("No app could be saved: this device does not let apps be copied (iOS 7 and later do not), so this "
+                  "backup holds nothing. Tick \"%1\" to keep your apps' data, and press Retry.")
+            .arg(tr("Important Personal Data"));
+    case eiFailureCause_NoApps:
+        return tr("This device has no apps to back up, so this backup holds nothing. Tick \"%1\" to back up the "
+                  "device's data, and press Retry.")
+            .arg(tr("Important Personal Data"));
     case eiFailureCause_Unknown:
         break;
     }

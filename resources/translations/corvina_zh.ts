@@ -260,6 +260,14 @@ sudo systemctl start usbmuxd</translation>
         <translation>此设备已不允许将应用保存为安装包（iOS 7 及以后的版本均不支持）。应用可从 App Store 重新下载，应用数据已包含在个人数据备份中。</translation>
     </message>
     <message>
+        <source>No app could be saved: this device does not let apps be copied (iOS 7 and later do not), so this backup holds nothing. Tick "%1" to keep your apps' data, and press Retry.</source>
+        <translation>没有保存任何应用：此设备不允许复制应用（iOS 7 及以后的版本均不支持），因此本次备份没有任何内容。请勾选“%1”以保留应用的数据，然后点击“重试”。</translation>
+    </message>
+    <message>
+        <source>This device has no apps to back up, so this backup holds nothing. Tick "%1" to back up the device's data, and press Retry.</source>
+        <translation>此设备上没有可备份的应用，因此本次备份没有任何内容。请勾选“%1”以备份设备的数据，然后点击“重试”。</translation>
+    </message>
+    <message>
         <source>Something went wrong. Press Retry; the log file holds the details.</source>
         <translation>操作出错。请点击“重试”；详细信息见日志文件。</translation>
     </message>

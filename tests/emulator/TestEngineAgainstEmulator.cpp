@@ -26,6 +26,7 @@ namespace {
 const QString kOldUDID = u"5e1f0c2d3b4a59687766554433221100ffeee002"_s;
 const QString kModernUDID = u"00008030c0ffee0000000000000000000000e001"_s;
 const QString kTargetUDID = u"00008030c0ffee0000000000000000000000e003"_s;
+const QString kNoAppsUDID = u"00008030c0ffee0000000000000000000000e005"_s;
 const int kBackupFiles = 6;
 
 QJsonObject App(const QString& qstrID, const QString& qstrVersion, const QString& qstrName)
@@ -100,7 +101,10 @@ void TestEngineAgainstEmulator::initTestCase()
                                                         App(u"com.example.weather"_s, u"1.0"_s, u"Weather"_s),
                                                         App(u"com.example.maps"_s, u"1.0"_s, u"Maps"_s)}}};
     QString strErrorMessage;
-    QVERIFY2(m_EmulatorProcess.Start({jsonOld, jsonTarget, jsonModern}, strErrorMessage), qPrintable(strErrorMessage));
+    // And a device without apps.
+    const QJsonObject jsonNoApps{{u"udid"_s, kNoAppsUDID}, {u"product_version"_s, u"17.5"_s}};
+    QVERIFY2(m_EmulatorProcess.Start({jsonOld, jsonTarget, jsonModern, jsonNoApps}, strErrorMessage),
+             qPrintable(strErrorMessage));
 }
 
 QString TestEngineAgainstEmulator::NewSet(const QString& qstrDeviceName) const
@@ -186,7 +190,8 @@ void TestEngineAgainstEmulator::oldDeviceBackedUpAndRestoredOntoACurrentOne()
 void TestEngineAgainstEmulator::currentDeviceRefusesToArchiveApps()
 {
     // iOS 7 and later refuse to archive for good: every app fails at its one
-    // try and says why; the backup succeeds, its list names every app.
+    // try and says why; its list names every app. Without the personal data
+    // nothing was saved: the backup fails, as it does for a device without apps.
     const int iArchivesBefore = m_EmulatorProcess.Counter(kModernUDID, "archives");
     ThreadDeviceBackup backup;
     backup.qstrDeviceUDID = kModernUDID;
@@ -194,7 +199,8 @@ void TestEngineAgainstEmulator::currentDeviceRefusesToArchiveApps()
     backup.bBackupApps = true;
     ThreadSignalRecorder recorder;
     QVERIFY(RunToEnd(backup, recorder));
-    QCOMPARE(recorder.FinalResult(), 1);
+    QCOMPARE(recorder.FinalResult(), 0);
+    QCOMPARE(FailureCauseName(backup.FailureCause().eiCause), FailureCauseName(eiFailureCause_NoAppSaved));
     QCOMPARE(g_iBackupAppFailedCount, 3);
     QCOMPARE(FailureCauseName(backup.AppsFailureCause().eiCause), FailureCauseName(eiFailureCause_AppsUnsupported));
     QCOMPARE(backup.AppsFailureCause().qstrDetail, u"ERROR: Archive failed. Got error \"UnknownCommand\"."_s);
@@ -204,6 +210,10 @@ void TestEngineAgainstEmulator::currentDeviceRefusesToArchiveApps()
     QCOMPARE(ScriptedTools::ReadBytes(qDirApps.filePath(u"IpaList.txt"_s)),
              "com.example.notes.ipa\r\ncom.example.weather.ipa\r\ncom.example.maps.ipa\r\n");
     QCOMPARE(qDirApps.entryList(QDir::Files), QStringList{u"IpaList.txt"_s});
+    backup.qstrDeviceUDID = kNoAppsUDID;
+    QVERIFY(recorder.StartAndWait(&backup));
+    QCOMPARE(recorder.FinalResult(), 0);
+    QCOMPARE(FailureCauseName(backup.FailureCause().eiCause), FailureCauseName(eiFailureCause_NoApps));
 }
 
 QTEST_GUILESS_MAIN(TestEngineAgainstEmulator)
