@@ -84,7 +84,18 @@ bool CBackup::WriteBackupFlag(const QString& qstrSetDirectory, const QString& qs
 void CBackup::ReadBackupFlag(const QString& qstrSetDirectory, QString& qstrDataFolderName, QString& qstrIPAFolderName)
 {
     TEXTLOG("Enter : qstrSetDirectory : %s", LOG8(qstrSetDirectory));
-    const QSettings QSettingsThis(JoinPath(qstrSetDirectory, BackupFlagFileName()), QSettings::IniFormat);
+    qstrDataFolderName.clear();
+    qstrIPAFolderName.clear();
+    const QString qstrFlagPath = JoinPath(qstrSetDirectory, BackupFlagFileName());
+    // A marker that is no regular file (a pipe blocks the read for ever, a
+    // device never ends) or longer than any marker comes from a damaged or
+    // crafted set: it is not read, so the set reads as no backup set.
+    const QFileInfo flagFileInfo(qstrFlagPath);
+    if (flagFileInfo.exists() && (!flagFileInfo.isFile() || flagFileInfo.size() > iBackupFlagMaxBytes)) {
+        TEXTLOG("Exit : the marker is no file or too long : %lld", static_cast<long long>(flagFileInfo.size()));
+        return;
+    }
+    const QSettings QSettingsThis(qstrFlagPath, QSettings::IniFormat);
     qstrDataFolderName = QSettingsThis.value(QStringLiteral("/BackupFlag/DataFolderName")).toString();
     qstrIPAFolderName = QSettingsThis.value(QStringLiteral("/BackupFlag/IPAFolderName")).toString();
     TEXTLOG("Exit : qstrDataFolderName : %s, qstrIPAFolderName : %s", LOG8(qstrDataFolderName),

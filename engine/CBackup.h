@@ -16,7 +16,8 @@ class CBackup
 public:
     // Names (not paths) of the sets directly inside the root, in ascending
     // character-code order: folders, neither hidden nor "." or "..", that hold
-    // an entry named BackupFlag.ini. Empty for a blank, missing or unreadable root.
+    // an entry named BackupFlag.ini (only looked up, never opened: it may be a
+    // pipe). Empty for a blank, missing or unreadable root.
     static QStringList QStrGetAllBackupDirectory(QString qstrRootDirectory);
 
     // "yyyy-MM-dd__hh_mm_ss", "_@_@_" and the device name with the characters
@@ -34,7 +35,9 @@ public:
     static bool WriteBackupFlag(const QString& qstrSetDirectory, const QString& qstrDataFolderName);
 
     // Reads DataFolderName and IPAFolderName of the set; a missing file or key
-    // reads as empty text. A set can be restored when both are non-empty.
+    // reads as empty text, and so does a marker that is no regular file or is
+    // longer than iBackupFlagMaxBytes (it is not opened). A set can be
+    // restored when both are non-empty.
     static void ReadBackupFlag(const QString& qstrSetDirectory, QString& qstrDataFolderName,
                                QString& qstrIPAFolderName);
 
@@ -52,6 +55,8 @@ public:
     // Longest IpaList.txt read: far more than any device's apps need, so a
     // longer (or endless) one comes from a damaged or crafted set.
     static constexpr qint64 iIpaListMaxBytes = 4 * 1024 * 1024;
+    // Longest BackupFlag.ini read; the marker this program writes is under 100 bytes.
+    static constexpr qint64 iBackupFlagMaxBytes = 64 * 1024;
 };
 
 #endif
