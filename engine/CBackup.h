@@ -21,7 +21,8 @@ public:
     static QStringList QStrGetAllBackupDirectory(QString qstrRootDirectory);
 
     // "yyyy-MM-dd__hh_mm_ss", "_@_@_" and the device name with the characters
-    // that cannot stand in a file name replaced by "_".
+    // that cannot stand in a file name replaced by "_", cut at a character
+    // boundary where the whole would exceed iFolderNameMaxBytes of UTF-8.
     static QString SetFolderName(const QDateTime& dateTimeStarted, const QString& qstrDeviceName);
 
     // The folder (or file) inside a parent folder: a separator is put between
@@ -55,6 +56,10 @@ public:
     // Longest IpaList.txt read: far more than any device's apps need, so a
     // longer (or endless) one comes from a damaged or crafted set.
     static constexpr qint64 iIpaListMaxBytes = 4 * 1024 * 1024;
+
+    // Longest name of a set folder, in UTF-8 bytes: what Linux file systems take.
+    static constexpr qsizetype iFolderNameMaxBytes = 255;
+
     // Longest BackupFlag.ini read; the marker this program writes is under 100 bytes.
     static constexpr qint64 iBackupFlagMaxBytes = 64 * 1024;
 };

@@ -64,6 +64,7 @@ private slots:
     void cleanupTestCase() { m_EmulatorProcess.Stop(); }
     void oldDeviceBackedUpAndRestoredOntoACurrentOne();
     void currentDeviceRefusesToArchiveApps();
+    void longDeviceNameIsCut();
 
 private:
     // A new set folder for the device, named as the backup page names it.
@@ -214,6 +215,33 @@ void TestEngineAgainstEmulator::currentDeviceRefusesToArchiveApps()
     QVERIFY(recorder.StartAndWait(&backup));
     QCOMPARE(recorder.FinalResult(), 0);
     QCOMPARE(FailureCauseName(backup.FailureCause().eiCause), FailureCauseName(eiFailureCause_NoApps));
+}
+
+void TestEngineAgainstEmulator::longDeviceNameIsCut()
+{
+    // With the date, 76 Chinese characters and an emoji (a surrogate pair)
+    // pass the 255 bytes a Linux file system takes per name: the name part is
+    // cut before the pair, and the set is written, listed and marked as usual.
+    const QString qstrKept(76, QChar(0x6C49));
+    const QString qstrName = qstrKept + u"\U0001F600 and more"_s;
+    const QString qstrUDID = u"00008030c0ffee0000000000000000000000e004"_s;
+    QVERIFY(m_EmulatorProcess.Control({{u"cmd"_s, u"add"_s}, {u"device"_s, QJsonObject{{u"udid"_s, qstrUDID},
+                                                                                     {u"name"_s, qstrName}}}}));
+    ThreadDeviceBackup backup;
+    backup.qstrDeviceUDID = qstrUDID;
+    backup.qstrBackupDirectory = NewSet(qstrName);
+    backup.bBackupPersonalData = true;
+    ThreadSignalRecorder recorder;
+    QVERIFY(RunToEnd(backup, recorder));
+    QCOMPARE(recorder.FinalResult(), 1);
+    QVERIFY(CBackup::WriteBackupFlag(backup.qstrBackupDirectory, qstrUDID));
+    const QString qstrSet = QFileInfo(backup.qstrBackupDirectory).fileName();
+    QCOMPARE(qstrSet.section(u"_@_@_"_s, 1), qstrKept);
+    QVERIFY(CBackup::QStrGetAllBackupDirectory(m_qTemporaryDirRoot.path()).contains(qstrSet));
+    QString qstrDataFolderName;
+    QString qstrIPAFolderName;
+    CBackup::ReadBackupFlag(backup.qstrBackupDirectory, qstrDataFolderName, qstrIPAFolderName);
+    QCOMPARE(qstrDataFolderName, qstrUDID);
 }
 
 QTEST_GUILESS_MAIN(TestEngineAgainstEmulator)
