@@ -15,6 +15,18 @@
         <source>Can't load iTunes Driver, Please install iTunes first!</source>
         <translation>Can't load iTunes Driver, Please install iTunes first!</translation>
     </message>
+    <message>
+        <source>Corvina's driver library %1 cannot be loaded: the libimobiledevice libraries it needs are missing. Install the package libimobiledevice6 (sudo apt install libimobiledevice6) and start Corvina again.</source>
+        <translation>Corvina's driver library %1 cannot be loaded: the libimobiledevice libraries it needs are missing. Install the package libimobiledevice6 (sudo apt install libimobiledevice6) and start Corvina again.</translation>
+    </message>
+    <message>
+        <source>Corvina's driver library %1 is missing or damaged in its program folder %2. Reinstall the Corvina package (sudo apt install --reinstall corvina).</source>
+        <translation>Corvina's driver library %1 is missing or damaged in its program folder %2. Reinstall the Corvina package (sudo apt install --reinstall corvina).</translation>
+    </message>
+    <message>
+        <source>Device Driver Load Failed</source>
+        <translation>Device Driver Load Failed</translation>
+    </message>
 </context>
 <context>
     <name>CorvinaClass</name>

@@ -15,6 +15,18 @@
         <source>Can't load iTunes Driver, Please install iTunes first!</source>
         <translation>无法加载 iTunes 驱动，请先安装 iTunes！</translation>
     </message>
+    <message>
+        <source>Corvina's driver library %1 cannot be loaded: the libimobiledevice libraries it needs are missing. Install the package libimobiledevice6 (sudo apt install libimobiledevice6) and start Corvina again.</source>
+        <translation>无法加载 Corvina 的驱动库 %1：缺少它所需的 libimobiledevice 库。请安装软件包 libimobiledevice6（sudo apt install libimobiledevice6），然后重新启动 Corvina。</translation>
+    </message>
+    <message>
+        <source>Corvina's driver library %1 is missing or damaged in its program folder %2. Reinstall the Corvina package (sudo apt install --reinstall corvina).</source>
+        <translation>程序文件夹 %2 中的 Corvina 驱动库 %1 缺失或已损坏。请重新安装 Corvina 软件包（sudo apt install --reinstall corvina）。</translation>
+    </message>
+    <message>
+        <source>Device Driver Load Failed</source>
+        <translation>设备驱动加载失败</translation>
+    </message>
 </context>
 <context>
     <name>CorvinaClass</name>
