@@ -10,10 +10,6 @@
 
 #include <QString>
 
-// Apps of the latest backup whose archive could not be made. Written by the
-// worker, read by the page after the result signal has arrived.
-extern int g_iBackupAppFailedCount;
-
 class ThreadDeviceBackup : public ThreadToolRun
 {
     Q_OBJECT

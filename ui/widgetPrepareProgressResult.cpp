@@ -393,14 +393,15 @@ void widgetPrepareProgressResult::ShowSections(enumFormDeviceBackupRestoreStatus
 void widgetPrepareProgressResult::ShowWarning()
 {
     ui.labelResultWarningPrompt->clear();
-    const int iFailed = g_bDeviceRestore ? g_iRestoreAppFailedCount : g_iBackupAppFailedCount;
+    // Only the thread whose result this is can say how many of its apps
+    // failed, and why.
+    const auto* pThread = dynamic_cast<const ThreadToolRun*>(sender());
+    const int iFailed = pThread != nullptr ? pThread->AppFailedCount() : 0;
     if (iFailed < 1)
         return;
     const QString qstrFormat =
         g_bDeviceRestore ? tr("Warning: %d apps restore failed!") : tr("Warning: %d apps backup failed!");
     QString qstrWarning = QString::asprintf(qstrFormat.toLocal8Bit().constData(), iFailed);
-    // Only the thread whose result this is can say why its apps failed.
-    const auto* pThread = dynamic_cast<const ThreadToolRun*>(sender());
     const structFailureCause structAppsCause = pThread != nullptr ? pThread->AppsFailureCause() : structFailureCause();
     if (structAppsCause.eiCause != eiFailureCause_None)
         qstrWarning += QLatin1Char('\n') + CauseText(structAppsCause);

@@ -125,7 +125,7 @@ void TestEngineAgainstEmulator::oldDeviceBackedUpAndRestoredOntoACurrentOne()
     ThreadSignalRecorder backupRecorder;
     QVERIFY(RunToEnd(backup, backupRecorder));
     QCOMPARE(backupRecorder.FinalResult(), 1);
-    QCOMPARE(g_iBackupAppFailedCount, 0);
+    QCOMPARE(backup.AppFailedCount(), 0);
     const QList<int> listPersonal = backupRecorder.Progress(eiStepBackupRestore_PersonalData);
     QVERIFY(listPersonal.size() > 1 && std::is_sorted(listPersonal.begin(), listPersonal.end()));
     QCOMPARE(listPersonal.last(), 50);
@@ -156,7 +156,7 @@ void TestEngineAgainstEmulator::oldDeviceBackedUpAndRestoredOntoACurrentOne()
     ThreadSignalRecorder restoreRecorder;
     QVERIFY(RunToEnd(restore, restoreRecorder));
     QCOMPARE(restoreRecorder.FinalResult(), 1);
-    QCOMPARE(g_iRestoreAppFailedCount, 0);
+    QCOMPARE(restore.AppFailedCount(), 0);
     QCOMPARE(restoreRecorder.Progress(eiStepBackupRestore_Apps), (QList<int>{0, 12, 25, 37}));
     QCOMPARE(restoreRecorder.Progress(eiStepBackupRestore_PersonalData).last(), 37 + 50);
 
@@ -202,7 +202,7 @@ void TestEngineAgainstEmulator::currentDeviceRefusesToArchiveApps()
     QVERIFY(RunToEnd(backup, recorder));
     QCOMPARE(recorder.FinalResult(), 0);
     QCOMPARE(FailureCauseName(backup.FailureCause().eiCause), FailureCauseName(eiFailureCause_NoAppSaved));
-    QCOMPARE(g_iBackupAppFailedCount, 3);
+    QCOMPARE(backup.AppFailedCount(), 3);
     QCOMPARE(FailureCauseName(backup.AppsFailureCause().eiCause), FailureCauseName(eiFailureCause_AppsUnsupported));
     QCOMPARE(backup.AppsFailureCause().qstrDetail, u"ERROR: Archive failed. Got error \"UnknownCommand\"."_s);
     QCOMPARE(m_EmulatorProcess.Counter(kModernUDID, "archives"), iArchivesBefore + 3);
