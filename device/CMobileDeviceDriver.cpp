@@ -72,17 +72,30 @@ bool Resolve(DriverPlatform& platform, void* library, const char* name, Slot& sl
     return entryPoint != nullptr;
 }
 
+// The library at path could not be loaded: missing, or there but not loadable.
+void NoteLoadFailure(DriverPlatform& platform, const std::wstring& path, const std::wstring& fileName,
+                     DriverLoadFailure& failure)
+{
+    failure.kind = platform.FileExists(path) ? DriverLoadFailure::LibraryNotLoadable : DriverLoadFailure::LibraryMissing;
+    failure.library = fileName;
+    failure.systemText = platform.LastLoadError();
+}
+
 } // namespace
 
 bool CMobileDeviceDriver::LoadDriver(void* pContext, DeviceNotificationHandler pfnHandler,
-                                     const std::wstring& programFolder)
+                                     const std::wstring& programFolder, DriverLoadFailure* pFailure)
 {
     const std::unique_ptr<DriverPlatform> platform = DriverPlatform::Create(programFolder);
-    return LoadDriver(pContext, pfnHandler, *platform);
+    return LoadDriver(pContext, pfnHandler, *platform, pFailure);
 }
 
-bool CMobileDeviceDriver::LoadDriver(void* pContext, DeviceNotificationHandler pfnHandler, DriverPlatform& platform)
+bool CMobileDeviceDriver::LoadDriver(void* pContext, DeviceNotificationHandler pfnHandler, DriverPlatform& platform,
+                                     DriverLoadFailure* pFailure)
 {
+    DriverLoadFailure ignored;
+    DriverLoadFailure& failure = pFailure != nullptr ? *pFailure : ignored;
+    failure = DriverLoadFailure();
     const std::wstring folder = platform.ProgramFolder();
     if (platform.IsLibraryPresent(folder, platform.LibraryFileName(kMobileDeviceBaseName))
         && platform.IsLibraryPresent(folder, platform.LibraryFileName(kCoreFoundationBaseName)))
@@ -91,7 +104,7 @@ bool CMobileDeviceDriver::LoadDriver(void* pContext, DeviceNotificationHandler p
     if (platform.HasSupportSoftware())
         ExtendSearchPath(platform, SupportFolders(platform));
 
-    if (!LoadLibraries(platform, folder) || !ResolveEntryPoints(platform))
+    if (!LoadLibraries(platform, folder, failure) || !ResolveEntryPoints(platform, failure))
         return false;
 
     // Both tables are complete before the subscription exists: the library
@@ -105,9 +118,14 @@ bool CMobileDeviceDriver::LoadDriver(void* pContext, DeviceNotificationHandler p
     }
     // Made now, so destroyed before every object that existed before it.
     static const DeliveryEnd end;
-    return g_EntryPoints.AMDeviceNotificationSubscribe(&CMobileDeviceDriver::NotificationCallback, 0, 0, nullptr,
-                                                       &g_pSubscription)
-           == 0;
+    if (g_EntryPoints.AMDeviceNotificationSubscribe(&CMobileDeviceDriver::NotificationCallback, 0, 0, nullptr,
+                                                    &g_pSubscription)
+        == 0)
+        return true;
+    failure.kind = DriverLoadFailure::LibraryIncomplete;
+    failure.library = platform.LibraryFileName(kMobileDeviceBaseName);
+    failure.systemText = "AMDeviceNotificationSubscribe refused";
+    return false;
 }
 
 const MobileDeviceEntryPoints& CMobileDeviceDriver::EntryPoints()
@@ -172,7 +190,19 @@ void CMobileDeviceDriver::ExtendSearchPath(DriverPlatform& platform, const std::
     platform.WriteEnvironment(L"PATH", prefix + L";" + oldPath);
 }
 
-bool CMobileDeviceDriver::LoadLibraries(DriverPlatform& platform, const std::wstring& folder)
+bool CMobileDeviceDriver::LoadLibraries(DriverPlatform& platform, const std::wstring& folder,
+                                        DriverLoadFailure& failure)
+{
+    const bool loaded = LoadBothLibraries(platform, folder);
+    if (!loaded) {
+        const std::wstring failedName = platform.LibraryFileName(
+            g_pCoreFoundationLibrary == nullptr ? kCoreFoundationBaseName : kMobileDeviceBaseName);
+        NoteLoadFailure(platform, folder + failedName, failedName, failure);
+    }
+    return loaded;
+}
+
+bool CMobileDeviceDriver::LoadBothLibraries(DriverPlatform& platform, const std::wstring& folder)
 {
     // The two always come from the program folder; Apple's folders on the
     // search path serve only the libraries these depend on.
@@ -208,14 +238,20 @@ void CMobileDeviceDriver::LoadSupportLibraries(DriverPlatform& platform, const s
         platform.LoadLibraryFile(folder + library); // a missing one is no reason to stop
 }
 
-bool CMobileDeviceDriver::ResolveEntryPoints(DriverPlatform& platform)
+bool CMobileDeviceDriver::ResolveEntryPoints(DriverPlatform& platform, DriverLoadFailure& failure)
 {
     // Every name is required, whether or not the system calls it; the first
     // missing one ends the resolution.
+    const auto missing = [&platform, &failure](const wchar_t* baseName, const char* name) {
+        failure.kind = DriverLoadFailure::LibraryIncomplete;
+        failure.library = platform.LibraryFileName(baseName);
+        failure.systemText = name;
+        return false;
+    };
 #define CORVINA_RESOLVE_A(name) \
-    if (!Resolve(platform, g_pMobileDeviceLibrary, #name, g_EntryPoints.name)) return false;
+    if (!Resolve(platform, g_pMobileDeviceLibrary, #name, g_EntryPoints.name)) return missing(kMobileDeviceBaseName, #name);
 #define CORVINA_RESOLVE_B(name) \
-    if (!Resolve(platform, g_pCoreFoundationLibrary, #name, g_EntryPoints.name)) return false;
+    if (!Resolve(platform, g_pCoreFoundationLibrary, #name, g_EntryPoints.name)) return missing(kCoreFoundationBaseName, #name);
     CORVINA_ENTRY_POINTS_A(CORVINA_RESOLVE_A)
     CORVINA_ENTRY_POINTS_B(CORVINA_RESOLVE_B)
 #undef CORVINA_RESOLVE_A

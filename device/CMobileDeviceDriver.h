@@ -12,6 +12,20 @@
 
 class DriverPlatform;
 
+// Why LoadDriver failed, so that the user can be told what is missing.
+struct DriverLoadFailure
+{
+    enum Kind {
+        None,
+        LibraryMissing,     // a library file is not in the program folder
+        LibraryNotLoadable, // the file is there, but the system cannot load it (a library it needs is missing)
+        LibraryIncomplete,  // loaded, but an entry point is missing or the subscription was refused
+    };
+    Kind kind = None;
+    std::wstring library;   // the file name of the library concerned
+    std::string systemText; // what the system said (its loader's message, a missing entry point's name)
+};
+
 class CMobileDeviceDriver
 {
 public:
@@ -23,10 +37,13 @@ public:
     // nothing. Writes no log line: the caller reports a failure.
     // programFolder is the folder start-up found the program in (Windows asks
     // the system for the running executable's folder instead).
-    static bool LoadDriver(void* pContext, DeviceNotificationHandler pfnHandler, const std::wstring& programFolder);
+    // On failure *pFailure (when given) tells why.
+    static bool LoadDriver(void* pContext, DeviceNotificationHandler pfnHandler, const std::wstring& programFolder,
+                           DriverLoadFailure* pFailure = nullptr);
 
     // The same with the operating-system calls of platform.
-    static bool LoadDriver(void* pContext, DeviceNotificationHandler pfnHandler, DriverPlatform& platform);
+    static bool LoadDriver(void* pContext, DeviceNotificationHandler pfnHandler, DriverPlatform& platform,
+                           DriverLoadFailure* pFailure = nullptr);
 
     // The table; every slot is set after a successful LoadDriver and may then
     // be read from any thread.
@@ -51,9 +68,10 @@ private:
     static bool AppendFirstExistingFolder(DriverPlatform& platform, const std::wstring& drive,
                                           const wchar_t* const candidates[2], std::wstring& prefix);
     static void ExtendSearchPath(DriverPlatform& platform, const std::wstring& prefix);
-    static bool LoadLibraries(DriverPlatform& platform, const std::wstring& folder);
+    static bool LoadLibraries(DriverPlatform& platform, const std::wstring& folder, DriverLoadFailure& failure);
+    static bool LoadBothLibraries(DriverPlatform& platform, const std::wstring& folder);
     static void LoadSupportLibraries(DriverPlatform& platform, const std::wstring& folder);
-    static bool ResolveEntryPoints(DriverPlatform& platform);
+    static bool ResolveEntryPoints(DriverPlatform& platform, DriverLoadFailure& failure);
     static void CORVINA_DRIVER_CALL NotificationCallback(AMDeviceNotificationCallbackInfo* pInfo, void* pUnused);
 };
 

@@ -65,8 +65,24 @@ QStringList CBackup::QStrGetAllBackupDirectory(QString qstrRootDirectory)
 
 QString CBackup::SetFolderName(const QDateTime& dateTimeStarted, const QString& qstrDeviceName)
 {
-    return dateTimeStarted.toString(QStringLiteral("yyyy-MM-dd__hh_mm_ss")) + QStringLiteral("_@_@_")
-           + CStaticPubFunc::ReplaceIllegalFileNameChars(qstrDeviceName);
+    const QString qstrPrefix = dateTimeStarted.toString(QStringLiteral("yyyy-MM-dd__hh_mm_ss")) + QStringLiteral("_@_@_");
+    const QString qstrName = CStaticPubFunc::ReplaceIllegalFileNameChars(qstrDeviceName);
+    // File systems take at most iFolderNameMaxBytes bytes of UTF-8 per name
+    // (Windows: as many UTF-16 units, never more than the UTF-8 bytes): a long
+    // device name is cut, one whole character at a time.
+    qsizetype iBytes = qstrPrefix.toUtf8().size();
+    qsizetype iEnd = 0;
+    while (iEnd < qstrName.size()) {
+        const bool bPair = qstrName.at(iEnd).isHighSurrogate() && iEnd + 1 < qstrName.size()
+                           && qstrName.at(iEnd + 1).isLowSurrogate();
+        const qsizetype iUnits = bPair ? 2 : 1;
+        const qsizetype iCharBytes = qstrName.mid(iEnd, iUnits).toUtf8().size();
+        if (iBytes + iCharBytes > iFolderNameMaxBytes)
+            break;
+        iBytes += iCharBytes;
+        iEnd += iUnits;
+    }
+    return qstrPrefix + qstrName.left(iEnd);
 }
 
 QString CBackup::BackupFlagText(const QString& qstrDataFolderName)
@@ -84,7 +100,18 @@ bool CBackup::WriteBackupFlag(const QString& qstrSetDirectory, const QString& qs
 void CBackup::ReadBackupFlag(const QString& qstrSetDirectory, QString& qstrDataFolderName, QString& qstrIPAFolderName)
 {
     TEXTLOG("Enter : qstrSetDirectory : %s", LOG8(qstrSetDirectory));
-    const QSettings QSettingsThis(JoinPath(qstrSetDirectory, BackupFlagFileName()), QSettings::IniFormat);
+    qstrDataFolderName.clear();
+    qstrIPAFolderName.clear();
+    const QString qstrFlagPath = JoinPath(qstrSetDirectory, BackupFlagFileName());
+    // A marker that is no regular file (a pipe blocks the read for ever, a
+    // device never ends) or longer than any marker comes from a damaged or
+    // crafted set: it is not read, so the set reads as no backup set.
+    const QFileInfo flagFileInfo(qstrFlagPath);
+    if (flagFileInfo.exists() && (!flagFileInfo.isFile() || flagFileInfo.size() > iBackupFlagMaxBytes)) {
+        TEXTLOG("Exit : the marker is no file or too long : %lld", static_cast<long long>(flagFileInfo.size()));
+        return;
+    }
+    const QSettings QSettingsThis(qstrFlagPath, QSettings::IniFormat);
     qstrDataFolderName = QSettingsThis.value(QStringLiteral("/BackupFlag/DataFolderName")).toString();
     qstrIPAFolderName = QSettingsThis.value(QStringLiteral("/BackupFlag/IPAFolderName")).toString();
     TEXTLOG("Exit : qstrDataFolderName : %s, qstrIPAFolderName : %s", LOG8(qstrDataFolderName),

@@ -16,11 +16,13 @@ class CBackup
 public:
     // Names (not paths) of the sets directly inside the root, in ascending
     // character-code order: folders, neither hidden nor "." or "..", that hold
-    // an entry named BackupFlag.ini. Empty for a blank, missing or unreadable root.
+    // an entry named BackupFlag.ini (only looked up, never opened: it may be a
+    // pipe). Empty for a blank, missing or unreadable root.
     static QStringList QStrGetAllBackupDirectory(QString qstrRootDirectory);
 
     // "yyyy-MM-dd__hh_mm_ss", "_@_@_" and the device name with the characters
-    // that cannot stand in a file name replaced by "_".
+    // that cannot stand in a file name replaced by "_", cut at a character
+    // boundary where the whole would exceed iFolderNameMaxBytes of UTF-8.
     static QString SetFolderName(const QDateTime& dateTimeStarted, const QString& qstrDeviceName);
 
     // The folder (or file) inside a parent folder: a separator is put between
@@ -34,7 +36,9 @@ public:
     static bool WriteBackupFlag(const QString& qstrSetDirectory, const QString& qstrDataFolderName);
 
     // Reads DataFolderName and IPAFolderName of the set; a missing file or key
-    // reads as empty text. A set can be restored when both are non-empty.
+    // reads as empty text, and so does a marker that is no regular file or is
+    // longer than iBackupFlagMaxBytes (it is not opened). A set can be
+    // restored when both are non-empty.
     static void ReadBackupFlag(const QString& qstrSetDirectory, QString& qstrDataFolderName,
                                QString& qstrIPAFolderName);
 
@@ -52,6 +56,12 @@ public:
     // Longest IpaList.txt read: far more than any device's apps need, so a
     // longer (or endless) one comes from a damaged or crafted set.
     static constexpr qint64 iIpaListMaxBytes = 4 * 1024 * 1024;
+
+    // Longest name of a set folder, in UTF-8 bytes: what Linux file systems take.
+    static constexpr qsizetype iFolderNameMaxBytes = 255;
+
+    // Longest BackupFlag.ini read; the marker this program writes is under 100 bytes.
+    static constexpr qint64 iBackupFlagMaxBytes = 64 * 1024;
 };
 
 #endif

@@ -4,15 +4,11 @@
 #include "CStaticPubFunc.h"
 #include "LogCallSite.h"
 
-int g_iBackupAppFailedCount = 0;
-
 void ThreadDeviceBackup::run()
 {
     TEXTLOG("Enter");
     BeginRun();
-    // A run starts afresh: a backup without apps must not show the warning of
-    // an earlier operation, and a Retry must not add an old percentage.
-    g_iBackupAppFailedCount = 0;
+    // A run starts afresh: a Retry must not add an old percentage.
     iProgressPersonalData = 0;
     bool bSucceeded = true;
     if (bBackupPersonalData && !BackupPersonalData()) {
@@ -80,7 +76,6 @@ bool ThreadDeviceBackup::BackupOneApp(const QString& qstrAppsFolder, const QStri
 bool ThreadDeviceBackup::BackupApps(QString& strErrorMessage)
 {
     TEXTLOG("Enter");
-    g_iBackupAppFailedCount = 0;
     QList<structAppInfo> listAppInfo;
     structFailureCause structFailureCauseThis;
     if (!CDeviceOperater::GetAppInfoList(qstrDeviceUDID, listAppInfo, strErrorMessage, &m_CToolEndRequest,
@@ -97,9 +92,10 @@ bool ThreadDeviceBackup::BackupApps(QString& strErrorMessage)
                                       CBackup::IpaListText(listAppInfo));
 
     const qsizetype iAppCount = listAppInfo.size();
+    qsizetype iSaved = 0;
     for (qsizetype i = 0; i < iAppCount; ++i) {
-        if (!BackupOneApp(qstrAppsFolder, listAppInfo.at(i).qstrAppID, strErrorMessage))
-            ++g_iBackupAppFailedCount;
+        if (BackupOneApp(qstrAppsFolder, listAppInfo.at(i).qstrAppID, strErrorMessage))
+            ++iSaved;
         if (m_CToolEndRequest.IsRequested()) {
             TEXTLOG("Exit : the tool was ended on request");
             SetFailureCause({m_CToolEndRequest.Reason(), QString()});
@@ -110,7 +106,26 @@ bool ThreadDeviceBackup::BackupApps(QString& strErrorMessage)
             iProgress = iProgress / 2 + iProgressPersonalData;
         emit signal_Progress(eiStepBackupRestore_Apps, iProgress);
     }
-    TEXTLOG("g_iBackupAppFailedCount : %d", g_iBackupAppFailedCount);
+    TEXTLOG("AppFailedCount : %d", AppFailedCount());
+    // Without the personal data, a backup that saved no app holds nothing
+    // that could ever be restored.
+    if (!bBackupPersonalData && iSaved == 0) {
+        TEXTLOG("Exit : nothing saved");
+        SetFailureCause(NothingSavedCause(iAppCount));
+        return false;
+    }
     TEXTLOG("Exit");
     return true;
+}
+
+structFailureCause ThreadDeviceBackup::NothingSavedCause(qsizetype iAppCount) const
+{
+    if (iAppCount == 0)
+        return {eiFailureCause_NoApps, QString()};
+    const structFailureCause structAppsCause = AppsFailureCause();
+    if (structAppsCause.eiCause == eiFailureCause_AppsUnsupported)
+        return {eiFailureCause_NoAppSaved, QString()};
+    // A cause every app shared (a crash, a locked device, the tool's error
+    // line) says more than a general one; None when they differ.
+    return structAppsCause;
 }

@@ -10,10 +10,6 @@
 
 #include <QString>
 
-// Apps of the latest backup whose archive could not be made. Written by the
-// worker, read by the page after the result signal has arrived.
-extern int g_iBackupAppFailedCount;
-
 class ThreadDeviceBackup : public ThreadToolRun
 {
     Q_OBJECT
@@ -25,7 +21,9 @@ public:
     bool bBackupApps = false;
     int iProgressPersonalData = 0; // last percentage of the personal-data step
 
-    // The two steps; run() calls them in this order.
+    // The two steps; run() calls them in this order. Without the personal
+    // data, the apps step fails when it saved no app archive (also when the
+    // device has no apps): such a set could never be restored.
     bool BackupPersonalData();
     bool BackupApps(QString& strErrorMessage);
 
@@ -43,6 +41,11 @@ private:
     // Archives one app, up to three attempts while no non-empty archive is
     // left; true when the last attempt succeeded and left a non-empty archive.
     bool BackupOneApp(const QString& qstrAppsFolder, const QString& qstrAppID, QString& strErrorMessage);
+    // Why an apps-only backup of iAppCount apps saved nothing: NoApps for a
+    // device without apps, NoAppSaved when every app met a device that no
+    // longer archives apps, else the cause the failed apps shared (None when
+    // they differ).
+    structFailureCause NothingSavedCause(qsizetype iAppCount) const;
 };
 
 #endif

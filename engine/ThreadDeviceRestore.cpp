@@ -7,8 +7,6 @@
 
 #include <QFileInfo>
 
-int g_iRestoreAppFailedCount = 0;
-
 namespace {
 
 // The text without the white space at its end.
@@ -26,9 +24,7 @@ void ThreadDeviceRestore::run()
 {
     TEXTLOG("Enter");
     BeginRun();
-    // A run starts afresh: a restore without apps must not show the warning
-    // of an earlier operation, and a Retry must not add an old percentage.
-    g_iRestoreAppFailedCount = 0;
+    // A run starts afresh: a Retry must not add an old percentage.
     iProgressApps = 0;
     bool bSucceeded = true;
     QString strErrorMessage;
@@ -71,7 +67,6 @@ bool ThreadDeviceRestore::RestoreOneApp(const QString& qstrAppsFolder, const QSt
 bool ThreadDeviceRestore::RestoreApps(QString& strErrorMessage)
 {
     TEXTLOG("Enter");
-    g_iRestoreAppFailedCount = 0;
     // A marker naming a folder outside the set would make the restore install
     // archives from elsewhere.
     if (!CStaticPubFunc::IsPlainFileName(qstrIPAFolderName)) {
@@ -100,8 +95,7 @@ bool ThreadDeviceRestore::RestoreApps(QString& strErrorMessage)
     TEXTLOG("qstrlistTemp.size() : %d", static_cast<int>(iEntryCount));
     for (qsizetype i = 0; i < iEntryCount; ++i) {
         TEXTLOG("qstrlistTemp[%d] : %s", static_cast<int>(i), LOG8(qstrlistTemp.at(i)));
-        if (!RestoreOneApp(qstrAppsFolder, qstrlistTemp.at(i), strErrorMessage))
-            ++g_iRestoreAppFailedCount;
+        RestoreOneApp(qstrAppsFolder, qstrlistTemp.at(i), strErrorMessage);
         if (m_CToolEndRequest.IsRequested()) {
             TEXTLOG("Exit : the tool was ended on request");
             SetFailureCause({m_CToolEndRequest.Reason(), QString()});
@@ -113,7 +107,7 @@ bool ThreadDeviceRestore::RestoreApps(QString& strErrorMessage)
         emit signal_Progress(eiStepBackupRestore_Apps, iProgress);
         iProgressApps = iProgress;
     }
-    TEXTLOG("g_iRestoreAppFailedCount : %d", g_iRestoreAppFailedCount);
+    TEXTLOG("AppFailedCount : %d", AppFailedCount());
     TEXTLOG("Exit");
     return true;
 }

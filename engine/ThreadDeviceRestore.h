@@ -10,10 +10,6 @@
 
 #include <QString>
 
-// Listed app archives of the latest restore that could not be installed.
-// Written by the worker, read by the page after the result signal has arrived.
-extern int g_iRestoreAppFailedCount;
-
 class ThreadDeviceRestore : public ThreadToolRun
 {
     Q_OBJECT

@@ -41,6 +41,12 @@ structFailureCause ThreadToolRun::AppsFailureCause() const
     return m_structAppsFailureCause;
 }
 
+int ThreadToolRun::AppFailedCount() const
+{
+    QMutexLocker locker(&m_QMutexThis);
+    return m_iAppFailedCount;
+}
+
 void ThreadToolRun::StartRun()
 {
     {
@@ -59,6 +65,7 @@ void ThreadToolRun::BeginRun()
     m_structFailureCause = structFailureCause();
     m_structAppsFailureCause = structFailureCause();
     m_bAppFailed = false;
+    m_iAppFailedCount = 0;
 }
 
 void ThreadToolRun::SetFailureCause(const structFailureCause& structFailureCauseThis)
@@ -81,6 +88,7 @@ void ThreadToolRun::NoteAppFailure(const structFailureCause& structFailureCauseT
         m_structAppsFailureCause.qstrDetail.clear();
     }
     m_bAppFailed = true;
+    ++m_iAppFailedCount;
 }
 
 void ThreadToolRun::EndRun(bool bSucceeded)

@@ -42,12 +42,17 @@ public:
     // differ. Read like FailureCause().
     structFailureCause AppsFailureCause() const;
 
+    // How many apps of the latest run failed (not archived, not installed).
+    // Each run counts its own, so a replaced run still ending never changes
+    // another's count. Read like FailureCause().
+    int AppFailedCount() const;
+
 protected:
     // Called by run() first: no causes, requests accepted.
     void BeginRun();
     // Why the failing step failed; the first call of a run stands.
     void SetFailureCause(const structFailureCause& structFailureCauseThis);
-    // One failed app, for AppsFailureCause().
+    // One failed app, for AppsFailureCause() and AppFailedCount().
     void NoteAppFailure(const structFailureCause& structFailureCauseThis);
     // Called by run() right before its result signal: requests are no longer
     // taken (one that came is cleared), and the cause of a failure is settled
@@ -81,6 +86,7 @@ private:
     structFailureCause m_structFailureCause;
     structFailureCause m_structAppsFailureCause;
     bool m_bAppFailed = false;
+    int m_iAppFailedCount = 0;
 };
 
 #endif

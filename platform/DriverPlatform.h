@@ -49,6 +49,11 @@ public:
     // Loads a library from a full path; null on failure. Never unloaded.
     virtual void* LoadLibraryFile(const std::wstring& path) = 0;
 
+    // What the system said about the latest LoadLibraryFile that failed (on
+    // Unix the loader's message, which names a missing dependency); empty
+    // where the system tells nothing.
+    virtual std::string LastLoadError() const { return std::string(); }
+
     // An entry point of a loaded library by name; null when it has none.
     virtual EntryPoint FindEntryPoint(void* library, const char* name) = 0;
 

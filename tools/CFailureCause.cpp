@@ -33,6 +33,10 @@ const char* FailureCauseName(enumFailureCause eiCause)
         return "BackupIncomplete";
     case eiFailureCause_AppsUnsupported:
         return "AppsUnsupported";
+    case eiFailureCause_NoAppSaved:
+        return "NoAppSaved";
+    case eiFailureCause_NoApps:
+        return "NoApps";
     }
     return "Unknown";
 }

@@ -22,6 +22,8 @@ enum enumFailureCause {
     eiFailureCause_Cancelled, // the user cancelled
     eiFailureCause_BackupIncomplete, // the set is unfinished or damaged
     eiFailureCause_AppsUnsupported, // the device no longer archives apps
+    eiFailureCause_NoAppSaved, // an apps-only backup saved no app: the device archives none
+    eiFailureCause_NoApps, // an apps-only backup of a device without apps: nothing to save
 };
 
 struct structFailureCause

@@ -6,9 +6,11 @@
 #include "CSingleInstance.h"
 #include "CWindowDrag.h"
 #include "LogCallSite.h"
+#include "TerminationSignals.h"
 #include "widgetBackupRestoreStatus.h"
 #include "widgetPrepareProgressResult.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QGraphicsDropShadowEffect>
 #include <QMessageBox>
@@ -114,12 +116,36 @@ Corvina::~Corvina()
 
 void Corvina::LoadDriverOrEnd()
 {
-    if (CMobileDeviceDriver::LoadDriver(this, &Corvina::DeviceNofictionCallbackEx, g_qstrAppDirPath.toStdWString()))
+    DriverLoadFailure failure;
+    if (CMobileDeviceDriver::LoadDriver(this, &Corvina::DeviceNofictionCallbackEx, g_qstrAppDirPath.toStdWString(),
+                                        &failure))
         return;
+    const QString qstrLibrary = QString::fromStdWString(failure.library);
+    const QString qstrSystemText = QString::fromLocal8Bit(failure.systemText.c_str());
+    TEXTLOG("driver load failed : kind %d, library %s, %s", static_cast<int>(failure.kind), LOG8(qstrLibrary),
+            LOG8(qstrSystemText));
+#if defined(Q_OS_WIN)
     QMessageBox::critical(this, tr("iTunes Driver Load Failed"),
                           tr("Can't load iTunes Driver, Please install iTunes first!"), QMessageBox::Ok);
+#else
+    QString qstrText;
+    if (failure.kind == DriverLoadFailure::LibraryNotLoadable)
+        qstrText = tr("Corvina's driver library %1 cannot be loaded: the libimobiledevice libraries it needs are "
+                      "missing. Install the package libimobiledevice6 (sudo apt install libimobiledevice6) and start "
+                      "Corvina again.")
+                       .arg(qstrLibrary)
+                   + QStringLiteral("\n\n") + qstrSystemText;
+    else
+        qstrText = tr("Corvina's driver library %1 is missing or damaged in its program folder %2. Reinstall the "
+                      "Corvina package (sudo apt install --reinstall corvina).")
+                       .arg(qstrLibrary, g_qstrAppDirPath);
+    TEXTLOG("%s", LOG8(qstrText));
+    // A termination request closes the box, and the program still ends as failed.
+    TerminationSignals::Watch([]() { QApplication::closeAllWindows(); });
+    QMessageBox::critical(this, tr("Device Driver Load Failed"), qstrText, QMessageBox::Ok);
+#endif
     // Nothing has been started that would need an orderly end.
-    std::_Exit(0);
+    std::_Exit(1);
 }
 
 void Corvina::DeviceNofictionCallbackEx(DeviceNotificationArgs* pDeviceNotificationArgs, void* window)

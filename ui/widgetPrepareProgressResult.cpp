@@ -460,14 +460,15 @@ void widgetPrepareProgressResult::ShowSections(enumFormDeviceBackupRestoreStatus
 void widgetPrepareProgressResult::ShowWarning()
 {
     ui.labelResultWarningPrompt->clear();
-    const int iFailed = g_bDeviceRestore ? g_iRestoreAppFailedCount : g_iBackupAppFailedCount;
+    // Only the thread whose result this is can say how many of its apps
+    // failed, and why.
+    const auto* pThread = dynamic_cast<const ThreadToolRun*>(sender());
+    const int iFailed = pThread != nullptr ? pThread->AppFailedCount() : 0;
     if (iFailed < 1)
         return;
     const QString qstrFormat =
         g_bDeviceRestore ? tr("Warning: %d apps restore failed!") : tr("Warning: %d apps backup failed!");
     QString qstrWarning = QString::asprintf(qstrFormat.toLocal8Bit().constData(), iFailed);
-    // Only the thread whose result this is can say why its apps failed.
-    const auto* pThread = dynamic_cast<const ThreadToolRun*>(sender());
     const structFailureCause structAppsCause = pThread != nullptr ? pThread->AppsFailureCause() : structFailureCause();
     if (structAppsCause.eiCause != eiFailureCause_None)
         qstrWarning += QLatin1Char('\n') + CauseText(structAppsCause);
@@ -545,6 +546,14 @@ QString widgetPrepareProgressResult::CauseText(const structFailureCause& structF
     case eiFailureCause_AppsUnsupported:
         return tr("This device no longer lets apps be saved as archives (iOS 7 and later do not). Your apps come back "
                   "from the App Store; their data is in the personal data backup.");
+    case eiFailureCause_NoAppSaved:
+        return tr("No app could be saved: this device does not let apps be copied (iOS 7 and later do not), so this "
+                  "backup holds nothing. Tick \"%1\" to keep your apps' data, and press Retry.")
+            .arg(tr("Important Personal Data"));
+    case eiFailureCause_NoApps:
+        return tr("This device has no apps to back up, so this backup holds nothing. Tick \"%1\" to back up the "
+                  "device's data, and press Retry.")
+            .arg(tr("Important Personal Data"));
     case eiFailureCause_Unknown:
         break;
     }

@@ -86,7 +86,13 @@ bool UnixDriverPlatform::WriteEnvironment(const std::wstring& name, const std::w
 
 void* UnixDriverPlatform::LoadLibraryFile(const std::wstring& path)
 {
-    return dlopen(FileSystemName(path).constData(), RTLD_NOW | RTLD_LOCAL);
+    void* library = dlopen(FileSystemName(path).constData(), RTLD_NOW | RTLD_LOCAL);
+    if (library == nullptr) {
+        // Read at once: the next dl call replaces it.
+        const char* text = dlerror();
+        m_lastLoadError = text != nullptr ? text : "";
+    }
+    return library;
 }
 
 DriverPlatform::EntryPoint UnixDriverPlatform::FindEntryPoint(void* library, const char* name)

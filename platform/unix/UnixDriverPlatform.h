@@ -21,10 +21,12 @@ public:
     bool ReadEnvironment(const std::wstring& name, std::wstring& value) override;
     bool WriteEnvironment(const std::wstring& name, const std::wstring& value) override;
     void* LoadLibraryFile(const std::wstring& path) override;
+    std::string LastLoadError() const override { return m_lastLoadError; }
     EntryPoint FindEntryPoint(void* library, const char* name) override;
 
 private:
     std::wstring m_programFolder;
+    std::string m_lastLoadError;
 };
 
 #endif

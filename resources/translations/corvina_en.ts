@@ -31,6 +31,18 @@
         <source>Stop the backup now? What was copied so far stays in its folder but cannot be restored.</source>
         <translation>Stop the backup now? What was copied so far stays in its folder but cannot be restored.</translation>
     </message>
+    <message>
+        <source>Corvina's driver library %1 cannot be loaded: the libimobiledevice libraries it needs are missing. Install the package libimobiledevice6 (sudo apt install libimobiledevice6) and start Corvina again.</source>
+        <translation>Corvina's driver library %1 cannot be loaded: the libimobiledevice libraries it needs are missing. Install the package libimobiledevice6 (sudo apt install libimobiledevice6) and start Corvina again.</translation>
+    </message>
+    <message>
+        <source>Corvina's driver library %1 is missing or damaged in its program folder %2. Reinstall the Corvina package (sudo apt install --reinstall corvina).</source>
+        <translation>Corvina's driver library %1 is missing or damaged in its program folder %2. Reinstall the Corvina package (sudo apt install --reinstall corvina).</translation>
+    </message>
+    <message>
+        <source>Device Driver Load Failed</source>
+        <translation>Device Driver Load Failed</translation>
+    </message>
 </context>
 <context>
     <name>CorvinaClass</name>
@@ -274,6 +286,14 @@ sudo systemctl start usbmuxd</translation>
     <message>
         <source>This device no longer lets apps be saved as archives (iOS 7 and later do not). Your apps come back from the App Store; their data is in the personal data backup.</source>
         <translation>This device no longer lets apps be saved as archives (iOS 7 and later do not). Your apps come back from the App Store; their data is in the personal data backup.</translation>
+    </message>
+    <message>
+        <source>No app could be saved: this device does not let apps be copied (iOS 7 and later do not), so this backup holds nothing. Tick "%1" to keep your apps' data, and press Retry.</source>
+        <translation>No app could be saved: this device does not let apps be copied (iOS 7 and later do not), so this backup holds nothing. Tick "%1" to keep your apps' data, and press Retry.</translation>
+    </message>
+    <message>
+        <source>This device has no apps to back up, so this backup holds nothing. Tick "%1" to back up the device's data, and press Retry.</source>
+        <translation>This device has no apps to back up, so this backup holds nothing. Tick "%1" to back up the device's data, and press Retry.</translation>
     </message>
     <message>
         <source>Something went wrong. Press Retry; the log file holds the details.</source>

@@ -31,6 +31,18 @@
         <source>Stop the backup now? What was copied so far stays in its folder but cannot be restored.</source>
         <translation>现在停止备份吗？已复制的内容会保留在其文件夹中，但无法用于恢复。</translation>
     </message>
+    <message>
+        <source>Corvina's driver library %1 cannot be loaded: the libimobiledevice libraries it needs are missing. Install the package libimobiledevice6 (sudo apt install libimobiledevice6) and start Corvina again.</source>
+        <translation>无法加载 Corvina 的驱动库 %1：缺少它所需的 libimobiledevice 库。请安装软件包 libimobiledevice6（sudo apt install libimobiledevice6），然后重新启动 Corvina。</translation>
+    </message>
+    <message>
+        <source>Corvina's driver library %1 is missing or damaged in its program folder %2. Reinstall the Corvina package (sudo apt install --reinstall corvina).</source>
+        <translation>程序文件夹 %2 中的 Corvina 驱动库 %1 缺失或已损坏。请重新安装 Corvina 软件包（sudo apt install --reinstall corvina）。</translation>
+    </message>
+    <message>
+        <source>Device Driver Load Failed</source>
+        <translation>设备驱动加载失败</translation>
+    </message>
 </context>
 <context>
     <name>CorvinaClass</name>
@@ -274,6 +286,14 @@ sudo systemctl start usbmuxd</translation>
     <message>
         <source>This device no longer lets apps be saved as archives (iOS 7 and later do not). Your apps come back from the App Store; their data is in the personal data backup.</source>
         <translation>此设备已不允许将应用保存为安装包（iOS 7 及以后的版本均不支持）。应用可从 App Store 重新下载，应用数据已包含在个人数据备份中。</translation>
+    </message>
+    <message>
+        <source>No app could be saved: this device does not let apps be copied (iOS 7 and later do not), so this backup holds nothing. Tick "%1" to keep your apps' data, and press Retry.</source>
+        <translation>没有保存任何应用：此设备不允许复制应用（iOS 7 及以后的版本均不支持），因此本次备份没有任何内容。请勾选“%1”以保留应用的数据，然后点击“重试”。</translation>
+    </message>
+    <message>
+        <source>This device has no apps to back up, so this backup holds nothing. Tick "%1" to back up the device's data, and press Retry.</source>
+        <translation>此设备上没有可备份的应用，因此本次备份没有任何内容。请勾选“%1”以备份设备的数据，然后点击“重试”。</translation>
     </message>
     <message>
         <source>Something went wrong. Press Retry; the log file holds the details.</source>

@@ -30,10 +30,11 @@ const int kStartTimeoutMs = 60000;
 class ProgramCopy
 {
 public:
-    explicit ProgramCopy(bool withLogLibrary = true)
+    // Every file of the program folder but those whose names start with omitted.
+    explicit ProgramCopy(const QString& omitted = QString())
     {
         for (const QFileInfo& entry : QDir(QStringLiteral(CORVINA_PROGRAM_DIR)).entryInfoList(QDir::Files)) {
-            if (withLogLibrary || !entry.fileName().startsWith(QStringLiteral("libTextLog"))) {
+            if (omitted.isEmpty() || !entry.fileName().startsWith(omitted)) {
                 QFile::copy(entry.filePath(), m_program.filePath(entry.fileName()));
                 QFile::setPermissions(m_program.filePath(entry.fileName()), entry.permissions());
             }
@@ -153,6 +154,7 @@ private slots:
     void secondStartHandsOverToTheFirst();
     void startAfterCrashBecomesFirst();
     void heldInstanceLockEndsWithZero();
+    void missingDriverLibraryEndsAsFailed();
     void runsWithoutLog_data();
     void runsWithoutLog();
     void racesBetweenTwoStarts_data();
@@ -213,6 +215,23 @@ void TestSingleInstance::heldInstanceLockEndsWithZero()
     QVERIFY(copy.Log().contains(" write"));
 }
 
+void TestSingleInstance::missingDriverLibraryEndsAsFailed()
+{
+    // The box names the library missing from the program folder (the log
+    // shows it); closed by a termination request, the program ends as failed.
+    ProgramCopy copy(QStringLiteral("libiTunesMobileDevice"));
+    const QByteArray language = qgetenv("LC_ALL");
+    qputenv("LC_ALL", "C.UTF-8"); // the English texts
+    auto start = copy.Start();
+    qputenv("LC_ALL", language);
+    QVERIFY2(QTest::qWaitFor([&copy]() { return copy.Log().contains("kind 1, library libiTunesMobileDevice.so"); },
+                             kStartTimeoutMs),
+             copy.Log().constData());
+    QVERIFY(copy.Log().contains("libiTunesMobileDevice.so is missing or damaged"));
+    ::kill(static_cast<pid_t>(start->processId()), SIGTERM);
+    QCOMPARE(RunToEnd(*start), 1);
+}
+
 void TestSingleInstance::runsWithoutLog_data()
 {
     QTest::addColumn<bool>("withLogLibrary");
@@ -223,7 +242,7 @@ void TestSingleInstance::runsWithoutLog_data()
 void TestSingleInstance::runsWithoutLog()
 {
     QFETCH(bool, withLogLibrary);
-    ProgramCopy copy(withLogLibrary);
+    ProgramCopy copy(withLogLibrary ? QString() : QStringLiteral("libTextLog"));
     QFile blocker(copy.ProgramPath(QStringLiteral("Log")));
     QVERIFY(withLogLibrary ? blocker.open(QIODevice::WriteOnly) : !blocker.exists());
     blocker.close();

@@ -26,6 +26,7 @@ namespace {
 const QString kOldUDID = u"5e1f0c2d3b4a59687766554433221100ffeee002"_s;
 const QString kModernUDID = u"00008030c0ffee0000000000000000000000e001"_s;
 const QString kTargetUDID = u"00008030c0ffee0000000000000000000000e003"_s;
+const QString kNoAppsUDID = u"00008030c0ffee0000000000000000000000e005"_s;
 const int kBackupFiles = 6;
 
 QJsonObject App(const QString& qstrID, const QString& qstrVersion, const QString& qstrName)
@@ -63,6 +64,7 @@ private slots:
     void cleanupTestCase() { m_EmulatorProcess.Stop(); }
     void oldDeviceBackedUpAndRestoredOntoACurrentOne();
     void currentDeviceRefusesToArchiveApps();
+    void longDeviceNameIsCut();
 
 private:
     // A new set folder for the device, named as the backup page names it.
@@ -100,7 +102,10 @@ void TestEngineAgainstEmulator::initTestCase()
                                                         App(u"com.example.weather"_s, u"1.0"_s, u"Weather"_s),
                                                         App(u"com.example.maps"_s, u"1.0"_s, u"Maps"_s)}}};
     QString strErrorMessage;
-    QVERIFY2(m_EmulatorProcess.Start({jsonOld, jsonTarget, jsonModern}, strErrorMessage), qPrintable(strErrorMessage));
+    // And a device without apps.
+    const QJsonObject jsonNoApps{{u"udid"_s, kNoAppsUDID}, {u"product_version"_s, u"17.5"_s}};
+    QVERIFY2(m_EmulatorProcess.Start({jsonOld, jsonTarget, jsonModern, jsonNoApps}, strErrorMessage),
+             qPrintable(strErrorMessage));
 }
 
 QString TestEngineAgainstEmulator::NewSet(const QString& qstrDeviceName) const
@@ -120,7 +125,7 @@ void TestEngineAgainstEmulator::oldDeviceBackedUpAndRestoredOntoACurrentOne()
     ThreadSignalRecorder backupRecorder;
     QVERIFY(RunToEnd(backup, backupRecorder));
     QCOMPARE(backupRecorder.FinalResult(), 1);
-    QCOMPARE(g_iBackupAppFailedCount, 0);
+    QCOMPARE(backup.AppFailedCount(), 0);
     const QList<int> listPersonal = backupRecorder.Progress(eiStepBackupRestore_PersonalData);
     QVERIFY(listPersonal.size() > 1 && std::is_sorted(listPersonal.begin(), listPersonal.end()));
     QCOMPARE(listPersonal.last(), 50);
@@ -151,7 +156,7 @@ void TestEngineAgainstEmulator::oldDeviceBackedUpAndRestoredOntoACurrentOne()
     ThreadSignalRecorder restoreRecorder;
     QVERIFY(RunToEnd(restore, restoreRecorder));
     QCOMPARE(restoreRecorder.FinalResult(), 1);
-    QCOMPARE(g_iRestoreAppFailedCount, 0);
+    QCOMPARE(restore.AppFailedCount(), 0);
     QCOMPARE(restoreRecorder.Progress(eiStepBackupRestore_Apps), (QList<int>{0, 12, 25, 37}));
     QCOMPARE(restoreRecorder.Progress(eiStepBackupRestore_PersonalData).last(), 37 + 50);
 
@@ -186,7 +191,8 @@ void TestEngineAgainstEmulator::oldDeviceBackedUpAndRestoredOntoACurrentOne()
 void TestEngineAgainstEmulator::currentDeviceRefusesToArchiveApps()
 {
     // iOS 7 and later refuse to archive for good: every app fails at its one
-    // try and says why; the backup succeeds, its list names every app.
+    // try and says why; its list names every app. Without the personal data
+    // nothing was saved: the backup fails, as it does for a device without apps.
     const int iArchivesBefore = m_EmulatorProcess.Counter(kModernUDID, "archives");
     ThreadDeviceBackup backup;
     backup.qstrDeviceUDID = kModernUDID;
@@ -194,8 +200,9 @@ void TestEngineAgainstEmulator::currentDeviceRefusesToArchiveApps()
     backup.bBackupApps = true;
     ThreadSignalRecorder recorder;
     QVERIFY(RunToEnd(backup, recorder));
-    QCOMPARE(recorder.FinalResult(), 1);
-    QCOMPARE(g_iBackupAppFailedCount, 3);
+    QCOMPARE(recorder.FinalResult(), 0);
+    QCOMPARE(FailureCauseName(backup.FailureCause().eiCause), FailureCauseName(eiFailureCause_NoAppSaved));
+    QCOMPARE(backup.AppFailedCount(), 3);
     QCOMPARE(FailureCauseName(backup.AppsFailureCause().eiCause), FailureCauseName(eiFailureCause_AppsUnsupported));
     QCOMPARE(backup.AppsFailureCause().qstrDetail, u"ERROR: Archive failed. Got error \"UnknownCommand\"."_s);
     QCOMPARE(m_EmulatorProcess.Counter(kModernUDID, "archives"), iArchivesBefore + 3);
@@ -204,6 +211,37 @@ void TestEngineAgainstEmulator::currentDeviceRefusesToArchiveApps()
     QCOMPARE(ScriptedTools::ReadBytes(qDirApps.filePath(u"IpaList.txt"_s)),
              "com.example.notes.ipa\r\ncom.example.weather.ipa\r\ncom.example.maps.ipa\r\n");
     QCOMPARE(qDirApps.entryList(QDir::Files), QStringList{u"IpaList.txt"_s});
+    backup.qstrDeviceUDID = kNoAppsUDID;
+    QVERIFY(recorder.StartAndWait(&backup));
+    QCOMPARE(recorder.FinalResult(), 0);
+    QCOMPARE(FailureCauseName(backup.FailureCause().eiCause), FailureCauseName(eiFailureCause_NoApps));
+}
+
+void TestEngineAgainstEmulator::longDeviceNameIsCut()
+{
+    // With the date, 76 Chinese characters and an emoji (a surrogate pair)
+    // pass the 255 bytes a Linux file system takes per name: the name part is
+    // cut before the pair, and the set is written, listed and marked as usual.
+    const QString qstrKept(76, QChar(0x6C49));
+    const QString qstrName = qstrKept + u"\U0001F600 and more"_s;
+    const QString qstrUDID = u"00008030c0ffee0000000000000000000000e004"_s;
+    QVERIFY(m_EmulatorProcess.Control({{u"cmd"_s, u"add"_s}, {u"device"_s, QJsonObject{{u"udid"_s, qstrUDID},
+                                                                                     {u"name"_s, qstrName}}}}));
+    ThreadDeviceBackup backup;
+    backup.qstrDeviceUDID = qstrUDID;
+    backup.qstrBackupDirectory = NewSet(qstrName);
+    backup.bBackupPersonalData = true;
+    ThreadSignalRecorder recorder;
+    QVERIFY(RunToEnd(backup, recorder));
+    QCOMPARE(recorder.FinalResult(), 1);
+    QVERIFY(CBackup::WriteBackupFlag(backup.qstrBackupDirectory, qstrUDID));
+    const QString qstrSet = QFileInfo(backup.qstrBackupDirectory).fileName();
+    QCOMPARE(qstrSet.section(u"_@_@_"_s, 1), qstrKept);
+    QVERIFY(CBackup::QStrGetAllBackupDirectory(m_qTemporaryDirRoot.path()).contains(qstrSet));
+    QString qstrDataFolderName;
+    QString qstrIPAFolderName;
+    CBackup::ReadBackupFlag(backup.qstrBackupDirectory, qstrDataFolderName, qstrIPAFolderName);
+    QCOMPARE(qstrDataFolderName, qstrUDID);
 }
 
 QTEST_GUILESS_MAIN(TestEngineAgainstEmulator)

@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 using namespace Qt::StringLiterals;
 
 class TestFileHelpers : public QObject
@@ -158,6 +160,18 @@ void TestFileHelpers::backupFlag()
     CBackup::ReadBackupFlag(dir.filePath(u"nowhere"_s), qstrData, qstrIPA);
     QCOMPARE(qstrData, QString());
     QCOMPARE(qstrIPA, QString());
+    // A marker that is a pipe, an endless device or longer than any marker is
+    // never read (a pipe would block for ever): no keys, so no backup set.
+    const QByteArray baLong = CBackup::BackupFlagText(qstrUdid).toLatin1() + QByteArray(64 * 1024, ';');
+    for (const char* szFlag : {"pipe", "endless", "long"}) {
+        QFile::remove(qstrFlag);
+        if (qstrcmp(szFlag, "pipe") == 0)
+            QVERIFY(::mkfifo(QFile::encodeName(qstrFlag).constData(), 0600) == 0);
+        else
+            QVERIFY(*szFlag == 'e' ? QFile::link(u"/dev/zero"_s, qstrFlag) : ScriptedTools::WriteBytes(qstrFlag, baLong));
+        CBackup::ReadBackupFlag(dir.path(), qstrData, qstrIPA);
+        QVERIFY2(qstrData.isEmpty() && qstrIPA.isEmpty(), szFlag);
+    }
 }
 
 void TestFileHelpers::ipaList()

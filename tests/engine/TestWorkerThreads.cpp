@@ -132,6 +132,7 @@ private slots:
     void endRunningTool_data();
     void endRunningTool();
     void requestsBelongToTheirRun();
+    void countsBelongToTheirRun();
 };
 
 void TestWorkerThreads::personalDataStep_data()
@@ -199,7 +200,6 @@ void TestWorkerThreads::runsWithoutTools()
     ScriptedTools tools;
     const QByteArray baPath = qgetenv("PATH");
     qputenv("PATH", QFile::encodeName(tools.MakeDir(u"empty path"_s)));
-    g_iBackupAppFailedCount = 7;
     Backup backup(tools.MakeDir(u"set"_s), bPersonalData, bApps);
     const bool bRan = backup.Run();
     qputenv("PATH", baPath);
@@ -208,7 +208,7 @@ void TestWorkerThreads::runsWithoutTools()
     QCOMPARE(backup.recorder.FinalResult(), iResult);
     COMPARE_CAUSE(backup.thread.FailureCause(), iResult == 1 ? eiFailureCause_None : eiFailureCause_ToolMissing);
     QCOMPARE(backup.thread.FailureCause().qstrDetail, qstrDetail);
-    QCOMPARE(g_iBackupAppFailedCount, 0);
+    QCOMPARE(backup.thread.AppFailedCount(), 0);
 }
 
 void TestWorkerThreads::appsThatFail_data()
@@ -246,9 +246,11 @@ void TestWorkerThreads::appsThatFail()
     const QString qstrSet = tools.MakeDir(u"root/set"_s);
     Backup backup(qstrSet, false, true);
     QVERIFY(backup.Run());
-    // Failed apps only show in the counter; the list names every app.
-    QCOMPARE(backup.recorder.FinalResult(), 1);
-    QCOMPARE(g_iBackupAppFailedCount, iFailed);
+    // The list names every app. Saving none of the two fails the backup,
+    // with the cause the apps shared.
+    QCOMPARE(backup.recorder.FinalResult(), iFailed < 2 ? 1 : 0);
+    COMPARE_CAUSE(backup.thread.FailureCause(), iFailed < 2 ? eiFailureCause_None : iCause);
+    QCOMPARE(backup.thread.AppFailedCount(), iFailed);
     COMPARE_CAUSE(backup.thread.AppsFailureCause(), iCause);
     QCOMPARE(tools.Runs().size(), 1 + iArchiveRuns);
     QVERIFY(ScriptedTools::ReadBytes(qstrSet + u"/IPA_Backup/IpaList.txt"_s).endsWith(".ipa\r\nb.two.ipa\r\n"));
@@ -290,14 +292,13 @@ void TestWorkerThreads::restoreRuns()
     QVERIFY(restore.Run());
     QCOMPARE(restore.recorder.Progress(eiStepBackupRestore_Apps), (QList<int>{0, 16, 33}));
     QCOMPARE(restore.recorder.Progress(eiStepBackupRestore_PersonalData), QList<int>{33 + 50});
-    QCOMPARE(g_iRestoreAppFailedCount, 1);
+    QCOMPARE(restore.thread.AppFailedCount(), 1);
     QVERIFY(restore.WriteList(""));
     QVERIFY(restore.Run());
     QCOMPARE(restore.recorder.Progress(eiStepBackupRestore_PersonalData), QList<int>{50});
-    g_iRestoreAppFailedCount = 5;
     restore.thread.bRestoreApps = false;
     QVERIFY(restore.Run());
-    QCOMPARE(g_iRestoreAppFailedCount, 0);
+    QCOMPARE(restore.thread.AppFailedCount(), 0);
 }
 
 void TestWorkerThreads::ipaListEntries()
@@ -320,7 +321,7 @@ void TestWorkerThreads::ipaListEntries()
                               + "\r\nsub/in.ipa\r\n..\r\n.\r\n   \r\nsub\\in.ipa\r\na.ipa"));
     QVERIFY(restore.Run());
     QCOMPARE(restore.recorder.FinalResult(), 1);
-    QCOMPARE(g_iRestoreAppFailedCount, 9);
+    QCOMPARE(restore.thread.AppFailedCount(), 9);
     QCOMPARE(restore.recorder.Progress(eiStepBackupRestore_Apps).size(), 13);
     QCOMPARE(Installed(tools), (QStringList{u"a.ipa"_s, u"b.ipa"_s, u" lead.ipa"_s, u"a.ipa"_s}));
     COMPARE_CAUSE(restore.thread.AppsFailureCause(), eiFailureCause_BackupIncomplete);
@@ -332,7 +333,7 @@ void TestWorkerThreads::ipaListEntries()
         QVERIFY(restore.Run());
         QCOMPARE(restore.recorder.listEvents.size(), 1);
         QCOMPARE(restore.recorder.FinalResult(), 1);
-        QCOMPARE(g_iRestoreAppFailedCount, 0);
+        QCOMPARE(restore.thread.AppFailedCount(), 0);
     }
 }
 
@@ -346,7 +347,7 @@ void TestWorkerThreads::craftedSets()
     QVERIFY(restore.WriteList("pipe.ipa\r\na.ipa\r\n"));
     QVERIFY(restore.Run());
     QCOMPARE(restore.recorder.FinalResult(), 1);
-    QCOMPARE(g_iRestoreAppFailedCount, 1);
+    QCOMPARE(restore.thread.AppFailedCount(), 1);
     QCOMPARE(Installed(tools), QStringList{u"a.ipa"_s});
 
     // A list that is a pipe, an endless device or longer than any device's
@@ -450,6 +451,25 @@ void TestWorkerThreads::requestsBelongToTheirRun()
     QVERIFY(Run(backup, recorder));
     QCOMPARE(recorder.FinalResult(), 1);
     COMPARE_CAUSE(backup.FailureCause(), eiFailureCause_None);
+}
+
+void TestWorkerThreads::countsBelongToTheirRun()
+{
+    // A replaced backup, given up while its archive tool runs, counts its
+    // failed app only after the new backup's result: the new count stays.
+    ScriptedTools tools;
+    tools.Write(u"ideviceinstaller"_s, "[ \"$3\" = -l ] && { " + baListApps + "; exit 0; }\ncase $6 in */old/*) "
+                                           + baWaitForTerm + ";; *) exit 1;; esac");
+    Backup replaced(tools.MakeDir(u"old"_s), false, true);
+    Backup current(tools.MakeDir(u"new"_s), false, true);
+    replaced.thread.StartRun();
+    QVERIFY(QTest::qWaitFor([&] { return tools.Runs().size() == 2; }, 20000));
+    QVERIFY(current.Run());
+    QCOMPARE(current.thread.AppFailedCount(), 2);
+    replaced.thread.EndRunningTool();
+    QVERIFY(replaced.recorder.WaitUntilDone(&replaced.thread));
+    QCOMPARE(replaced.thread.AppFailedCount(), 1);
+    QCOMPARE(current.thread.AppFailedCount(), 2);
 }
 
 QTEST_GUILESS_MAIN(TestWorkerThreads)

@@ -233,7 +233,7 @@ QString TestFaults::MakeRestoreSets()
     backup.bBackupPersonalData = backup.bBackupApps = true;
     QDir().mkpath(backup.qstrBackupDirectory);
     backup.StartRun();
-    if (!backup.wait(QDeadlineTimer(kResultTimeoutMs)) || g_iBackupAppFailedCount != 0
+    if (!backup.wait(QDeadlineTimer(kResultTimeoutMs)) || backup.AppFailedCount() != 0
         || !CBackup::WriteBackupFlag(backup.qstrBackupDirectory, kOld))
         return u"the old device's backup failed: "_s + FailureCauseName(backup.FailureCause().eiCause);
     const QString qstrEncrypted = m_qstrRestoreRoot + u'/' + kRestoreSets.at(eiSetEncrypted);

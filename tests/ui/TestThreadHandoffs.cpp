@@ -131,11 +131,10 @@ void TestThreadHandoffs::resultReadOnTheGuiThread()
 {
     // Nothing chosen: the run decides its result at once.
     ThreadDeviceBackup backup;
-    g_iBackupAppFailedCount = 3;
     QList<int> listSeen;
     connect(&backup, &ThreadDeviceBackup::signal_SwitchStatus_PrepareProgressResult, this,
-            [&listSeen](enumFormDeviceBackupRestoreStatus, int iReserve1) {
-                listSeen << iReserve1 << g_iBackupAppFailedCount;
+            [&listSeen, &backup](enumFormDeviceBackupRestoreStatus, int iReserve1) {
+                listSeen << iReserve1 << backup.AppFailedCount();
             });
     backup.StartRun();
     QTRY_COMPARE(listSeen, QList<int>({1, 0}));

@@ -272,8 +272,8 @@ void TestWindowAgainstEmulator::departureEndsInAResultOnTheOperationsPage()
 
 void TestWindowAgainstEmulator::setThatCannotBeMarkedIsAFailure()
 {
-    // The set folder cannot be made there, so neither can its marker; the apps
-    // of a device without apps still "succeed".
+    // The set folder cannot be made there, so neither can its marker; an
+    // apps-only backup of a device without apps fails by itself as well.
     Child<QLabel>("labelBackupDirectory")->setText(QStringLiteral("/proc/corvina-no-such-place"));
     Child<QCheckBox>("chkBackupPersonalData")->setChecked(false);
     Start(false, kEmpty, true);

@@ -67,14 +67,12 @@ void AddDevice(const char* udid, const char* name)
 
 void ShootResults(Corvina& window, widgetPrepareProgressResult* page)
 {
-    g_iBackupAppFailedCount = 0;
     page->slot_SwitchStatus_PrepareProgressResult(eiFormDeviceBackupRestoreStatus_Result, 1);
     Shoot(&window, QStringLiteral("success"));
-    g_iBackupAppFailedCount = 12;
-    page->slot_SwitchStatus_PrepareProgressResult(eiFormDeviceBackupRestoreStatus_Result, 1);
-    auto* warning = Child<QLabel>(page, "labelResultWarningPrompt");
-    warning->setText(warning->text() + QLatin1Char('\n')
-                     + widgetPrepareProgressResult::CauseText({eiFailureCause_AppsUnsupported, {}}));
+    // The warning of a backup whose 12 apps the device would not archive.
+    Child<QLabel>(page, "labelResultWarningPrompt")
+        ->setText(QString::asprintf(Translated("Warning: %d apps backup failed!").toLocal8Bit().constData(), 12)
+                  + QLatin1Char('\n') + widgetPrepareProgressResult::CauseText({eiFailureCause_AppsUnsupported, {}}));
     Shoot(&window, QStringLiteral("success-warning"));
     const structFailureCause aCauses[] = {
         {eiFailureCause_DiskFull, QString()},
