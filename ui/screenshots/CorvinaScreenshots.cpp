@@ -4,6 +4,7 @@
 // hand and each state is set the way the window itself sets it.
 #include "AppGlobals.h"
 #include "CDeviceTable.h"
+#include "CFontSubstitutes.h"
 #include "CTranslation.h"
 #include "Corvina.h"
 #include "ThreadDeviceBackup.h"
@@ -142,6 +143,8 @@ int main(int argc, char* argv[])
     g_qstrLanguage = listArguments.at(2);
     RegisterSharedMetaTypes();
     g_iLanguage = g_qstrLanguage == QLatin1String("zh") ? QLocale::Chinese : QLocale::English;
+    // The fonts as the program's start-up sets them.
+    CFontSubstitutes::Install();
     CTranslation::Install(&application, QCoreApplication::applicationDirPath(), g_iLanguage);
     // A program folder of its own: the driver libraries and a settings file.
     QTemporaryDir program;
