@@ -15,6 +15,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QLibraryInfo>
 #include <QLocale>
 #include <QScreen>
 
@@ -69,6 +70,7 @@ int main(int argc, char* argv[])
 #endif
     g_iLanguage = locale.language();
     CTranslation::Install(&application, g_qstrAppDirPath, g_iLanguage);
+    CTranslation::InstallQt(&application, QLibraryInfo::path(QLibraryInfo::TranslationsPath), g_iLanguage);
 
     LoadLogLibrary();
     TEXTLOG("\xD6\xD0\xCE\xC4");

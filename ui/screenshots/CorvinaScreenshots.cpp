@@ -17,6 +17,7 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
@@ -143,9 +144,10 @@ int main(int argc, char* argv[])
     g_qstrLanguage = listArguments.at(2);
     RegisterSharedMetaTypes();
     g_iLanguage = g_qstrLanguage == QLatin1String("zh") ? QLocale::Chinese : QLocale::English;
-    // The fonts as the program's start-up sets them.
+    // The fonts and translations as the program's start-up sets them.
     CFontSubstitutes::Install();
     CTranslation::Install(&application, QCoreApplication::applicationDirPath(), g_iLanguage);
+    CTranslation::InstallQt(&application, QLibraryInfo::path(QLibraryInfo::TranslationsPath), g_iLanguage);
     // A program folder of its own: the driver libraries and a settings file.
     QTemporaryDir program;
     g_qstrAppDirPath = program.path();
