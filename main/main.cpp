@@ -28,6 +28,8 @@ void SetProgramPaths()
     g_qstrLogFilePath = CProgramFolder::LogFilePath(g_qstrAppDirPath);
     g_baLogFilePath = g_qstrLogFilePath.toLocal8Bit();
     CToolSettings::SetProgramFolder(g_qstrAppDirPath);
+    // Only the demo sets it, to keep its settings and backups out of the user's own.
+    CProgramFolder::SetSettingsFolder(qEnvironmentVariable("CORVINA_CONFIG_DIR"));
 }
 
 void LoadLogLibrary()
