@@ -22,6 +22,7 @@ enum enumFailureCause {
     eiFailureCause_Cancelled, // the user cancelled
     eiFailureCause_BackupIncomplete, // the set is unfinished or damaged
     eiFailureCause_AppsUnsupported, // the device no longer archives apps
+    eiFailureCause_FindMyEnabled, // Find My is on, and the device refuses to be restored
 };
 
 struct structFailureCause

@@ -477,6 +477,10 @@ QString widgetPrepareProgressResult::CauseText(const structFailureCause& structF
     case eiFailureCause_AppsUnsupported:
         return tr("This device no longer lets apps be saved as archives (iOS 7 and later do not). Your apps come back "
                   "from the App Store; their data is in the personal data backup.");
+    case eiFailureCause_FindMyEnabled:
+        return tr("Find My is on, and a device with Find My on cannot be restored. On the device, go to Settings > "
+                  "your name > Find My and turn off Find My iPhone (it asks for the Apple Account password), then "
+                  "press Retry.");
     case eiFailureCause_Unknown:
         break;
     }

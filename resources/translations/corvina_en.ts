@@ -260,6 +260,10 @@ sudo systemctl start usbmuxd</translation>
         <translation>This device no longer lets apps be saved as archives (iOS 7 and later do not). Your apps come back from the App Store; their data is in the personal data backup.</translation>
     </message>
     <message>
+        <source>Find My is on, and a device with Find My on cannot be restored. On the device, go to Settings &gt; your name &gt; Find My and turn off Find My iPhone (it asks for the Apple Account password), then press Retry.</source>
+        <translation>Find My is on, and a device with Find My on cannot be restored. On the device, go to Settings &gt; your name &gt; Find My and turn off Find My iPhone (it asks for the Apple Account password), then press Retry.</translation>
+    </message>
+    <message>
         <source>Something went wrong. Press Retry; the log file holds the details.</source>
         <translation>Something went wrong. Press Retry; the log file holds the details.</translation>
     </message>

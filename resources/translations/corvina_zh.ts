@@ -260,6 +260,10 @@ sudo systemctl start usbmuxd</translation>
         <translation>此设备已不允许将应用保存为安装包（iOS 7 及以后的版本均不支持）。应用可从 App Store 重新下载，应用数据已包含在个人数据备份中。</translation>
     </message>
     <message>
+        <source>Find My is on, and a device with Find My on cannot be restored. On the device, go to Settings &gt; your name &gt; Find My and turn off Find My iPhone (it asks for the Apple Account password), then press Retry.</source>
+        <translation>设备开启了“查找”，开启“查找”的设备无法恢复。请在设备上前往“设置”&gt; 你的名字 &gt;“查找”，关闭“查找我的 iPhone”（需要输入 Apple 账户密码），然后点击“重试”。</translation>
+    </message>
+    <message>
         <source>Something went wrong. Press Retry; the log file holds the details.</source>
         <translation>操作出错。请点击“重试”；详细信息见日志文件。</translation>
     </message>

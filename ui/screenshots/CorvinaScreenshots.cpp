@@ -81,6 +81,7 @@ void ShootResults(Corvina& window, widgetPrepareProgressResult* page)
     const structFailureCause aCauses[] = {
         {eiFailureCause_DiskFull, QString()},
         {eiFailureCause_NotTrusted, QString()},
+        {eiFailureCause_FindMyEnabled, QString()},
         {eiFailureCause_Unknown, QStringLiteral("ERROR: Could not start service com.apple.mobilebackup2: -12")}};
     for (const structFailureCause& cause : aCauses) {
         page->slot_SwitchStatus_PrepareProgressResult(eiFormDeviceBackupRestoreStatus_Result, 0);
