@@ -4,6 +4,18 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+namespace {
+
+// Absolute; empty when none was set. Written once at start-up, read after.
+QString g_qstrSettingsFolder;
+
+} // namespace
+
+void CProgramFolder::SetSettingsFolder(const QString& qstrFolder)
+{
+    g_qstrSettingsFolder = qstrFolder.isEmpty() ? QString() : QDir(qstrFolder).absolutePath();
+}
+
 bool CProgramFolder::IsWritable(const QString& qstrAppDirPath)
 {
     return QFileInfo(qstrAppDirPath).isWritable();
@@ -22,6 +34,10 @@ QString CProgramFolder::LogFilePath(const QString& qstrAppDirPath)
 
 QString CProgramFolder::SettingsFilePath(const QString& qstrAppDirPath)
 {
+    if (!g_qstrSettingsFolder.isEmpty()) {
+        QDir().mkpath(g_qstrSettingsFolder);
+        return QDir::toNativeSeparators(g_qstrSettingsFolder + QStringLiteral("/Corvina.ini"));
+    }
     QString qstrBase = qstrAppDirPath;
     if (!IsWritable(qstrAppDirPath)) {
         const QString qstrConfig = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);

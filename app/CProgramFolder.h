@@ -1,6 +1,7 @@
 // Where the program keeps its own files. Normally everything lives in the
 // program folder; an installed copy whose folder cannot be written keeps its
-// log and settings in the user's folders instead.
+// log and settings in the user's folders instead. Start-up may name another
+// folder for the settings (the demo does, to keep out of the user's own).
 #ifndef CORVINA_CPROGRAMFOLDER_H
 #define CORVINA_CPROGRAMFOLDER_H
 
@@ -12,8 +13,14 @@ public:
     // The log file for a program folder, with native separators.
     static QString LogFilePath(const QString& qstrAppDirPath);
 
-    // The settings file "Corvina.ini" for a program folder.
+    // The settings file "Corvina.ini" for a program folder; in the settings
+    // folder when one was set (the folder is made when missing).
     static QString SettingsFilePath(const QString& qstrAppDirPath);
+
+    // Keeps the settings in qstrFolder (relative to the current folder);
+    // empty: the usual place. Called once at start-up, before any thread
+    // asks for the settings file.
+    static void SetSettingsFolder(const QString& qstrFolder);
 
 private:
     static bool IsWritable(const QString& qstrAppDirPath);

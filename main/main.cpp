@@ -2,6 +2,7 @@
 // the main window and its event loop.
 #include "AppGlobals.h"
 #include "CDllTextLogQT.h"
+#include "CFontSubstitutes.h"
 #include "CProgramFolder.h"
 #include "CSingleInstance.h"
 #include "CToolSettings.h"
@@ -14,7 +15,7 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QFont>
+#include <QLibraryInfo>
 #include <QLocale>
 #include <QScreen>
 
@@ -27,6 +28,8 @@ void SetProgramPaths()
     g_qstrLogFilePath = CProgramFolder::LogFilePath(g_qstrAppDirPath);
     g_baLogFilePath = g_qstrLogFilePath.toLocal8Bit();
     CToolSettings::SetProgramFolder(g_qstrAppDirPath);
+    // Only the demo sets it, to keep its settings and backups out of the user's own.
+    CProgramFolder::SetSettingsFolder(qEnvironmentVariable("CORVINA_CONFIG_DIR"));
 }
 
 void LoadLogLibrary()
@@ -34,16 +37,6 @@ void LoadLogLibrary()
     QString strErrorMessage;
     if (!g_CDllTextLogQT.InitDataDll(strErrorMessage))
         g_CDllTextLogQT.InitDataDll(strErrorMessage);
-}
-
-// The forms name the fonts of the system they were drawn for. Where those are
-// missing, a sans font that also has the Chinese characters stands in.
-void InstallFontFallbacks()
-{
-    const QStringList listSans = {QStringLiteral("Microsoft YaHei"), QStringLiteral("Noto Sans CJK SC"),
-                                  QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("DejaVu Sans")};
-    QFont::insertSubstitutions(QStringLiteral("微软雅黑"), listSans);
-    QFont::insertSubstitutions(QStringLiteral("Arial"), QStringList{QStringLiteral("Liberation Sans")} + listSans);
 }
 
 void CentreOnScreen(QWidget* window)
@@ -74,9 +67,12 @@ int main(int argc, char* argv[])
     CSingleInstance::Platform().ChangeCurrentDirectory(g_baAppDirPath.toStdString());
     QCoreApplication::addLibraryPath(g_qstrAppDirPath + QStringLiteral("/plugins"));
 
-    InstallFontFallbacks();
+#if !defined(Q_OS_WIN)
+    CFontSubstitutes::Install();
+#endif
     g_iLanguage = locale.language();
     CTranslation::Install(&application, g_qstrAppDirPath, g_iLanguage);
+    CTranslation::InstallQt(&application, QLibraryInfo::path(QLibraryInfo::TranslationsPath), g_iLanguage);
 
     LoadLogLibrary();
     TEXTLOG("\xD6\xD0\xCE\xC4");

@@ -37,6 +37,8 @@ const char* FailureCauseName(enumFailureCause eiCause)
         return "NoAppSaved";
     case eiFailureCause_NoApps:
         return "NoApps";
+    case eiFailureCause_FindMyEnabled:
+        return "FindMyEnabled";
     }
     return "Unknown";
 }

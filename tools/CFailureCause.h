@@ -24,6 +24,7 @@ enum enumFailureCause {
     eiFailureCause_AppsUnsupported, // the device no longer archives apps
     eiFailureCause_NoAppSaved, // an apps-only backup saved no app: the device archives none
     eiFailureCause_NoApps, // an apps-only backup of a device without apps: nothing to save
+    eiFailureCause_FindMyEnabled, // Find My is on, and the device refuses to be restored
 };
 
 struct structFailureCause

@@ -31,6 +31,7 @@ const structLineCause aLineCauses[] = {
 const structLineCause aDeviceErrors[] = {
     {"105", eiFailureCause_DiskFull},
     {"208", eiFailureCause_DeviceLocked},
+    {"211", eiFailureCause_FindMyEnabled}, // "Find My iPhone must be disabled before restoring"
 };
 
 // lockdownd's answers to "Could not connect to lockdownd, error code N".

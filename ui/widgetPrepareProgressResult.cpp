@@ -548,12 +548,17 @@ QString widgetPrepareProgressResult::CauseText(const structFailureCause& structF
                   "from the App Store; their data is in the personal data backup.");
     case eiFailureCause_NoAppSaved:
         return tr("No app could be saved: this device does not let apps be copied (iOS 7 and later do not), so this "
-                  "backup holds nothing. Tick \"%1\" to keep your apps' data, and press Retry.")
-            .arg(tr("Important Personal Data"));
+                  "backup holds nothing. Your apps' data is kept with the personal data: press \"%1\", tick \"%2\" "
+                  "and press Backup.")
+            .arg(tr("Change the settings"), tr("Important Personal Data"));
     case eiFailureCause_NoApps:
-        return tr("This device has no apps to back up, so this backup holds nothing. Tick \"%1\" to back up the "
-                  "device's data, and press Retry.")
-            .arg(tr("Important Personal Data"));
+        return tr("This device has no apps to back up, so this backup holds nothing. Press \"%1\", tick \"%2\" to "
+                  "back up the device's data, and press Backup.")
+            .arg(tr("Change the settings"), tr("Important Personal Data"));
+    case eiFailureCause_FindMyEnabled:
+        return tr("Find My is on, and a device with Find My on cannot be restored. On the device, go to Settings > "
+                  "your name > Find My and turn off Find My iPhone (it asks for the Apple Account password), then "
+                  "press Retry.");
     case eiFailureCause_Unknown:
         break;
     }

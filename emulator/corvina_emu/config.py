@@ -62,6 +62,7 @@ PAIRING_ERRORS = {
 DEVICE_ERROR_TEXTS = {
     105: "Insufficient free disk space on drive to back up (MBErrorDomain/105)",
     208: "Device locked (MBErrorDomain/208)",
+    211: "Find My iPhone must be disabled before restoring (MBErrorDomain/211)",
 }
 
 _DEVICE_KEYS = {

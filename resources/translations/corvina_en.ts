@@ -288,12 +288,16 @@ sudo systemctl start usbmuxd</translation>
         <translation>This device no longer lets apps be saved as archives (iOS 7 and later do not). Your apps come back from the App Store; their data is in the personal data backup.</translation>
     </message>
     <message>
-        <source>No app could be saved: this device does not let apps be copied (iOS 7 and later do not), so this backup holds nothing. Tick "%1" to keep your apps' data, and press Retry.</source>
-        <translation>No app could be saved: this device does not let apps be copied (iOS 7 and later do not), so this backup holds nothing. Tick "%1" to keep your apps' data, and press Retry.</translation>
+        <source>No app could be saved: this device does not let apps be copied (iOS 7 and later do not), so this backup holds nothing. Your apps' data is kept with the personal data: press "%1", tick "%2" and press Backup.</source>
+        <translation>No app could be saved: this device does not let apps be copied (iOS 7 and later do not), so this backup holds nothing. Your apps' data is kept with the personal data: press "%1", tick "%2" and press Backup.</translation>
     </message>
     <message>
-        <source>This device has no apps to back up, so this backup holds nothing. Tick "%1" to back up the device's data, and press Retry.</source>
-        <translation>This device has no apps to back up, so this backup holds nothing. Tick "%1" to back up the device's data, and press Retry.</translation>
+        <source>This device has no apps to back up, so this backup holds nothing. Press "%1", tick "%2" to back up the device's data, and press Backup.</source>
+        <translation>This device has no apps to back up, so this backup holds nothing. Press "%1", tick "%2" to back up the device's data, and press Backup.</translation>
+    </message>
+    <message>
+        <source>Find My is on, and a device with Find My on cannot be restored. On the device, go to Settings &gt; your name &gt; Find My and turn off Find My iPhone (it asks for the Apple Account password), then press Retry.</source>
+        <translation>Find My is on, and a device with Find My on cannot be restored. On the device, go to Settings &gt; your name &gt; Find My and turn off Find My iPhone (it asks for the Apple Account password), then press Retry.</translation>
     </message>
     <message>
         <source>Something went wrong. Press Retry; the log file holds the details.</source>

@@ -288,12 +288,16 @@ sudo systemctl start usbmuxd</translation>
         <translation>此设备已不允许将应用保存为安装包（iOS 7 及以后的版本均不支持）。应用可从 App Store 重新下载，应用数据已包含在个人数据备份中。</translation>
     </message>
     <message>
-        <source>No app could be saved: this device does not let apps be copied (iOS 7 and later do not), so this backup holds nothing. Tick "%1" to keep your apps' data, and press Retry.</source>
-        <translation>没有保存任何应用：此设备不允许复制应用（iOS 7 及以后的版本均不支持），因此本次备份没有任何内容。请勾选“%1”以保留应用的数据，然后点击“重试”。</translation>
+        <source>No app could be saved: this device does not let apps be copied (iOS 7 and later do not), so this backup holds nothing. Your apps' data is kept with the personal data: press "%1", tick "%2" and press Backup.</source>
+        <translation>没有保存任何应用：此设备不允许复制应用（iOS 7 及以后的版本均不支持），因此本次备份没有任何内容。应用的数据随个人数据一起保存：请点击“%1”，勾选“%2”，然后点击“备份”。</translation>
     </message>
     <message>
-        <source>This device has no apps to back up, so this backup holds nothing. Tick "%1" to back up the device's data, and press Retry.</source>
-        <translation>此设备上没有可备份的应用，因此本次备份没有任何内容。请勾选“%1”以备份设备的数据，然后点击“重试”。</translation>
+        <source>This device has no apps to back up, so this backup holds nothing. Press "%1", tick "%2" to back up the device's data, and press Backup.</source>
+        <translation>此设备上没有可备份的应用，因此本次备份没有任何内容。请点击“%1”，勾选“%2”以备份设备的数据，然后点击“备份”。</translation>
+    </message>
+    <message>
+        <source>Find My is on, and a device with Find My on cannot be restored. On the device, go to Settings &gt; your name &gt; Find My and turn off Find My iPhone (it asks for the Apple Account password), then press Retry.</source>
+        <translation>设备开启了“查找”，开启“查找”的设备无法恢复。请在设备上前往“设置”&gt; 你的名字 &gt;“查找”，关闭“查找我的 iPhone”（需要输入 Apple 账户密码），然后点击“重试”。</translation>
     </message>
     <message>
         <source>Something went wrong. Press Retry; the log file holds the details.</source>

@@ -1,15 +1,15 @@
-// Which translation is chosen for a language, and what shows when it cannot
-// be loaded.
+// Which translations are chosen for a language, Corvina's and Qt's own, and
+// what shows when they cannot be loaded.
 #include "CTranslation.h"
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QLibraryInfo>
 #include <QLocale>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTranslator>
-
-#include <utility>
 
 class TestTranslation : public QObject
 {
@@ -17,21 +17,36 @@ class TestTranslation : public QObject
 
 private:
     static QString Title() { return QCoreApplication::translate("Corvina", "IOS Backup Restore"); }
+    // The Yes button of Qt's question boxes.
+    static QString Yes() { return QCoreApplication::translate("QPlatformTheme", "&Yes"); }
 
 private slots:
+    void chosenByLanguage_data()
+    {
+        QTest::addColumn<int>("iLanguage");
+        QTest::addColumn<QString>("qstrTitle");
+        QTest::addColumn<QString>("qstrYes");
+        // Chinese in any script gets the Chinese texts; every other language the English ones.
+        QTest::newRow("Chinese") << int(QLocale(QStringLiteral("zh_TW")).language()) << QStringLiteral("iOS 备份还原")
+                                 << QStringLiteral("是(&Y)");
+        QTest::newRow("French") << int(QLocale::French) << QStringLiteral("iOS Backup & Restore") << QStringLiteral("&Yes");
+    }
+
     void chosenByLanguage()
     {
-        // Chinese in any script gets the Chinese texts; every other language the English ones.
-        const std::pair<QLocale::Language, QString> cases[] = {
-            {QLocale(QStringLiteral("zh_TW")).language(), QStringLiteral("iOS 备份还原")},
-            {QLocale::French, QStringLiteral("iOS Backup & Restore")}};
-        for (const auto& [language, title] : cases) {
-            QTranslator* translator
-                = CTranslation::Install(QCoreApplication::instance(), QStringLiteral(CORVINA_PROGRAM_DIR), language);
-            QVERIFY(translator != nullptr);
-            QCOMPARE(Title(), title);
-            QCoreApplication::removeTranslator(translator);
-            delete translator;
+        QFETCH(int, iLanguage);
+        QFETCH(QString, qstrTitle);
+        QFETCH(QString, qstrYes);
+        QTranslator* translator
+            = CTranslation::Install(QCoreApplication::instance(), QStringLiteral(CORVINA_PROGRAM_DIR), iLanguage);
+        QTranslator* qt = CTranslation::InstallQt(QCoreApplication::instance(),
+                                                  QLibraryInfo::path(QLibraryInfo::TranslationsPath), iLanguage);
+        QVERIFY(translator != nullptr);
+        QCOMPARE(Title(), qstrTitle);
+        QCOMPARE(Yes(), qstrYes);
+        for (QTranslator* installed : {translator, qt}) {
+            QCoreApplication::removeTranslator(installed);
+            delete installed;
         }
     }
 
@@ -39,8 +54,11 @@ private slots:
     {
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
+        QTest::failOnWarning(QRegularExpression(QStringLiteral(".*")));
         QVERIFY(CTranslation::Install(QCoreApplication::instance(), dir.path(), QLocale::Chinese) == nullptr);
+        QVERIFY(CTranslation::InstallQt(QCoreApplication::instance(), dir.path(), QLocale::Chinese) == nullptr);
         QCOMPARE(Title(), QStringLiteral("IOS Backup Restore"));
+        QCOMPARE(Yes(), QStringLiteral("&Yes"));
 
         QFile corrupt(dir.filePath(QStringLiteral("corvina_en.qm")));
         QVERIFY(corrupt.open(QIODevice::WriteOnly));

@@ -385,10 +385,10 @@ void TestFaults::faults_data()
     QTest::newRow("device error 208") << false << kSlow << false << 0 << failure("device_error", "code", 208)
                                       << -1 << 0 << int(eiFailureCause_DeviceLocked)
                                       << u"ErrorCode 208: Device locked (MBErrorDomain/208)"_s;
-    QTest::newRow("device error 105 in a restore") << true << kTarget << false << int(eiSetComplete)
-                                                   << failure("device_error", "code", 105) << -1 << 0
-                                                   << int(eiFailureCause_DiskFull)
-                                                   << u"ErrorCode 105: Insufficient free disk space on drive to back up (MBErrorDomain/105)"_s;
+    QTest::newRow("device error 211, Find My on") << true << kTarget << false << int(eiSetComplete)
+                                                  << failure("device_error", "code", 211) << -1 << 0
+                                                  << int(eiFailureCause_FindMyEnabled)
+                                                  << u"ErrorCode 211: Find My iPhone must be disabled before restoring (MBErrorDomain/211)"_s;
     QTest::newRow("-17 locked, not paired") << false << kSlow << false << 0 << failure("pair_locked") << -1
                                             << 0 << int(eiFailureCause_NotTrusted) << lockdown(-17);
     QTest::newRow("-18 trust refused") << false << kSlow << false << 0 << failure("pair_denied") << -1 << 0

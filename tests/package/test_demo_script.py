@@ -1,7 +1,8 @@
 """scripts/run --demo with this build's program: Corvina finds the Demo iPhone
 through the emulator; a second demo hands over to the running one without
-disturbing its emulator; however the demo ends, nothing it started is left
-running; an emulator that cannot start keeps Corvina from starting."""
+disturbing its emulator; the demo keeps its settings and backups out of the
+user's own; however the demo ends, nothing it started is left running; an
+emulator that cannot start keeps Corvina from starting."""
 
 import json
 import os
@@ -35,7 +36,8 @@ class DemoScript(unittest.TestCase):
         self.log = os.path.join(program_dir, "Log", "Text", "Corvina.log")
         self.env = dict(os.environ, CORVINA_RUN_BUILD_DIR=os.path.join(self.folder, "build"), HOME=self.folder,
                         XDG_RUNTIME_DIR=self.folder, TMPDIR=self.folder, QT_QPA_PLATFORM="offscreen")
-        self.env.pop("USBMUXD_SOCKET_ADDRESS", None)
+        for name in ("USBMUXD_SOCKET_ADDRESS", "XDG_CACHE_HOME", "XDG_CONFIG_HOME"):
+            self.env.pop(name, None)
         self.started = []
 
     def tearDown(self):
@@ -91,6 +93,7 @@ class DemoScript(unittest.TestCase):
                 code, output, left = self.finish(demo)
                 self.assertEqual(code, expected, output)
                 self.assertEqual(left, {})
+                self.check_demo_kept_out_of_the_users_settings_and_backups()
 
     def check_second_demo_leaves_the_first_alone(self, first):
         address = self.printed(first, r"USBMUXD_SOCKET_ADDRESS=(\S+)")
@@ -100,6 +103,13 @@ class DemoScript(unittest.TestCase):
         listed = subprocess.run(["idevice_id", "-l"], env=dict(self.env, USBMUXD_SOCKET_ADDRESS=address),
                                 capture_output=True, text=True, timeout=60)
         self.assertEqual(listed.stdout.split(), [DEMO_UDID])
+
+    def check_demo_kept_out_of_the_users_settings_and_backups(self):
+        for real in ("PeloraBackup", ".config/Corvina/Corvina.ini", "build/bin/Corvina.ini"):
+            self.assertFalse(os.path.exists(os.path.join(self.folder, real)), real)
+        demo_folder = os.path.join(self.folder, ".cache", "corvina-demo")
+        with open(os.path.join(demo_folder, "Corvina.ini"), encoding="utf-8") as settings:
+            self.assertRegex(settings.read(), 'BackupDirectory="?%s/PeloraBackup' % re.escape(demo_folder))
 
     def test_emulator_that_cannot_start_keeps_corvina_from_starting(self):
         with socket.socket() as taken:

@@ -4,6 +4,7 @@
 #include "AppGlobals.h"
 #include "CBackup.h"
 #include "CDeviceTable.h"
+#include "CFontSubstitutes.h"
 #include "CTranslation.h"
 #include "Corvina.h"
 #include "ThreadDeviceBackup.h"
@@ -14,15 +15,18 @@
 
 #include <QCheckBox>
 #include <QDir>
+#include <QGlyphRun>
 #include <QLabel>
 #include <QListWidget>
 #include <QLocalServer>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
+#include <QRawFont>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextLayout>
 #include <QTimer>
 #include <QTranslator>
 
@@ -71,6 +75,8 @@ private slots:
     void restoreDecisions();
     void backupDirectoryDefaultAndStored();
     void homePageAndChineseTexts();
+    void formFamiliesFindTheLinuxFonts_data();
+    void formFamiliesFindTheLinuxFonts();
 
 private:
     QTemporaryDir m_qTemporaryDir;
@@ -84,6 +90,7 @@ void TestPages::initTestCase()
     QVERIFY(QDir().mkpath(g_qstrAppDirPath));
     qputenv("HOME", m_qTemporaryDir.filePath(QStringLiteral("home")).toLocal8Bit());
     g_iLanguage = QLocale::English;
+    CFontSubstitutes::Install(); // as at start-up, before any font is looked up
 }
 
 void TestPages::statusShowsSections_data()
@@ -409,6 +416,34 @@ void TestPages::homePageAndChineseTexts()
     QVERIFY(Child<QWidget>(&home, "widgetFunctionShow")->styleSheet().contains(QLatin1String("HomepageBG.1.png")));
     QCOMPARE(Child<QLabel>(&home, "labelConnectStatusPrompt")->text(), QStringLiteral("请先连接设备，再进行备份和恢复。"));
     QCOMPARE(Child<QPushButton>(&page, "btnBackup")->text(), QStringLiteral("备份"));
+}
+
+void TestPages::formFamiliesFindTheLinuxFonts_data()
+{
+    QTest::addColumn<QString>("qstrFamily");
+    QTest::addColumn<QString>("qstrText");
+    QTest::addColumn<QString>("qstrFont");
+    const QString qstrYaHei = QStringLiteral("微软雅黑");
+    QTest::newRow("Arial, Latin") << QStringLiteral("Arial") << QStringLiteral("Backup 42%") << QStringLiteral("Liberation Sans");
+    QTest::newRow("Arial, Chinese") << QStringLiteral("Arial") << QStringLiteral("备份成功") << QStringLiteral("Noto Sans CJK SC");
+    QTest::newRow("YaHei, Latin") << qstrYaHei << QStringLiteral("Backup 42%") << QStringLiteral("Noto Sans CJK SC");
+    QTest::newRow("YaHei, Chinese") << qstrYaHei << QStringLiteral("备份成功") << QStringLiteral("Noto Sans CJK SC");
+}
+
+void TestPages::formFamiliesFindTheLinuxFonts()
+{
+    QFETCH(QString, qstrFamily);
+    QFETCH(QString, qstrText);
+    QFETCH(QString, qstrFont);
+    // The font that draws the text, as laid out for a label of the family.
+    QTextLayout layout(qstrText, QFont(qstrFamily));
+    layout.beginLayout();
+    layout.createLine();
+    layout.endLayout();
+    QStringList listFonts;
+    for (const QGlyphRun& run : layout.glyphRuns())
+        listFonts << run.rawFont().familyName().toLower();
+    QCOMPARE(listFonts, QStringList{qstrFont.toLower()});
 }
 
 QTEST_MAIN(TestPages)

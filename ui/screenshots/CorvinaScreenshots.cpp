@@ -4,6 +4,7 @@
 // hand and each state is set the way the window itself sets it.
 #include "AppGlobals.h"
 #include "CDeviceTable.h"
+#include "CFontSubstitutes.h"
 #include "CTranslation.h"
 #include "Corvina.h"
 #include "ThreadDeviceBackup.h"
@@ -16,6 +17,7 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
@@ -77,6 +79,7 @@ void ShootResults(Corvina& window, widgetPrepareProgressResult* page)
     const structFailureCause aCauses[] = {
         {eiFailureCause_DiskFull, QString()},
         {eiFailureCause_NotTrusted, QString()},
+        {eiFailureCause_FindMyEnabled, QString()},
         {eiFailureCause_Unknown, QStringLiteral("ERROR: Could not start service com.apple.mobilebackup2: -12")}};
     for (const structFailureCause& cause : aCauses) {
         page->slot_SwitchStatus_PrepareProgressResult(eiFormDeviceBackupRestoreStatus_Result, 0);
@@ -155,7 +158,10 @@ int main(int argc, char* argv[])
     g_qstrLanguage = listArguments.at(2);
     RegisterSharedMetaTypes();
     g_iLanguage = g_qstrLanguage == QLatin1String("zh") ? QLocale::Chinese : QLocale::English;
+    // The fonts and translations as the program's start-up sets them.
+    CFontSubstitutes::Install();
     CTranslation::Install(&application, QCoreApplication::applicationDirPath(), g_iLanguage);
+    CTranslation::InstallQt(&application, QLibraryInfo::path(QLibraryInfo::TranslationsPath), g_iLanguage);
     // A program folder of its own: the driver libraries and a settings file.
     QTemporaryDir program;
     g_qstrAppDirPath = program.path();
