@@ -26,6 +26,7 @@ void ThreadDeviceRestore::run()
     BeginRun();
     // A run starts afresh: a Retry must not add an old percentage.
     iProgressApps = 0;
+    m_bSetHoldsNoArchives = false;
     bool bSucceeded = true;
     QString strErrorMessage;
     if (bRestoreApps && !RestoreApps(strErrorMessage))
@@ -64,6 +65,17 @@ bool ThreadDeviceRestore::RestoreOneApp(const QString& qstrAppsFolder, const QSt
     return false;
 }
 
+bool ThreadDeviceRestore::NoListedArchive(const QString& qstrAppsFolder, const QStringList& listEntries)
+{
+    for (const QString& qstrEntry : listEntries) {
+        const QString qstrFileName = WithoutTrailingSpace(qstrEntry);
+        if (CStaticPubFunc::IsPlainFileName(qstrFileName)
+            && QFileInfo(CBackup::JoinPath(qstrAppsFolder, qstrFileName).trimmed()).size() > 0)
+            return false;
+    }
+    return true;
+}
+
 bool ThreadDeviceRestore::RestoreApps(QString& strErrorMessage)
 {
     TEXTLOG("Enter");
@@ -93,6 +105,16 @@ bool ThreadDeviceRestore::RestoreApps(QString& strErrorMessage)
     const QStringList qstrlistTemp = CBackup::IpaListEntries(qstrListText);
     const qsizetype iEntryCount = qstrlistTemp.size();
     TEXTLOG("qstrlistTemp.size() : %d", static_cast<int>(iEntryCount));
+    // A set of a device that never let its apps be archived is complete as it
+    // is: its apps come back from the App Store, their data with the personal
+    // data. Only without the personal data is there nothing to restore.
+    if (iEntryCount > 0 && NoListedArchive(qstrAppsFolder, qstrlistTemp)) {
+        m_bSetHoldsNoArchives = true;
+        TEXTLOG("Exit : the set holds no app archives");
+        if (!bRestorePersonalData)
+            SetFailureCause({eiFailureCause_NoAppArchives, QString()});
+        return bRestorePersonalData;
+    }
     for (qsizetype i = 0; i < iEntryCount; ++i) {
         TEXTLOG("qstrlistTemp[%d] : %s", static_cast<int>(i), LOG8(qstrlistTemp.at(i)));
         RestoreOneApp(qstrAppsFolder, qstrlistTemp.at(i), strErrorMessage);

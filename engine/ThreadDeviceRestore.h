@@ -9,6 +9,9 @@
 #include "SharedTypes.h"
 
 #include <QString>
+#include <QStringList>
+
+#include <atomic>
 
 class ThreadDeviceRestore : public ThreadToolRun
 {
@@ -27,6 +30,13 @@ public:
     bool RestoreApps(QString& strErrorMessage);
     bool RestorePersonalData();
 
+    // Whether the latest run's set lists apps but holds none of their
+    // archives, as every set of a device that does not let apps be archived
+    // (iOS 7 and later) does: no app is installed and none counts as failed;
+    // restoring only apps from such a set fails with cause NoAppArchives.
+    // Set before the result signal: read it after that signal arrived.
+    bool SetHoldsNoArchives() const { return m_bSetHoldsNoArchives; }
+
 signals:
     void signal_SwitchStatus_PrepareProgressResult(enumFormDeviceBackupRestoreStatus enumFormDeviceBackupRestoreStatusThis,
                                                    int iReserve1);
@@ -42,6 +52,11 @@ protected:
     structFailureCause PersonalDataFailureCause(const structFailureCause& structToolCause) const override;
 
 private:
+    // Whether no listed entry has a non-empty archive in the apps folder.
+    static bool NoListedArchive(const QString& qstrAppsFolder, const QStringList& listEntries);
+
+    std::atomic<bool> m_bSetHoldsNoArchives{false};
+
     // Installs one listed archive; false when the entry is not a plain file
     // name, the archive is missing or empty, or the install failed.
     bool RestoreOneApp(const QString& qstrAppsFolder, const QString& qstrEntry, QString& strErrorMessage);

@@ -39,6 +39,8 @@ const char* FailureCauseName(enumFailureCause eiCause)
         return "NoApps";
     case eiFailureCause_FindMyEnabled:
         return "FindMyEnabled";
+    case eiFailureCause_NoAppArchives:
+        return "NoAppArchives";
     }
     return "Unknown";
 }

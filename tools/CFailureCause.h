@@ -25,6 +25,7 @@ enum enumFailureCause {
     eiFailureCause_NoAppSaved, // an apps-only backup saved no app: the device archives none
     eiFailureCause_NoApps, // an apps-only backup of a device without apps: nothing to save
     eiFailureCause_FindMyEnabled, // Find My is on, and the device refuses to be restored
+    eiFailureCause_NoAppArchives, // an apps-only restore of a set that holds no app archives
 };
 
 struct structFailureCause

@@ -460,6 +460,15 @@ void widgetPrepareProgressResult::ShowSections(enumFormDeviceBackupRestoreStatus
 void widgetPrepareProgressResult::ShowWarning()
 {
     ui.labelResultWarningPrompt->clear();
+    // A set made without app archives is restored in full by its personal
+    // data: that is what the user is told, not that apps failed.
+    const auto* pRestore = qobject_cast<const ThreadDeviceRestore*>(sender());
+    if (pRestore != nullptr && pRestore->SetHoldsNoArchives()) {
+        ui.labelResultWarningPrompt->setText(
+            tr("The personal data was restored. This backup holds no app archives (iOS 7 and later do not allow "
+               "them): the apps come back from the App Store, and their data came back with the personal data."));
+        return;
+    }
     // Only the thread whose result this is can say how many of its apps
     // failed, and why.
     const auto* pThread = dynamic_cast<const ThreadToolRun*>(sender());
@@ -559,6 +568,11 @@ QString widgetPrepareProgressResult::CauseText(const structFailureCause& structF
         return tr("Find My is on, and a device with Find My on cannot be restored. On the device, go to Settings > "
                   "your name > Find My and turn off Find My iPhone (it asks for the Apple Account password), then "
                   "press Retry.");
+    case eiFailureCause_NoAppArchives:
+        return tr("This backup holds no app archives (the device it came from did not allow them), so restoring only "
+                  "apps restores nothing. Press \"%1\", tick \"%2\" and press Restore: the apps' data comes back "
+                  "with it, and the apps come back from the App Store.")
+            .arg(tr("Change the settings"), tr("Important Personal Data"));
     case eiFailureCause_Unknown:
         break;
     }

@@ -355,5 +355,13 @@ Restore it onto "%3"?</translation>
         <source>Stopping the backup...</source>
         <translation>Stopping the backup...</translation>
     </message>
+    <message>
+        <source>This backup holds no app archives (the device it came from did not allow them), so restoring only apps restores nothing. Press "%1", tick "%2" and press Restore: the apps' data comes back with it, and the apps come back from the App Store.</source>
+        <translation>This backup holds no app archives (the device it came from did not allow them), so restoring only apps restores nothing. Press "%1", tick "%2" and press Restore: the apps' data comes back with it, and the apps come back from the App Store.</translation>
+    </message>
+    <message>
+        <source>The personal data was restored. This backup holds no app archives (iOS 7 and later do not allow them): the apps come back from the App Store, and their data came back with the personal data.</source>
+        <translation>The personal data was restored. This backup holds no app archives (iOS 7 and later do not allow them): the apps come back from the App Store, and their data came back with the personal data.</translation>
+    </message>
 </context>
 </TS>

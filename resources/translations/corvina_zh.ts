@@ -355,5 +355,13 @@ Restore it onto "%3"?</source>
         <source>Stopping the backup...</source>
         <translation>正在停止备份…</translation>
     </message>
+    <message>
+        <source>This backup holds no app archives (the device it came from did not allow them), so restoring only apps restores nothing. Press "%1", tick "%2" and press Restore: the apps' data comes back with it, and the apps come back from the App Store.</source>
+        <translation>此备份不含应用安装包（备份来源设备不允许导出应用），因此只恢复应用不会恢复任何内容。请点击“%1”，勾选“%2”，然后点击“恢复”：应用的数据会随之恢复，应用本身可从 App Store 重新下载。</translation>
+    </message>
+    <message>
+        <source>The personal data was restored. This backup holds no app archives (iOS 7 and later do not allow them): the apps come back from the App Store, and their data came back with the personal data.</source>
+        <translation>个人数据已恢复。此备份不含应用安装包（iOS 7 及以后的版本不允许导出）：应用可从 App Store 重新下载，其数据已随个人数据一起恢复。</translation>
+    </message>
 </context>
 </TS>

@@ -211,6 +211,19 @@ void TestEngineAgainstEmulator::currentDeviceRefusesToArchiveApps()
     QCOMPARE(ScriptedTools::ReadBytes(qDirApps.filePath(u"IpaList.txt"_s)),
              "com.example.notes.ipa\r\ncom.example.weather.ipa\r\ncom.example.maps.ipa\r\n");
     QCOMPARE(qDirApps.entryList(QDir::Files), QStringList{u"IpaList.txt"_s});
+    // Such a set lists apps without archives: restoring only its apps
+    // restores nothing, which is a failure that says so, not failed apps.
+    ThreadDeviceRestore restore;
+    restore.qstrDeviceUDID = kModernUDID;
+    restore.qstrBackupDirectory = backup.qstrBackupDirectory;
+    restore.qstrIPAFolderName = u"IPA_Backup"_s;
+    restore.bRestoreApps = true;
+    const int iInstallsBefore = m_EmulatorProcess.Counter(kModernUDID, "installs");
+    QVERIFY(RunToEnd(restore, recorder));
+    QCOMPARE(recorder.FinalResult(), 0);
+    QCOMPARE(FailureCauseName(restore.FailureCause().eiCause), FailureCauseName(eiFailureCause_NoAppArchives));
+    QVERIFY(restore.SetHoldsNoArchives() && restore.AppFailedCount() == 0);
+    QCOMPARE(m_EmulatorProcess.Counter(kModernUDID, "installs"), iInstallsBefore);
     backup.qstrDeviceUDID = kNoAppsUDID;
     QVERIFY(recorder.StartAndWait(&backup));
     QCOMPARE(recorder.FinalResult(), 0);
