@@ -33,6 +33,8 @@ const char* FailureCauseName(enumFailureCause eiCause)
         return "BackupIncomplete";
     case eiFailureCause_AppsUnsupported:
         return "AppsUnsupported";
+    case eiFailureCause_SetUnsound:
+        return "SetUnsound";
     }
     return "Unknown";
 }

@@ -22,6 +22,7 @@ enum enumFailureCause {
     eiFailureCause_Cancelled, // the user cancelled
     eiFailureCause_BackupIncomplete, // the set is unfinished or damaged
     eiFailureCause_AppsUnsupported, // the device no longer archives apps
+    eiFailureCause_SetUnsound, // detail: how many files of a new set are missing or short on disk
 };
 
 struct structFailureCause

@@ -13,6 +13,7 @@
 #include <QDateTime>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QLocale>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPointer>
@@ -392,7 +393,14 @@ void widgetPrepareProgressResult::ShowSections(enumFormDeviceBackupRestoreStatus
 
 void widgetPrepareProgressResult::ShowWarning()
 {
-    ui.labelResultWarningPrompt->clear();
+    // A backup whose set passed the check says what it saved.
+    const auto* pBackup = qobject_cast<const ThreadDeviceBackup*>(sender());
+    const structSetCheck structSaved = pBackup != nullptr ? pBackup->SetCheck() : structSetCheck();
+    const QString qstrSaved = !g_bDeviceRestore && pBackup != nullptr && pBackup->bBackupPersonalData
+                                      && structSaved.eiState == eiSetState_Complete
+                                  ? SavedText(structSaved)
+                                  : QString();
+    ui.labelResultWarningPrompt->setText(qstrSaved);
     const int iFailed = g_bDeviceRestore ? g_iRestoreAppFailedCount : g_iBackupAppFailedCount;
     if (iFailed < 1)
         return;
@@ -404,7 +412,7 @@ void widgetPrepareProgressResult::ShowWarning()
     const structFailureCause structAppsCause = pThread != nullptr ? pThread->AppsFailureCause() : structFailureCause();
     if (structAppsCause.eiCause != eiFailureCause_None)
         qstrWarning += QLatin1Char('\n') + CauseText(structAppsCause);
-    ui.labelResultWarningPrompt->setText(qstrWarning);
+    ui.labelResultWarningPrompt->setText(qstrSaved.isEmpty() ? qstrWarning : qstrSaved + QLatin1Char('\n') + qstrWarning);
 }
 
 void widgetPrepareProgressResult::ShowFailureCause(bool bMarkerMissing)
@@ -474,6 +482,10 @@ QString widgetPrepareProgressResult::CauseText(const structFailureCause& structF
     case eiFailureCause_BackupIncomplete:
         return tr("This backup is incomplete (it was cancelled or failed part-way) and cannot be restored. Choose "
                   "another backup.");
+    case eiFailureCause_SetUnsound:
+        return tr("the backup on disk is incomplete: %n files missing or shorter than the device sent; check the disk "
+                  "and back up again",
+                  nullptr, qstrDetail.toInt());
     case eiFailureCause_AppsUnsupported:
         return tr("This device no longer lets apps be saved as archives (iOS 7 and later do not). Your apps come back "
                   "from the App Store; their data is in the personal data backup.");
@@ -488,6 +500,14 @@ QString widgetPrepareProgressResult::CauseText(const structFailureCause& structF
     if (qstrLine.size() > iMaxChars)
         qstrLine = qstrLine.left(iMaxChars) + QStringLiteral("…");
     return tr("Something went wrong. The tool said: %1").arg(qstrLine);
+}
+
+QString widgetPrepareProgressResult::SavedText(const structSetCheck& structSetCheckThis)
+{
+    const int iFiles = static_cast<int>(qMin<qint64>(structSetCheckThis.iFileCount, INT_MAX));
+    const QString qstrSize = QLocale().formattedDataSize(qMax<qint64>(structSetCheckThis.iTotalBytes, 0));
+    return structSetCheckThis.bEncrypted ? tr("Saved: %n files, %1 in all, encrypted.", nullptr, iFiles).arg(qstrSize)
+                                         : tr("Saved: %n files, %1 in all, not encrypted.", nullptr, iFiles).arg(qstrSize);
 }
 
 bool widgetPrepareProgressResult::AsksPasscodeForBackup(const QString& qstrDeviceVersion)

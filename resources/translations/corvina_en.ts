@@ -259,6 +259,27 @@ sudo systemctl start usbmuxd</translation>
         <source>This device no longer lets apps be saved as archives (iOS 7 and later do not). Your apps come back from the App Store; their data is in the personal data backup.</source>
         <translation>This device no longer lets apps be saved as archives (iOS 7 and later do not). Your apps come back from the App Store; their data is in the personal data backup.</translation>
     </message>
+    <message numerus="yes">
+        <source>the backup on disk is incomplete: %n files missing or shorter than the device sent; check the disk and back up again</source>
+        <translation>
+            <numerusform>the backup on disk is incomplete: %n file missing or shorter than the device sent; check the disk and back up again</numerusform>
+            <numerusform>the backup on disk is incomplete: %n files missing or shorter than the device sent; check the disk and back up again</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Saved: %n files, %1 in all, encrypted.</source>
+        <translation>
+            <numerusform>Saved: %n file, %1 in all, encrypted.</numerusform>
+            <numerusform>Saved: %n files, %1 in all, encrypted.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Saved: %n files, %1 in all, not encrypted.</source>
+        <translation>
+            <numerusform>Saved: %n file, %1 in all, not encrypted.</numerusform>
+            <numerusform>Saved: %n files, %1 in all, not encrypted.</numerusform>
+        </translation>
+    </message>
     <message>
         <source>Something went wrong. Press Retry; the log file holds the details.</source>
         <translation>Something went wrong. Press Retry; the log file holds the details.</translation>

@@ -259,6 +259,24 @@ sudo systemctl start usbmuxd</translation>
         <source>This device no longer lets apps be saved as archives (iOS 7 and later do not). Your apps come back from the App Store; their data is in the personal data backup.</source>
         <translation>此设备已不允许将应用保存为安装包（iOS 7 及以后的版本均不支持）。应用可从 App Store 重新下载，应用数据已包含在个人数据备份中。</translation>
     </message>
+    <message numerus="yes">
+        <source>the backup on disk is incomplete: %n files missing or shorter than the device sent; check the disk and back up again</source>
+        <translation>
+            <numerusform>磁盘上的备份不完整：%n 个文件缺失或比设备发送的短；请检查磁盘后重新备份</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Saved: %n files, %1 in all, encrypted.</source>
+        <translation>
+            <numerusform>已保存：%n 个文件，共 %1，已加密。</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Saved: %n files, %1 in all, not encrypted.</source>
+        <translation>
+            <numerusform>已保存：%n 个文件，共 %1，未加密。</numerusform>
+        </translation>
+    </message>
     <message>
         <source>Something went wrong. Press Retry; the log file holds the details.</source>
         <translation>操作出错。请点击“重试”；详细信息见日志文件。</translation>
