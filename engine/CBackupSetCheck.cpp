@@ -269,10 +269,8 @@ structSetCheck CBackupSetCheck::Check(const QString& qstrDataFolder, bool bFiles
         const QFileInfo manifestDb(CBackup::JoinPath(qstrDataFolder, QStringLiteral("Manifest.db")));
         if (!manifestDb.isFile() || manifestDb.size() <= 0)
             Fail(result, eiSetState_Damaged, QStringLiteral("Manifest.db"), "Manifest.db is missing or empty");
-        else if (bFiles)
-            CheckEncryptedFiles(qstrDataFolder, result);
         else
-            result.iTotalBytes = -1;
+            CheckEncryptedFiles(qstrDataFolder, result);
         if (result.iFailingCount > 0) {
             result.eiState = eiSetState_Damaged;
             if (result.qstrProblem.isEmpty())

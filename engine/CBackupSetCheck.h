@@ -22,8 +22,7 @@ struct structSetCheck
     // Files the set holds: the manifest's file rows, or for an encrypted set
     // the files found in its file folders.
     qint64 iFileCount = 0;
-    // Their bytes as recorded (unencrypted) or found (encrypted); -1 when the
-    // check did not look (an encrypted set checked without its files).
+    // Their bytes as recorded (unencrypted) or found (encrypted).
     qint64 iTotalBytes = 0;
     // Files (and set files such as Status.plist) that are missing, unreadable,
     // not regular or not of their recorded size; the first of them by name.
@@ -42,7 +41,8 @@ public:
     // Checks the data folder of a set (the set folder and the device's folder
     // name the tool wrote into). bFiles false is the cheap part, for listing
     // sets: the property lists and the manifest's rows without looking at any
-    // data file. Never follows a manifest's name out of the data folder, and
+    // data file (an encrypted set's files are listed either way: its manifest
+    // cannot tell their sizes). Never follows a manifest's name out of the data folder, and
     // holds one manifest row at a time, whatever the manifest's length.
     static structSetCheck Check(const QString& qstrDataFolder, bool bFiles = true);
 

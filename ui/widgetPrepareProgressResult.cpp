@@ -284,6 +284,9 @@ void widgetPrepareProgressResult::on_btnRestore_clicked()
     TEXTLOG("Enter");
     dialogBackupSelect dialog;
     dialog.qstrBackupRootDirectory = ui.labelRestoreDirectory->text();
+    // The device's own newest sound set is offered first; its tab is named by its UDID.
+    if (ui.tabWidget->currentWidget() != nullptr)
+        dialog.qstrDeviceUDID = ui.tabWidget->currentWidget()->windowTitle();
     dialog.InitBackupList();
     dialog.exec();
     if (!dialog.bAccepted || dialog.qstrSelectedBackup.isEmpty()) {

@@ -30,6 +30,34 @@
 <context>
     <name>dialogBackupSelect</name>
     <message>
+        <source>iOS %1</source>
+        <translation>iOS %1</translation>
+    </message>
+    <message>
+        <source>complete</source>
+        <translation>complete</translation>
+    </message>
+    <message>
+        <source>unfinished</source>
+        <translation>unfinished</translation>
+    </message>
+    <message>
+        <source>damaged</source>
+        <translation>damaged</translation>
+    </message>
+    <message>
+        <source>checking...</source>
+        <translation>checking...</translation>
+    </message>
+    <message>
+        <source>This backup did not finish and cannot be restored. Choose another backup.</source>
+        <translation>This backup did not finish and cannot be restored. Choose another backup.</translation>
+    </message>
+    <message>
+        <source>This backup is damaged (files are missing or its manifest cannot be read) and cannot be restored. Choose another backup.</source>
+        <translation>This backup is damaged (files are missing or its manifest cannot be read) and cannot be restored. Choose another backup.</translation>
+    </message>
+    <message>
         <source>Backup Select</source>
         <translation>Select a Backup</translation>
     </message>

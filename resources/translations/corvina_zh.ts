@@ -30,6 +30,34 @@
 <context>
     <name>dialogBackupSelect</name>
     <message>
+        <source>iOS %1</source>
+        <translation>iOS %1</translation>
+    </message>
+    <message>
+        <source>complete</source>
+        <translation>完整</translation>
+    </message>
+    <message>
+        <source>unfinished</source>
+        <translation>未完成</translation>
+    </message>
+    <message>
+        <source>damaged</source>
+        <translation>已损坏</translation>
+    </message>
+    <message>
+        <source>checking...</source>
+        <translation>正在检查...</translation>
+    </message>
+    <message>
+        <source>This backup did not finish and cannot be restored. Choose another backup.</source>
+        <translation>此备份未完成，无法恢复。请选择其他备份。</translation>
+    </message>
+    <message>
+        <source>This backup is damaged (files are missing or its manifest cannot be read) and cannot be restored. Choose another backup.</source>
+        <translation>此备份已损坏（文件缺失或清单无法读取），无法恢复。请选择其他备份。</translation>
+    </message>
+    <message>
         <source>Backup Select</source>
         <translation>选择备份</translation>
     </message>

@@ -49,9 +49,8 @@ const QStringList kChurning = {u"00008030c0ffee00000000000000000000000f04"_s, u"
 const int kResultTimeoutMs = 60000; // a hang guard only
 const int kSecondsMs = 20000;       // "within seconds": the departure grace, a tool's end, the reboot
 // The sets of the restore root, in the order the selection dialog lists them.
-enum { eiSetComplete, eiSetEncrypted, eiSetUnfinished };
-const QStringList kRestoreSets = {u"2024-01-01__10_00_00_@_@_Old Phone"_s, u"2024-01-02__10_00_00_@_@_Old Phone"_s,
-                                  u"2024-01-03__10_00_00_@_@_Old Phone"_s};
+enum { eiSetComplete, eiSetEncrypted };
+const QStringList kRestoreSets = {u"2024-01-01__10_00_00_@_@_Old Phone"_s, u"2024-01-02__10_00_00_@_@_Old Phone"_s};
 
 // Whether this process made itself a private mount namespace (main), where a
 // read-only bind mount can stand in for a folder that root cannot write.
@@ -225,8 +224,8 @@ void TestFaults::cleanupTestCase()
 QString TestFaults::MakeRestoreSets()
 {
     // The old device's backup, made by the real tools, with its marker as a
-    // backup through the window leaves it; an encrypted copy; and a copy whose
-    // backup never finished (Info.plist written, no Manifest.plist).
+    // backup through the window leaves it, and an encrypted copy. (The
+    // selection dialog refuses an unfinished set before any tool runs.)
     ThreadDeviceBackup backup;
     backup.qstrDeviceUDID = kOld;
     backup.qstrBackupDirectory = m_qstrRestoreRoot + u'/' + kRestoreSets.at(eiSetComplete);
@@ -237,10 +236,8 @@ QString TestFaults::MakeRestoreSets()
         || !CBackup::WriteBackupFlag(backup.qstrBackupDirectory, kOld))
         return u"the old device's backup failed: "_s + FailureCauseName(backup.FailureCause().eiCause);
     const QString qstrEncrypted = m_qstrRestoreRoot + u'/' + kRestoreSets.at(eiSetEncrypted);
-    const QString qstrUnfinished = m_qstrRestoreRoot + u'/' + kRestoreSets.at(eiSetUnfinished);
     QFile manifest(qstrEncrypted + u'/' + kOld + u"/Manifest.plist"_s);
-    if (!CopyFolder(backup.qstrBackupDirectory, qstrEncrypted) || !CopyFolder(backup.qstrBackupDirectory, qstrUnfinished)
-        || !QFile::remove(qstrUnfinished + u'/' + kOld + u"/Manifest.plist"_s) || !manifest.open(QIODevice::WriteOnly))
+    if (!CopyFolder(backup.qstrBackupDirectory, qstrEncrypted) || !manifest.open(QIODevice::WriteOnly))
         return u"the sets could not be copied"_s;
     manifest.write("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>"
                    "<key>IsEncrypted</key><true/></dict></plist>\n");
@@ -410,8 +407,6 @@ void TestFaults::faults_data()
     QTest::newRow("encrypted set") << true << kTarget << false << int(eiSetEncrypted) << none << -1 << 0
                                    << int(eiFailureCause_PasswordRequired)
                                    << u"ERROR: a backup password is required to restore an encrypted backup. Cannot continue."_s;
-    QTest::newRow("unfinished set") << true << kTarget << false << int(eiSetUnfinished) << none << -1 << 0
-                                    << int(eiFailureCause_BackupIncomplete) << QString();
     // No set folder can be made there, and so no marker.
     QTest::newRow("backup root on a read-only folder") << false << kSlow << false << -1 << none << -1 << 0
                                                        << int(eiFailureCause_FolderNotWritable) << QString();
