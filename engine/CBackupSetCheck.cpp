@@ -1,6 +1,7 @@
 #include "CBackupSetCheck.h"
 
 #include "CBackup.h"
+#include "FileSize.h"
 #include "LogCallSite.h"
 
 #include <QDir>
@@ -13,6 +14,7 @@
 
 #include <limits>
 #include <memory>
+#include <string>
 
 namespace {
 
@@ -128,8 +130,16 @@ void CheckEncryptedFiles(const QString& qstrDataFolder, structSetCheck& result)
 // bFiles its file's size on disk.
 void CheckManifestRows(sqlite3_stmt* statement, const QString& qstrDataFolder, bool bFiles, structSetCheck& result)
 {
-    const QString qstrPrefix = qstrDataFolder.endsWith(QDir::separator()) ? qstrDataFolder
-                                                                          : qstrDataFolder + QDir::separator();
+    // The data file's path is built in bytes: one encoding of the folder, then
+    // the fileID's characters, which are plain hexadecimal digits.
+#ifdef Q_OS_WIN
+    std::string prefix = QDir::toNativeSeparators(qstrDataFolder).toStdString();
+#else
+    std::string prefix = QFile::encodeName(qstrDataFolder).toStdString();
+#endif
+    const char separator = QDir::separator().toLatin1();
+    prefix += separator;
+    std::string path;
     int iStep = SQLITE_ROW;
     while ((iStep = sqlite3_step(statement)) == SQLITE_ROW) {
         const auto* id = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
@@ -145,19 +155,18 @@ void CheckManifestRows(sqlite3_stmt* statement, const QString& qstrDataFolder, b
             NoteFailing(result, QStringLiteral("(a file row with a malformed fileID)"));
             continue;
         }
-        const QString qstrID = QString::fromLatin1(id, iIdLength);
         qint64 iSize = 0;
         if (!CBackupSetCheck::RecordSize(static_cast<const char*>(sqlite3_column_blob(statement, 2)),
                                          sqlite3_column_bytes(statement, 2), iSize)) {
-            NoteFailing(result, qstrID);
+            NoteFailing(result, QString::fromLatin1(id, iIdLength));
             continue;
         }
         result.iTotalBytes += iSize;
         if (!bFiles)
             continue;
-        const QFileInfo info(qstrPrefix + qstrID.left(2) + QDir::separator() + qstrID);
-        if (!info.isFile() || info.size() != iSize)
-            NoteFailing(result, qstrID);
+        path.assign(prefix).append(id, 2).append(1, separator).append(id, iIdLength);
+        if (FileSize::OfRegularFile(path.c_str()) != iSize)
+            NoteFailing(result, QString::fromLatin1(id, iIdLength));
     }
     if (iStep != SQLITE_DONE) {
         NoteFailing(result, QStringLiteral("Manifest.db"));
