@@ -5,6 +5,7 @@
 #include "CWindowDrag.h"
 #include "LogCallSite.h"
 
+#include <QElapsedTimer>
 #include <QGraphicsDropShadowEffect>
 #include <QIcon>
 #include <QLabel>
@@ -14,6 +15,7 @@
 #include <QPainterPath>
 #include <QPixmap>
 #include <QThread>
+#include <QTimer>
 
 namespace {
 
@@ -109,9 +111,11 @@ bool dialogBackupSelect::InitBackupList()
     }
     bPreselecting = !qstrDeviceUDID.isEmpty() && !qstrlistBackupName.isEmpty();
     ui.listWidgetBackup->setCurrentRow(-1);
+    // The checks start once the events queued so far, the dialog's first
+    // paint among them, are through: the rows show before any is checked.
     if (!qstrlistBackupName.isEmpty() && threadCheck == nullptr) {
         threadCheck = QThread::create([this, listNames = qstrlistBackupName]() { CheckSets(listNames); });
-        threadCheck->start();
+        QTimer::singleShot(0, this, [this]() { threadCheck->start(); });
     }
     TEXTLOG("Exit : rows : %d", ui.listWidgetBackup->count());
     return true;
@@ -119,26 +123,49 @@ bool dialogBackupSelect::InitBackupList()
 
 void dialogBackupSelect::CheckSets(const QStringList& listSetFolders)
 {
+    const auto post = [this](QList<CheckedSet>& listBatch) {
+        QMetaObject::invokeMethod(this, [this, listBatch]() { ShowChecks(listBatch); }, Qt::QueuedConnection);
+        listBatch.clear();
+    };
+    QList<CheckedSet> listBatch;
+    QElapsedTimer sincePost;
+    sincePost.start();
     for (qsizetype i = listSetFolders.size() - 1; i >= 0 && !bStopChecking; --i) {
         const QString qstrSet = CBackup::JoinPath(qstrBackupRootDirectory.trimmed(), listSetFolders.at(i));
-        QString qstrDataFolderName;
+        CheckedSet checked;
+        checked.iRow = int(i);
         QString qstrIPAFolderName;
-        CBackup::ReadBackupFlag(qstrSet, qstrDataFolderName, qstrIPAFolderName);
-        structSetCheck result;
+        CBackup::ReadBackupFlag(qstrSet, checked.qstrDataFolderName, qstrIPAFolderName);
         // A marker that names no folder inside the set leaves nothing to check.
-        if (CStaticPubFunc::IsPlainFileName(qstrDataFolderName))
-            result = CBackupSetCheck::Check(CBackup::JoinPath(qstrSet, qstrDataFolderName), false);
+        if (CStaticPubFunc::IsPlainFileName(checked.qstrDataFolderName))
+            checked.structSetCheckThis =
+                CBackupSetCheck::Check(CBackup::JoinPath(qstrSet, checked.qstrDataFolderName), false);
         else
-            result.qstrProblem = QStringLiteral("the marker names no data folder");
-        QMetaObject::invokeMethod(
-            this, [this, i, qstrDataFolderName, result]() { ShowCheck(int(i), qstrDataFolderName, result); },
-            Qt::QueuedConnection);
+            checked.structSetCheckThis.qstrProblem = QStringLiteral("the marker names no data folder");
+        listBatch.append(checked);
+        // The first sets at once (the preselection is among the newest), then a batch each 100 ms.
+        if (sincePost.elapsed() >= 100 || i + 8 >= listSetFolders.size()) {
+            post(listBatch);
+            sincePost.restart();
+        }
     }
+    if (!listBatch.isEmpty())
+        post(listBatch);
 }
 
-void dialogBackupSelect::ShowCheck(int iRow, const QString& qstrDataFolderName,
-                                   const structSetCheck& structSetCheckThis)
+void dialogBackupSelect::ShowChecks(const QList<CheckedSet>& listChecked)
 {
+    ui.listWidgetBackup->setUpdatesEnabled(false);
+    for (const CheckedSet& checked : listChecked)
+        ShowCheck(checked);
+    ui.listWidgetBackup->setUpdatesEnabled(true);
+    ShowCurrentState();
+}
+
+void dialogBackupSelect::ShowCheck(const CheckedSet& checked)
+{
+    const int iRow = checked.iRow;
+    const structSetCheck& structSetCheckThis = checked.structSetCheckThis;
     if (iRow < 0 || iRow >= listRowState.size())
         return;
     RowState& state = listRowState[iRow];
@@ -153,7 +180,7 @@ void dialogBackupSelect::ShowCheck(int iRow, const QString& qstrDataFolderName,
     item->setText(CheckedRowText(qstrlistBackupName.at(iRow), structSetCheckThis));
     if (structSetCheckThis.bEncrypted)
         item->setIcon(LockIcon());
-    if (bPreselecting && state.bComplete && qstrDataFolderName == qstrDeviceUDID) {
+    if (bPreselecting && state.bComplete && checked.qstrDataFolderName == qstrDeviceUDID) {
         bPreselecting = false;
         bSettingRow = true;
         ui.listWidgetBackup->setCurrentRow(iRow);
@@ -161,7 +188,6 @@ void dialogBackupSelect::ShowCheck(int iRow, const QString& qstrDataFolderName,
     }
     if (iRow == 0)
         bPreselecting = false;
-    ShowCurrentState();
 }
 
 void dialogBackupSelect::ShowCurrentState()

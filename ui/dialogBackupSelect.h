@@ -80,10 +80,19 @@ private:
         QString qstrReason; // why it cannot be taken; empty when it can
     };
 
+    struct CheckedSet
+    {
+        int iRow = -1;
+        QString qstrDataFolderName;
+        structSetCheck structSetCheckThis;
+    };
+
     // The checking thread's body: each set's marker and check, newest first,
-    // handed to ShowCheck on the GUI thread.
+    // handed to ShowChecks on the GUI thread a batch at a time (a root of
+    // thousands of sets would otherwise flood the GUI thread with events).
     void CheckSets(const QStringList& listSetFolders);
-    void ShowCheck(int iRow, const QString& qstrDataFolderName, const structSetCheck& structSetCheckThis);
+    void ShowChecks(const QList<CheckedSet>& listChecked);
+    void ShowCheck(const CheckedSet& checked);
     // OK and the reason follow the current row.
     void ShowCurrentState();
 
