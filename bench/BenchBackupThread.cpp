@@ -21,6 +21,8 @@
 #include "ThreadDeviceBackup.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
 
@@ -167,6 +169,22 @@ Measurement MeasureThread(const std::string& strSelf, long iMegabytes, const std
                  Environment(QProcessEnvironment::systemEnvironment(), iMegabytes), eiOutput_Inherited);
 }
 
+// What the stand-in tool would leave for the set check: an encrypted set
+// without files, the smallest one it takes.
+bool WriteSoundSet(const QString& qstrDataFolder)
+{
+    const QList<QPair<QString, QByteArray>> listFiles{
+        {QStringLiteral("Manifest.db"), "x"},
+        {QStringLiteral("Status.plist"), "<plist><dict><key>SnapshotState</key><string>finished</string></dict></plist>"},
+        {QStringLiteral("Manifest.plist"), "<plist><dict><key>IsEncrypted</key><true/></dict></plist>"}};
+    bool bOk = QDir().mkpath(qstrDataFolder);
+    for (const auto& file : listFiles) {
+        QFile out(QDir(qstrDataFolder).filePath(file.first));
+        bOk = bOk && out.open(QIODevice::WriteOnly) && out.write(file.second) == file.second.size();
+    }
+    return bOk;
+}
+
 // Child: one backup of personal data through ThreadDeviceBackup.
 int RunThreadChild(int argc, char** argv, const char* szSetDir)
 {
@@ -177,6 +195,8 @@ int RunThreadChild(int argc, char** argv, const char* szSetDir)
     thread.qstrDeviceUDID = QString::fromLatin1(szUdid);
     thread.qstrBackupDirectory = QString::fromLocal8Bit(szSetDir);
     thread.bBackupPersonalData = true;
+    if (!WriteSoundSet(QDir(thread.qstrBackupDirectory).filePath(thread.qstrDeviceUDID)))
+        return 1;
     int iResult = -1;
     QObject::connect(
         &thread, &ThreadDeviceBackup::signal_SwitchStatus_PrepareProgressResult, &thread,

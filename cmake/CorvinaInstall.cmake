@@ -68,7 +68,7 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${CORVINA_HOMEPAGE_URL}")
 # dpkg-shlibdeps adds the libraries the binaries link (Qt, libimobiledevice,
-# libplist, libusbmuxd) with their versions; the list names what the program
+# libplist, libusbmuxd, libsqlite3) with their versions; the list names what the program
 # needs without linking it: the tools it runs, usbmuxd, the Qt platform
 # plugins, Qt's own translations (its buttons and dialogs in Chinese) and the
 # fonts that stand in for the forms' Arial and 微软雅黑.

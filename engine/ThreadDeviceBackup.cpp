@@ -10,6 +10,10 @@ void ThreadDeviceBackup::run()
     BeginRun();
     // A run starts afresh: a Retry must not add an old percentage.
     iProgressPersonalData = 0;
+    {
+        QMutexLocker locker(&m_QMutexSetCheck);
+        m_structSetCheck = structSetCheck();
+    }
     bool bSucceeded = true;
     if (bBackupPersonalData && !BackupPersonalData()) {
         bSucceeded = false;
@@ -29,7 +33,29 @@ bool ThreadDeviceBackup::BackupPersonalData()
     qstrDirForTool.replace(QLatin1Char('\\'), QLatin1Char('/'));
     const QStringList listArguments{QStringLiteral("-u"), qstrDeviceUDID, QStringLiteral("backup"),
                                     QStringLiteral("--full"), qstrDirForTool};
-    return RunPersonalDataTool(listArguments, {qstrDeviceUDID, qstrDirForTool}, false);
+    return RunPersonalDataTool(listArguments, {qstrDeviceUDID, qstrDirForTool}, false) && CheckSet();
+}
+
+bool ThreadDeviceBackup::CheckSet()
+{
+    // The tool writes the device's files into a folder named by the UDID it was given.
+    const structSetCheck result = CBackupSetCheck::Check(CBackup::JoinPath(qstrBackupDirectory, qstrDeviceUDID));
+    {
+        QMutexLocker locker(&m_QMutexSetCheck);
+        m_structSetCheck = result;
+    }
+    if (result.eiState == eiSetState_Complete)
+        return true;
+    TEXTLOG("the set is not sound: %s; %lld files fail, the first: %s", LOG8(result.qstrProblem),
+            result.iFailingCount, LOG8(result.qstrlistFirstFailing.join(QStringLiteral(", "))));
+    SetFailureCause({eiFailureCause_SetUnsound, QString::number(result.iFailingCount)});
+    return false;
+}
+
+structSetCheck ThreadDeviceBackup::SetCheck() const
+{
+    QMutexLocker locker(&m_QMutexSetCheck);
+    return m_structSetCheck;
 }
 
 void ThreadDeviceBackup::ReportPersonalDataProgress(int iToolProgress)

@@ -4,10 +4,12 @@
 #ifndef CORVINA_THREADDEVICEBACKUP_H
 #define CORVINA_THREADDEVICEBACKUP_H
 
+#include "CBackupSetCheck.h"
 #include "CDeviceOperater.h"
 #include "ThreadToolRun.h"
 #include "SharedTypes.h"
 
+#include <QMutex>
 #include <QString>
 
 class ThreadDeviceBackup : public ThreadToolRun
@@ -21,11 +23,18 @@ public:
     bool bBackupApps = false;
     int iProgressPersonalData = 0; // last percentage of the personal-data step
 
-    // The two steps; run() calls them in this order. Without the personal
-    // data, the apps step fails when it saved no app archive (also when the
-    // device has no apps): such a set could never be restored.
+    // The two steps; run() calls them in this order. The personal-data step
+    // succeeds only when the tool did and the set it left passes the check.
+    // Without the personal data, the apps step fails when it saved no app
+    // archive (also when the device has no apps): such a set could never be
+    // restored.
     bool BackupPersonalData();
     bool BackupApps(QString& strErrorMessage);
+
+    // The check of the set's personal data in the latest run (a default
+    // result when the run did not get that far or backed up apps only). Set
+    // before the result signal is emitted: read it after that signal arrived.
+    structSetCheck SetCheck() const;
 
 signals:
     void signal_SwitchStatus_PrepareProgressResult(enumFormDeviceBackupRestoreStatus enumFormDeviceBackupRestoreStatusThis,
@@ -38,6 +47,12 @@ protected:
     void ReportPersonalDataProgress(int iToolProgress) override;
 
 private:
+    // Checks what the tool left in the set; false (with the cause) when the set is not complete.
+    bool CheckSet();
+
+    mutable QMutex m_QMutexSetCheck;
+    structSetCheck m_structSetCheck;
+
     // Archives one app, up to three attempts while no non-empty archive is
     // left; true when the last attempt succeeded and left a non-empty archive.
     bool BackupOneApp(const QString& qstrAppsFolder, const QString& qstrAppID, QString& strErrorMessage);

@@ -41,6 +41,8 @@ const char* FailureCauseName(enumFailureCause eiCause)
         return "FindMyEnabled";
     case eiFailureCause_NoAppArchives:
         return "NoAppArchives";
+    case eiFailureCause_SetUnsound:
+        return "SetUnsound";
     }
     return "Unknown";
 }

@@ -26,6 +26,7 @@ enum enumFailureCause {
     eiFailureCause_NoApps, // an apps-only backup of a device without apps: nothing to save
     eiFailureCause_FindMyEnabled, // Find My is on, and the device refuses to be restored
     eiFailureCause_NoAppArchives, // an apps-only restore of a set that holds no app archives
+    eiFailureCause_SetUnsound, // detail: how many files of a new set are missing or short on disk
 };
 
 struct structFailureCause

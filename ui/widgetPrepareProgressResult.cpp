@@ -12,11 +12,14 @@
 
 #include <QDateTime>
 #include <QDeadlineTimer>
+#include <QDesktopServices>
 #include <QDir>
+#include <QLocale>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPointer>
 #include <QTimer>
+#include <QUrl>
 #include <QVersionNumber>
 #include <QSettings>
 
@@ -277,6 +280,8 @@ void widgetPrepareProgressResult::on_btnBackup_clicked()
     m_pThreadDeviceBackup->bBackupApps = ui.chkBackupGameApp->isChecked();
     m_pThreadDeviceBackup->bBackupPersonalData = ui.chkBackupPersonalData->isChecked();
     Adopt(m_pThreadDeviceBackup, m_pThreadDeviceBackup->qstrDeviceUDID);
+    m_qstrOperationSet = m_qstrBackupSet;
+    m_qstrOperationName = qstrTargetName;
     QList<structDeviceInfo> listDevices;
     CDeviceTable::Snapshot(listDevices);
     m_bAsksPasscode = false;
@@ -307,6 +312,8 @@ void widgetPrepareProgressResult::on_btnRestore_clicked()
     TEXTLOG("qstrTargetUDID : %s", LOG8(qstrTargetUDID));
     dialogBackupSelect dialog;
     dialog.qstrBackupRootDirectory = ui.labelRestoreDirectory->text();
+    // The device's own newest sound set is offered first.
+    dialog.qstrDeviceUDID = qstrTargetUDID;
     dialog.InitBackupList();
     dialog.exec();
     if (!dialog.bAccepted || dialog.qstrSelectedBackup.isEmpty()) {
@@ -350,6 +357,8 @@ void widgetPrepareProgressResult::on_btnRestore_clicked()
     m_pThreadDeviceRestore->bRestoreApps = ui.chkRestoreGameApp->isChecked();
     m_pThreadDeviceRestore->bRestorePersonalData = ui.chkRestorePersonalData->isChecked();
     Adopt(m_pThreadDeviceRestore, qstrTargetUDID);
+    m_qstrOperationSet = qstrSet;
+    m_qstrOperationName = qstrTargetName;
     m_pThreadDeviceRestore->StartRun();
     emit signal_SwitchStatus_PrepareProgressResult(eiFormDeviceBackupRestoreStatus_Progress, 0);
     TEXTLOG("Exit");
@@ -426,6 +435,7 @@ void widgetPrepareProgressResult::slot_SwitchStatus_PrepareProgressResult(
     case eiFormDeviceBackupRestoreStatus_Result: {
         TEXTLOG("eiFormDeviceBackupRestoreStatus_Result");
         ShowWarning();
+        ShowSuccessDetails();
         // A backup whose marker could not be written left a set that can
         // never be listed or restored.
         const bool bMarkerMissing = sender() == m_pThreadDeviceBackup && !m_bMarkerWritten;
@@ -482,6 +492,27 @@ void widgetPrepareProgressResult::ShowWarning()
     if (structAppsCause.eiCause != eiFailureCause_None)
         qstrWarning += QLatin1Char('\n') + CauseText(structAppsCause);
     ui.labelResultWarningPrompt->setText(qstrWarning);
+}
+
+void widgetPrepareProgressResult::ShowSuccessDetails()
+{
+    // What the set holds (a backup whose set passed the check), where it is
+    // and which device it belongs to.
+    QStringList listLines;
+    const auto* pBackup = qobject_cast<const ThreadDeviceBackup*>(sender());
+    if (pBackup != nullptr && pBackup->bBackupPersonalData && pBackup->SetCheck().eiState == eiSetState_Complete)
+        listLines << SavedText(pBackup->SetCheck());
+    if (!m_qstrOperationSet.isEmpty())
+        listLines << (g_bDeviceRestore ? tr("Restored from %1 onto \"%2\".") : tr("Saved in %1, from \"%2\"."))
+                         .arg(QDir::toNativeSeparators(m_qstrOperationSet), m_qstrOperationName);
+    ui.labelResultSuccessfulDetail->setText(listLines.join(QLatin1Char('\n')));
+    ui.btnResultSuccessfulOpenFolder->setVisible(!m_qstrOperationSet.isEmpty());
+}
+
+void widgetPrepareProgressResult::on_btnResultSuccessfulOpenFolder_clicked()
+{
+    TEXTLOG("Enter : %s", LOG8(m_qstrOperationSet));
+    QDesktopServices::openUrl(QUrl::fromLocalFile(m_qstrOperationSet));
 }
 
 void widgetPrepareProgressResult::ShowFailureCause(bool bMarkerMissing)
@@ -552,6 +583,10 @@ QString widgetPrepareProgressResult::CauseText(const structFailureCause& structF
     case eiFailureCause_BackupIncomplete:
         return tr("This backup is incomplete (it was cancelled or failed part-way) and cannot be restored. Choose "
                   "another backup.");
+    case eiFailureCause_SetUnsound:
+        return tr("the backup on disk is incomplete: %n files missing or shorter than the device sent; check the disk "
+                  "and back up again",
+                  nullptr, qstrDetail.toInt());
     case eiFailureCause_AppsUnsupported:
         return tr("This device no longer lets apps be saved as archives (iOS 7 and later do not). Your apps come back "
                   "from the App Store; their data is in the personal data backup.");
@@ -584,6 +619,14 @@ QString widgetPrepareProgressResult::CauseText(const structFailureCause& structF
     if (qstrLine.size() > iMaxChars)
         qstrLine = qstrLine.left(iMaxChars) + QStringLiteral("…");
     return tr("Something went wrong. The tool said: %1").arg(qstrLine);
+}
+
+QString widgetPrepareProgressResult::SavedText(const structSetCheck& structSetCheckThis)
+{
+    const int iFiles = static_cast<int>(qMin<qint64>(structSetCheckThis.iFileCount, INT_MAX));
+    const QString qstrSize = QLocale().formattedDataSize(qMax<qint64>(structSetCheckThis.iTotalBytes, 0));
+    return structSetCheckThis.bEncrypted ? tr("Saved: %n files, %1 in all, encrypted.", nullptr, iFiles).arg(qstrSize)
+                                         : tr("Saved: %n files, %1 in all, not encrypted.", nullptr, iFiles).arg(qstrSize);
 }
 
 bool widgetPrepareProgressResult::AsksPasscodeForBackup(const QString& qstrDeviceVersion)

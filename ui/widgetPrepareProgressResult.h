@@ -7,6 +7,7 @@
 #define CORVINA_WIDGETPREPAREPROGRESSRESULT_H
 
 #include "AppGlobals.h"
+#include "CBackupSetCheck.h"
 #include "CFailureCause.h"
 #include "SharedTypes.h"
 #include "ui_widgetPrepareProgressResult.h"
@@ -64,6 +65,10 @@ public:
     // text is cut to a sane length; the labels show it as plain text.
     static QString CauseText(const structFailureCause& structFailureCauseThis);
 
+    // What a backup whose set passed the check saved: its files, their total
+    // size and whether the set is encrypted; one translated line.
+    static QString SavedText(const structSetCheck& structSetCheckThis);
+
     // Whether a backup of a device on this iOS version asks for the passcode
     // when it starts (iOS 16.1 and later do, every time).
     static bool AsksPasscodeForBackup(const QString& qstrDeviceVersion);
@@ -110,6 +115,7 @@ private slots:
     void on_btnProgressCancel_clicked();
     void on_btnResultFailedSettings_clicked();
     void on_btnHome_clicked();
+    void on_btnResultSuccessfulOpenFolder_clicked();
 
 private:
     QString DefaultDirectory() const;
@@ -118,6 +124,7 @@ private:
     void ChooseDirectory(QLabel* labelDirectory);
     void ShowSections(enumFormDeviceBackupRestoreStatus enumStatus, bool bSucceeded);
     void ShowWarning();
+    void ShowSuccessDetails();
     void ShowFailureCause(bool bMarkerMissing);
     void ShowProgressHints();
     // The thread a start created becomes the page's operation; the one it
@@ -144,6 +151,8 @@ private:
 
     ThreadToolRun* m_pOperation = nullptr;  // the thread of the latest start
     QString m_qstrOperationUDID;            // the device it works on
+    QString m_qstrOperationName;            // that device's name when it started
+    QString m_qstrOperationSet;             // the set it fills or restores from
     QString m_qstrBackupSet;                // the set folder of the latest backup
     bool m_bMarkerWritten = true;           // its BackupFlag.ini could be written
     bool m_bAsksPasscode = false;           // its device asks for the passcode at the start

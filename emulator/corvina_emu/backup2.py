@@ -42,6 +42,7 @@ class MobileBackup2:
         self.channel = PlistChannel(sock, binary=True)
         self.log = log
         self.files_moved = 0
+        self.files_shortened = 0
         self.reboot_after_disconnect = False
 
     # -- conversation ----------------------------------------------------------
@@ -134,18 +135,33 @@ class MobileBackup2:
         for prefix in sorted({item.file_id[:2] for item in files}):
             self.channel.send(["DLMessageCreateDirectory", "%s/%s" % (udid, prefix), EMPTY, 0.0])
             self.status_response()
-        self.upload([in_memory("%s/Status.plist" % udid, backupset.status_plist("new"))], 0.0)
+        status = [] if self.device.fails_with("no_status") else [
+            in_memory("%s/Status.plist" % udid, backupset.status_plist("finished"))]
+        if status:
+            self.upload([in_memory("%s/Status.plist" % udid, backupset.status_plist("new"))], 0.0)
         batch = self.config.backup.files_per_message
         for start in range(0, len(files), batch):
             chunk = files[start:start + batch]
             progress = 95.0 * (start + len(chunk)) / len(files)
-            self.upload([(item.path_in_set(udid), item.size, lambda item=item: item.data) for item in chunk],
-                        progress)
-        self.upload([in_memory("%s/Manifest.db" % udid, backupset.manifest_db(files)),
-                     in_memory("%s/Manifest.plist" % udid, backupset.manifest_plist(self.config)),
-                     in_memory("%s/Status.plist" % udid, backupset.status_plist("finished"))], 100.0)
+            self.upload([(item.path_in_set(udid), item.size, lambda item=item: self.file_bytes(item))
+                         for item in chunk], progress)
+        self.upload([in_memory("%s/Manifest.db" % udid,
+                               backupset.manifest_db(files, self.config.backup.encrypted)),
+                     in_memory("%s/Manifest.plist" % udid, backupset.manifest_plist(self.config))] + status,
+                    100.0)
         self.device.note("backup finished with %d files" % self.files_moved)
         self.finish()
+
+    def file_bytes(self, item):
+        """A file's bytes; with the short_files fault the first `files` files
+        arrive cut to half while the manifest keeps their full size, as when
+        the computer's disk fills up and the tool's writes fall short."""
+        data = item.data
+        failure = self.device.failure
+        if failure and failure.kind == "short_files" and self.files_shortened < failure.files:
+            self.files_shortened += 1
+            return data[:len(data) // 2]
+        return data
 
     def upload(self, entries, progress):
         """Sends files as (path in the set, size, function giving the bytes)."""

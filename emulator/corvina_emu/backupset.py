@@ -1,6 +1,12 @@
 """What the emulated device sends in a backup: hashed data files, then
 Manifest.db, Manifest.plist and Status.plist, laid out as iOS 10 and later do
-(UDID/xx/<sha1 of domain-path>)."""
+(UDID/xx/<sha1 of domain-path>).
+
+Manifest.db holds one row per file (flags 1) and per folder (flags 2) in its
+Files table; each row's `file` blob is the item's record as the device
+archives it: a binary property list in NSKeyedArchiver form whose root object
+is an MBFile with Size, Mode, times and the path. An encrypted backup's
+Manifest.db is ciphertext, which stand-in bytes of its size imitate."""
 
 import datetime
 import hashlib
@@ -54,8 +60,35 @@ def sample_files(count, size, seed):
     return files
 
 
-def manifest_db(files):
-    """A Manifest.db as iOS writes it (the Files table), built with sqlite3."""
+MODE_FILE = 0o100644
+MODE_FOLDER = 0o040755
+
+
+def file_record(domain, relative_path, mode, size, stamp):
+    """The `file` blob of one Files row: an MBFile archived by NSKeyedArchiver."""
+    record = {
+        "$class": plistlib.UID(3), "RelativePath": plistlib.UID(2), "Size": size, "Mode": mode,
+        "LastModified": stamp, "LastStatusChange": stamp, "Birth": stamp, "InodeNumber": 0,
+        "UserID": 501, "GroupID": 501, "ProtectionClass": 3 if mode == MODE_FILE else 0, "Flags": 0,
+    }
+    objects = ["$null", record, relative_path, {"$classname": "MBFile", "$classes": ["MBFile", "NSObject"]}]
+    return plistlib.dumps({"$version": 100000, "$archiver": "NSKeyedArchiver",
+                           "$top": {"root": plistlib.UID(1)}, "$objects": objects}, fmt=plistlib.FMT_BINARY)
+
+
+def folder_rows(files):
+    """(fileID, domain, path) of every folder that holds a file, as a device lists them."""
+    folders = set()
+    for item in files:
+        parts = item.relative_path.split("/")[:-1]
+        for depth in range(1, len(parts) + 1):
+            folders.add((item.domain, "/".join(parts[:depth])))
+    return [(hashlib.sha1(("%s-%s" % folder).encode("utf-8")).hexdigest(),) + folder for folder in sorted(folders)]
+
+
+def manifest_db(files, encrypted=False):
+    """A Manifest.db as iOS writes it (the Files table), built with sqlite3;
+    for an encrypted backup, stand-in ciphertext of a comparable size."""
     handle, path = tempfile.mkstemp(suffix=".db")
     os.close(handle)
     try:
@@ -64,13 +97,19 @@ def manifest_db(files):
             connection.execute("CREATE TABLE Files (fileID TEXT PRIMARY KEY, domain TEXT, "
                                "relativePath TEXT, flags INTEGER, file BLOB)")
             connection.execute("CREATE TABLE Properties (key TEXT PRIMARY KEY, value BLOB)")
+            stamp = 1700000000
+            for file_id, domain, relative_path in folder_rows(files):
+                connection.execute("INSERT INTO Files VALUES (?, ?, ?, 2, ?)",
+                                   (file_id, domain, relative_path,
+                                    file_record(domain, relative_path, MODE_FOLDER, 0, stamp)))
             for item in files:
                 connection.execute("INSERT INTO Files VALUES (?, ?, ?, 1, ?)",
                                    (item.file_id, item.domain, item.relative_path,
-                                    plistlib.dumps({"Size": item.size}, fmt=plistlib.FMT_BINARY)))
+                                    file_record(item.domain, item.relative_path, MODE_FILE, item.size, stamp)))
         connection.close()
         with open(path, "rb") as db:
-            return db.read()
+            data = db.read()
+        return pseudo_random_bytes("encrypted manifest", len(data)) if encrypted else data
     finally:
         os.unlink(path)
 

@@ -51,6 +51,8 @@ FAILURE_KINDS = (
     "bad_certificate",         # the device rejects the host's certificate in every TLS handshake (-5)
     "unplug_on_get_value",     # unplugged when lockdownd is asked for `key` (any key if empty)
     "unplug_during_install",   # unplugged half-way through an app install (`delay` seconds in, default 1)
+    "short_files",             # a backup's first `files` files arrive cut to half; the manifest keeps their size
+    "no_status",               # a backup sends no Status.plist
 )
 
 PAIRING_ERRORS = {

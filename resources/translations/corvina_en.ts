@@ -58,6 +58,34 @@
 <context>
     <name>dialogBackupSelect</name>
     <message>
+        <source>iOS %1</source>
+        <translation>iOS %1</translation>
+    </message>
+    <message>
+        <source>complete</source>
+        <translation>complete</translation>
+    </message>
+    <message>
+        <source>unfinished</source>
+        <translation>unfinished</translation>
+    </message>
+    <message>
+        <source>damaged</source>
+        <translation>damaged</translation>
+    </message>
+    <message>
+        <source>checking...</source>
+        <translation>checking...</translation>
+    </message>
+    <message>
+        <source>This backup did not finish and cannot be restored. Choose another backup.</source>
+        <translation>This backup did not finish and cannot be restored. Choose another backup.</translation>
+    </message>
+    <message>
+        <source>This backup is damaged (files are missing or its manifest cannot be read) and cannot be restored. Choose another backup.</source>
+        <translation>This backup is damaged (files are missing or its manifest cannot be read) and cannot be restored. Choose another backup.</translation>
+    </message>
+    <message>
         <source>Backup Select</source>
         <translation>Select a Backup</translation>
     </message>
@@ -287,6 +315,27 @@ sudo systemctl start usbmuxd</translation>
         <source>This device no longer lets apps be saved as archives (iOS 7 and later do not). Your apps come back from the App Store; their data is in the personal data backup.</source>
         <translation>This device no longer lets apps be saved as archives (iOS 7 and later do not). Your apps come back from the App Store; their data is in the personal data backup.</translation>
     </message>
+    <message numerus="yes">
+        <source>the backup on disk is incomplete: %n files missing or shorter than the device sent; check the disk and back up again</source>
+        <translation>
+            <numerusform>the backup on disk is incomplete: %n file missing or shorter than the device sent; check the disk and back up again</numerusform>
+            <numerusform>the backup on disk is incomplete: %n files missing or shorter than the device sent; check the disk and back up again</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Saved: %n files, %1 in all, encrypted.</source>
+        <translation>
+            <numerusform>Saved: %n file, %1 in all, encrypted.</numerusform>
+            <numerusform>Saved: %n files, %1 in all, encrypted.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Saved: %n files, %1 in all, not encrypted.</source>
+        <translation>
+            <numerusform>Saved: %n file, %1 in all, not encrypted.</numerusform>
+            <numerusform>Saved: %n files, %1 in all, not encrypted.</numerusform>
+        </translation>
+    </message>
     <message>
         <source>No app could be saved: this device does not let apps be copied (iOS 7 and later do not), so this backup holds nothing. Your apps' data is kept with the personal data: press "%1", tick "%2" and press Backup.</source>
         <translation>No app could be saved: this device does not let apps be copied (iOS 7 and later do not), so this backup holds nothing. Your apps' data is kept with the personal data: press "%1", tick "%2" and press Backup.</translation>
@@ -362,6 +411,18 @@ Restore it onto "%3"?</translation>
     <message>
         <source>The personal data was restored. This backup holds no app archives (iOS 7 and later do not allow them): the apps come back from the App Store, and their data came back with the personal data.</source>
         <translation>The personal data was restored. This backup holds no app archives (iOS 7 and later do not allow them): the apps come back from the App Store, and their data came back with the personal data.</translation>
+    </message>
+    <message>
+        <source>Open the backup folder</source>
+        <translation>Open the backup folder</translation>
+    </message>
+    <message>
+        <source>Restored from %1 onto "%2".</source>
+        <translation>Restored from %1 onto "%2".</translation>
+    </message>
+    <message>
+        <source>Saved in %1, from "%2".</source>
+        <translation>Saved in %1, from "%2".</translation>
     </message>
 </context>
 </TS>

@@ -58,6 +58,34 @@
 <context>
     <name>dialogBackupSelect</name>
     <message>
+        <source>iOS %1</source>
+        <translation>iOS %1</translation>
+    </message>
+    <message>
+        <source>complete</source>
+        <translation>完整</translation>
+    </message>
+    <message>
+        <source>unfinished</source>
+        <translation>未完成</translation>
+    </message>
+    <message>
+        <source>damaged</source>
+        <translation>已损坏</translation>
+    </message>
+    <message>
+        <source>checking...</source>
+        <translation>正在检查...</translation>
+    </message>
+    <message>
+        <source>This backup did not finish and cannot be restored. Choose another backup.</source>
+        <translation>此备份未完成，无法恢复。请选择其他备份。</translation>
+    </message>
+    <message>
+        <source>This backup is damaged (files are missing or its manifest cannot be read) and cannot be restored. Choose another backup.</source>
+        <translation>此备份已损坏（文件缺失或清单无法读取），无法恢复。请选择其他备份。</translation>
+    </message>
+    <message>
         <source>Backup Select</source>
         <translation>选择备份</translation>
     </message>
@@ -287,6 +315,24 @@ sudo systemctl start usbmuxd</translation>
         <source>This device no longer lets apps be saved as archives (iOS 7 and later do not). Your apps come back from the App Store; their data is in the personal data backup.</source>
         <translation>此设备已不允许将应用保存为安装包（iOS 7 及以后的版本均不支持）。应用可从 App Store 重新下载，应用数据已包含在个人数据备份中。</translation>
     </message>
+    <message numerus="yes">
+        <source>the backup on disk is incomplete: %n files missing or shorter than the device sent; check the disk and back up again</source>
+        <translation>
+            <numerusform>磁盘上的备份不完整：%n 个文件缺失或比设备发送的短；请检查磁盘后重新备份</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Saved: %n files, %1 in all, encrypted.</source>
+        <translation>
+            <numerusform>已保存：%n 个文件，共 %1，已加密。</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Saved: %n files, %1 in all, not encrypted.</source>
+        <translation>
+            <numerusform>已保存：%n 个文件，共 %1，未加密。</numerusform>
+        </translation>
+    </message>
     <message>
         <source>No app could be saved: this device does not let apps be copied (iOS 7 and later do not), so this backup holds nothing. Your apps' data is kept with the personal data: press "%1", tick "%2" and press Backup.</source>
         <translation>没有保存任何应用：此设备不允许复制应用（iOS 7 及以后的版本均不支持），因此本次备份没有任何内容。应用的数据随个人数据一起保存：请点击“%1”，勾选“%2”，然后点击“备份”。</translation>
@@ -362,6 +408,18 @@ Restore it onto "%3"?</source>
     <message>
         <source>The personal data was restored. This backup holds no app archives (iOS 7 and later do not allow them): the apps come back from the App Store, and their data came back with the personal data.</source>
         <translation>个人数据已恢复。此备份不含应用安装包（iOS 7 及以后的版本不允许导出）：应用可从 App Store 重新下载，其数据已随个人数据一起恢复。</translation>
+    </message>
+    <message>
+        <source>Open the backup folder</source>
+        <translation>打开备份文件夹</translation>
+    </message>
+    <message>
+        <source>Restored from %1 onto "%2".</source>
+        <translation>已从 %1 恢复到“%2”。</translation>
+    </message>
+    <message>
+        <source>Saved in %1, from "%2".</source>
+        <translation>保存在 %1，来自“%2”。</translation>
     </message>
 </context>
 </TS>

@@ -1,9 +1,12 @@
 // The real ThreadDeviceBackup and ThreadDeviceRestore running the real Debian
 // idevicebackup2 and ideviceinstaller against the device emulator: a backup of
 // an old device, its apps archived, restored onto a current device, and a
-// current device that refuses to archive its apps. (What goes wrong on the
-// way is the fault suite's, tests/faults.)
+// current device that refuses to archive its apps, and the check of the sets
+// the tool leaves: files shorter than the manifest, an encrypted set, a set
+// without Status.plist. (What else goes wrong on the way is the fault
+// suite's, tests/faults.)
 #include "CBackup.h"
+#include "CBackupSetCheck.h"
 #include "EmulatorProcess.h"
 #include "ScriptedTools.h"
 #include "SharedTypes.h"
@@ -26,8 +29,11 @@ namespace {
 const QString kOldUDID = u"5e1f0c2d3b4a59687766554433221100ffeee002"_s;
 const QString kModernUDID = u"00008030c0ffee0000000000000000000000e001"_s;
 const QString kTargetUDID = u"00008030c0ffee0000000000000000000000e003"_s;
-const QString kNoAppsUDID = u"00008030c0ffee0000000000000000000000e005"_s;
+const QString kNoAppsUDID = u"00008030c0ffee0000000000000000000000e006"_s;
+const QString kPlainUDID = u"00008030c0ffee0000000000000000000000e004"_s;
+const QString kEncryptedUDID = u"00008030c0ffee0000000000000000000000e005"_s;
 const int kBackupFiles = 6;
+const int kFileSize = 2048; // the emulator's default
 
 QJsonObject App(const QString& qstrID, const QString& qstrVersion, const QString& qstrName)
 {
@@ -65,6 +71,8 @@ private slots:
     void oldDeviceBackedUpAndRestoredOntoACurrentOne();
     void currentDeviceRefusesToArchiveApps();
     void longDeviceNameIsCut();
+    void setCheckedAfterTheTool_data();
+    void setCheckedAfterTheTool();
 
 private:
     // A new set folder for the device, named as the backup page names it.
@@ -101,10 +109,15 @@ void TestEngineAgainstEmulator::initTestCase()
                                  {u"apps"_s, QJsonArray{App(u"com.example.notes"_s, u"1.0"_s, u"Notes"_s),
                                                         App(u"com.example.weather"_s, u"1.0"_s, u"Weather"_s),
                                                         App(u"com.example.maps"_s, u"1.0"_s, u"Maps"_s)}}};
+    const QJsonObject jsonPlain{{u"udid"_s, kPlainUDID}, {u"name"_s, u"Plain Phone"_s}};
+    const QJsonObject jsonEncrypted{{u"udid"_s, kEncryptedUDID},
+                                    {u"name"_s, u"Locked Phone"_s},
+                                    {u"backup"_s, QJsonObject{{u"encrypted"_s, true}}}};
     QString strErrorMessage;
     // And a device without apps.
     const QJsonObject jsonNoApps{{u"udid"_s, kNoAppsUDID}, {u"product_version"_s, u"17.5"_s}};
-    QVERIFY2(m_EmulatorProcess.Start({jsonOld, jsonTarget, jsonModern, jsonNoApps}, strErrorMessage),
+    QVERIFY2(m_EmulatorProcess.Start({jsonOld, jsonTarget, jsonModern, jsonNoApps, jsonPlain, jsonEncrypted},
+                                     strErrorMessage),
              qPrintable(strErrorMessage));
 }
 
@@ -129,6 +142,14 @@ void TestEngineAgainstEmulator::oldDeviceBackedUpAndRestoredOntoACurrentOne()
     const QList<int> listPersonal = backupRecorder.Progress(eiStepBackupRestore_PersonalData);
     QVERIFY(listPersonal.size() > 1 && std::is_sorted(listPersonal.begin(), listPersonal.end()));
     QCOMPARE(listPersonal.last(), 50);
+    // The check found every file of the manifest at its recorded size.
+    const structSetCheck structChecked = backup.SetCheck();
+    QCOMPARE(int(structChecked.eiState), int(eiSetState_Complete));
+    QCOMPARE(structChecked.iFileCount, qint64(kBackupFiles));
+    QCOMPARE(structChecked.iTotalBytes, qint64(kBackupFiles) * kFileSize);
+    QVERIFY(!structChecked.bEncrypted);
+    QCOMPARE(structChecked.qstrDeviceName, u"Failed Phone"_s);
+    QCOMPARE(structChecked.qstrProductVersion, u"6.1.3"_s);
     QCOMPARE(backupRecorder.Progress(eiStepBackupRestore_Apps), (QList<int>{50, 62, 75, 87}));
     const QDir qDirSet(backup.qstrBackupDirectory);
     for (const char* name : {"Info.plist", "Manifest.plist", "Status.plist", "Manifest.db"})
@@ -237,7 +258,7 @@ void TestEngineAgainstEmulator::longDeviceNameIsCut()
     // cut before the pair, and the set is written, listed and marked as usual.
     const QString qstrKept(76, QChar(0x6C49));
     const QString qstrName = qstrKept + u"\U0001F600 and more"_s;
-    const QString qstrUDID = u"00008030c0ffee0000000000000000000000e004"_s;
+    const QString qstrUDID = u"00008030c0ffee0000000000000000000000e007"_s;
     QVERIFY(m_EmulatorProcess.Control({{u"cmd"_s, u"add"_s}, {u"device"_s, QJsonObject{{u"udid"_s, qstrUDID},
                                                                                      {u"name"_s, qstrName}}}}));
     ThreadDeviceBackup backup;
@@ -255,6 +276,59 @@ void TestEngineAgainstEmulator::longDeviceNameIsCut()
     QString qstrIPAFolderName;
     CBackup::ReadBackupFlag(backup.qstrBackupDirectory, qstrDataFolderName, qstrIPAFolderName);
     QCOMPARE(qstrDataFolderName, qstrUDID);
+}
+
+void TestEngineAgainstEmulator::setCheckedAfterTheTool_data()
+{
+    QTest::addColumn<QString>("udid");
+    QTest::addColumn<QJsonObject>("fail");
+    QTest::addColumn<int>("result");
+    QTest::addColumn<QString>("cause");
+    QTest::addColumn<int>("state");
+    QTest::addColumn<bool>("encrypted");
+    QTest::addColumn<qint64>("failing");
+    // A full disk: the tool reports success while two files fall short.
+    QTest::newRow("files shorter than the manifest")
+        << kPlainUDID << QJsonObject{{u"kind"_s, u"short_files"_s}, {u"files"_s, 2}} << 0 << u"SetUnsound"_s
+        << int(eiSetState_Damaged) << false << qint64(2);
+    QTest::newRow("encrypted set") << kEncryptedUDID << QJsonObject() << 1 << u"None"_s << int(eiSetState_Complete)
+                                   << true << qint64(0);
+    // The tool itself refuses a set without Status.plist: no check follows (state -1).
+    QTest::newRow("missing Status.plist") << kPlainUDID << QJsonObject{{u"kind"_s, u"no_status"_s}} << 0
+                                          << u"BackupIncomplete"_s << -1 << false << qint64(0);
+}
+
+void TestEngineAgainstEmulator::setCheckedAfterTheTool()
+{
+    QFETCH(QString, udid);
+    QFETCH(QJsonObject, fail);
+    QFETCH(int, result);
+    QFETCH(QString, cause);
+    QFETCH(int, state);
+    QFETCH(bool, encrypted);
+    QFETCH(qint64, failing);
+    QVERIFY(m_EmulatorProcess.Command(u"set_fail"_s, udid,
+                                      {{u"fail"_s, fail.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(fail)}}));
+    ThreadDeviceBackup backup;
+    backup.qstrDeviceUDID = udid;
+    backup.qstrBackupDirectory = NewSet(u"Phone"_s);
+    backup.bBackupPersonalData = true;
+    ThreadSignalRecorder recorder;
+    QVERIFY(RunToEnd(backup, recorder));
+    QCOMPARE(recorder.FinalResult(), result);
+    QCOMPARE(QString::fromLatin1(FailureCauseName(backup.FailureCause().eiCause)), cause);
+    const structSetCheck structChecked = backup.SetCheck();
+    if (state < 0)
+        return;
+    QCOMPARE(int(structChecked.eiState), state);
+    QCOMPARE(structChecked.bEncrypted, encrypted);
+    QCOMPARE(structChecked.iFailingCount, failing);
+    if (failing > 0) {
+        QCOMPARE(backup.FailureCause().qstrDetail, QString::number(failing));
+        QCOMPARE(structChecked.qstrlistFirstFailing.size(), failing);
+    }
+    if (result == 1)
+        QCOMPARE(structChecked.iTotalBytes, qint64(kBackupFiles) * kFileSize);
 }
 
 QTEST_GUILESS_MAIN(TestEngineAgainstEmulator)

@@ -1,6 +1,10 @@
 // The file helpers and the backup-set formats: names, the bytes of
-// BackupFlag.ini and IpaList.txt, and which folders of a root are sets.
+// BackupFlag.ini and IpaList.txt, which folders of a root are sets, and the
+// check of sets whose manifest or files are damaged in ways a real backup
+// through the tool cannot produce.
 #include "CBackup.h"
+#include "CBackupSetCheck.h"
+#include "ManifestWriter.h"
 #include "CStaticPubFunc.h"
 #include "ScriptedTools.h"
 
@@ -28,6 +32,8 @@ private slots:
     void backupFlag();
     void ipaList();
     void listSets();
+    void setCheck_data();
+    void setCheck();
 };
 
 void TestFileHelpers::names()
@@ -208,3 +214,80 @@ void TestFileHelpers::listSets()
 
 QTEST_GUILESS_MAIN(TestFileHelpers)
 #include "TestFileHelpers.moc"
+
+void TestFileHelpers::setCheck_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<int>("state");
+    QTest::addColumn<qint64>("failing");
+    const int complete = eiSetState_Complete, unfinished = eiSetState_Unfinished, damaged = eiSetState_Damaged;
+    QTest::newRow("sound") << u"none"_s << complete << qint64(0);
+    QTest::newRow("encrypted") << u"encrypted"_s << complete << qint64(0);
+    QTest::newRow("encrypted, a file empty") << u"encrypted empty"_s << damaged << qint64(1);
+    QTest::newRow("no Status.plist") << u"no status"_s << unfinished << qint64(1);
+    QTest::newRow("snapshot not finished") << u"snapshot new"_s << unfinished << qint64(1);
+    QTest::newRow("no Manifest.plist") << u"no manifest plist"_s << damaged << qint64(1);
+    QTest::newRow("Manifest.db empty") << u"db empty"_s << damaged << qint64(1);
+    QTest::newRow("Manifest.db not SQLite") << u"db text"_s << damaged << qint64(1);
+    QTest::newRow("Manifest.db truncated") << u"db truncated"_s << damaged << qint64(1);
+    QTest::newRow("Manifest.db without Files") << u"db no table"_s << damaged << qint64(1);
+    QTest::newRow("fileID ../") << u"id ../../../outside"_s << damaged << qint64(1);
+    QTest::newRow("fileID empty") << u"id "_s << damaged << qint64(1);
+    QTest::newRow("fileID not hexadecimal") << u"id 0123456789abcdef0123456789abcdef0123456z"_s << damaged << qint64(1);
+    QTest::newRow("record not a keyed archive") << u"record"_s << damaged << qint64(1);
+    QTest::newRow("file shorter") << u"short"_s << damaged << qint64(1);
+    QTest::newRow("file missing") << u"missing"_s << damaged << qint64(1);
+    QTest::newRow("file a folder") << u"folder"_s << damaged << qint64(1);
+}
+
+void TestFileHelpers::setCheck()
+{
+    QFETCH(QString, fault);
+    QFETCH(int, state);
+    QFETCH(qint64, failing);
+    // Three files of 10, 20 and 30 bytes and a folder row, as a device lists them.
+    QTemporaryDir dir;
+    const QString data = dir.path(), db = dir.filePath(u"Manifest.db"_s);
+    QList<ManifestWriter::Row> rows{{ManifestWriter::FileID(99), 2, ManifestWriter::Record(0)}};
+    for (int i = 1; i <= 3; ++i) {
+        rows.append({ManifestWriter::FileID(i), 1, ManifestWriter::Record(i * 10)});
+        QVERIFY(ManifestWriter::WriteFile(data, ManifestWriter::FileID(i), i * 10));
+    }
+    if (fault.startsWith(u"id "_s))
+        rows.append({fault.mid(3).toLatin1(), 1, ManifestWriter::Record(0)});
+    // A malformed fileID is refused even where its file would be there.
+    if (fault.endsWith(u'z'))
+        QVERIFY(ManifestWriter::WriteFile(data, fault.mid(3).toLatin1(), 0));
+    if (fault == u"record"_s)
+        rows[1].record = "bplist00 but not one";
+    for (int i = 0; i < 300 && fault == u"db truncated"_s; ++i) // pages beyond the cut
+        rows.append({ManifestWriter::FileID(1000 + i), 2, ManifestWriter::Record(0)});
+    QVERIFY(ManifestWriter::WriteManifest(db, rows, fault == u"db no table"_s ? "Properties" : "Files"));
+    QVERIFY(ManifestWriter::WriteStatus(data, fault == u"snapshot new"_s ? u"new"_s : u"finished"_s));
+    QVERIFY(ManifestWriter::WriteManifestPlist(data, fault.startsWith(u"encrypted"_s)));
+    const QString first = QDir(data).filePath(QString::fromLatin1(ManifestWriter::FileID(1).left(2) + '/' + ManifestWriter::FileID(1)));
+    if (fault == u"no status"_s || fault == u"no manifest plist"_s)
+        QVERIFY(QFile::remove(dir.filePath(fault == u"no status"_s ? u"Status.plist"_s : u"Manifest.plist"_s)));
+    if (fault == u"db empty"_s || fault == u"db text"_s || fault == u"db truncated"_s) {
+        QFile file(db);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(fault == u"db text"_s ? file.write("this is no database") > 0 : file.resize(fault == u"db empty"_s ? 0 : 4096));
+    }
+    if (fault == u"short"_s || fault == u"encrypted empty"_s)
+        QVERIFY(QFile::resize(first, fault == u"short"_s ? 9 : 0));
+    if (fault == u"missing"_s || fault == u"folder"_s)
+        QVERIFY(QFile::remove(first) && (fault == u"missing"_s || QDir().mkdir(first)));
+
+    const structSetCheck result = CBackupSetCheck::Check(data);
+    QCOMPARE(int(result.eiState), state);
+    QCOMPARE(result.iFailingCount, failing);
+    QCOMPARE(result.qstrProblem.isEmpty(), state == eiSetState_Complete);
+    QCOMPARE(result.bEncrypted, fault.startsWith(u"encrypted"_s) && state != eiSetState_Unfinished);
+    if (state == eiSetState_Complete) {
+        QCOMPARE(result.iFileCount, qint64(3));
+        QCOMPARE(result.iTotalBytes, qint64(60));
+    }
+    // The cheap part reads the records but no file.
+    if (fault == u"short"_s || fault == u"missing"_s)
+        QCOMPARE(int(CBackupSetCheck::Check(data, false).eiState), int(eiSetState_Complete));
+}

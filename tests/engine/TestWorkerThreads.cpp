@@ -32,6 +32,12 @@ const QByteArray baListApps = "printf 'CFBundleIdentifier, CFBundleVersion, CFBu
 const QByteArray baInstaller = "case $3 in -l) " + baListApps + ";;\n-i) printf 'Install: Complete\\n';;\n"
                                "-a) printf 'Archive: Complete\\nDONE.\\n'; printf x >\"${6#copy=}/$4.ipa\";; esac";
 
+// What a backup tool that succeeds leaves in the set (-u UDID backup --full
+// DIR): the smallest set the check takes, an encrypted one without files.
+const QByteArray baSoundSet = "d=\"$5/$2\"; mkdir -p \"$d\"; printf x >\"$d/Manifest.db\"; printf '<plist><dict><key>"
+                              "SnapshotState</key><string>finished</string></dict></plist>' >\"$d/Status.plist\"; "
+                              "printf '<plist><dict><key>IsEncrypted</key><true/></dict></plist>' >\"$d/Manifest.plist\"\n";
+
 // Compared by name, so that a failure reads plainly.
 #define COMPARE_CAUSE(actual, expected)                                                                                \
     QCOMPARE(FailureCauseName((actual).eiCause), FailureCauseName(enumFailureCause(expected)))
@@ -169,7 +175,7 @@ void TestWorkerThreads::personalDataStep()
     QFETCH(int, iCause);
     QFETCH(QList<int>, listProgress);
     ScriptedTools tools;
-    tools.Write(u"idevicebackup2"_s, baScript);
+    tools.Write(u"idevicebackup2"_s, baSoundSet + baScript);
     Backup backup(tools.MakeDir(u"set"_s), true, false);
     QVERIFY(backup.Run());
     QCOMPARE(backup.recorder.ResultCount(), 1);
@@ -396,7 +402,7 @@ void TestWorkerThreads::endRunningTool()
     tools.Write(u"ideviceinstaller"_s, qstrWaiting == u"ideviceinstaller"_s
                                            ? "[ \"$3\" = -l ] && { " + baListApps + "; exit 0; }\n" + baWaitForTerm
                                            : baInstaller);
-    tools.Write(u"idevicebackup2"_s, qstrWaiting == u"idevicebackup2"_s ? baWaitForTerm : "printf '] 100%% Finished\\n'");
+    tools.Write(u"idevicebackup2"_s, qstrWaiting == u"idevicebackup2"_s ? baWaitForTerm : baSoundSet + "printf '] 100%% Finished\\n'");
     Backup backup(tools.MakeDir(u"set"_s), true, true);
     Restore restore(tools);
     restore.WriteList("a.ipa\r\nb.ipa\r\n");
@@ -421,7 +427,7 @@ void TestWorkerThreads::endRunningTool()
 void TestWorkerThreads::requestsBelongToTheirRun()
 {
     ScriptedTools tools;
-    tools.Write(u"idevicebackup2"_s, "printf '] 100%% Finished\\n'");
+    tools.Write(u"idevicebackup2"_s, baSoundSet + "printf '] 100%% Finished\\n'");
     HeldBackup backup;
     backup.qstrDeviceUDID = qstrUdid;
     backup.qstrBackupDirectory = tools.MakeDir(u"set"_s);

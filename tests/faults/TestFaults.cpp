@@ -22,6 +22,7 @@
 #include <QDirIterator>
 #include <QLabel>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
 #include <QSettings>
@@ -49,9 +50,8 @@ const QStringList kChurning = {u"00008030c0ffee00000000000000000000000f04"_s, u"
 const int kResultTimeoutMs = 60000; // a hang guard only
 const int kSecondsMs = 20000;       // "within seconds": the departure grace, a tool's end, the reboot
 // The sets of the restore root, in the order the selection dialog lists them.
-enum { eiSetComplete, eiSetEncrypted, eiSetUnfinished };
-const QStringList kRestoreSets = {u"2024-01-01__10_00_00_@_@_Old Phone"_s, u"2024-01-02__10_00_00_@_@_Old Phone"_s,
-                                  u"2024-01-03__10_00_00_@_@_Old Phone"_s};
+enum { eiSetComplete, eiSetEncrypted };
+const QStringList kRestoreSets = {u"2024-01-01__10_00_00_@_@_Old Phone"_s, u"2024-01-02__10_00_00_@_@_Old Phone"_s};
 
 // Whether this process made itself a private mount namespace (main), where a
 // read-only bind mount can stand in for a folder that root cannot write.
@@ -225,8 +225,8 @@ void TestFaults::cleanupTestCase()
 QString TestFaults::MakeRestoreSets()
 {
     // The old device's backup, made by the real tools, with its marker as a
-    // backup through the window leaves it; an encrypted copy; and a copy whose
-    // backup never finished (Info.plist written, no Manifest.plist).
+    // backup through the window leaves it, and an encrypted copy. (The
+    // selection dialog refuses an unfinished set before any tool runs.)
     ThreadDeviceBackup backup;
     backup.qstrDeviceUDID = kOld;
     backup.qstrBackupDirectory = m_qstrRestoreRoot + u'/' + kRestoreSets.at(eiSetComplete);
@@ -237,10 +237,8 @@ QString TestFaults::MakeRestoreSets()
         || !CBackup::WriteBackupFlag(backup.qstrBackupDirectory, kOld))
         return u"the old device's backup failed: "_s + FailureCauseName(backup.FailureCause().eiCause);
     const QString qstrEncrypted = m_qstrRestoreRoot + u'/' + kRestoreSets.at(eiSetEncrypted);
-    const QString qstrUnfinished = m_qstrRestoreRoot + u'/' + kRestoreSets.at(eiSetUnfinished);
     QFile manifest(qstrEncrypted + u'/' + kOld + u"/Manifest.plist"_s);
-    if (!CopyFolder(backup.qstrBackupDirectory, qstrEncrypted) || !CopyFolder(backup.qstrBackupDirectory, qstrUnfinished)
-        || !QFile::remove(qstrUnfinished + u'/' + kOld + u"/Manifest.plist"_s) || !manifest.open(QIODevice::WriteOnly))
+    if (!CopyFolder(backup.qstrBackupDirectory, qstrEncrypted) || !manifest.open(QIODevice::WriteOnly))
         return u"the sets could not be copied"_s;
     manifest.write("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>"
                    "<key>IsEncrypted</key><true/></dict></plist>\n");
@@ -289,13 +287,21 @@ void TestFaults::Start(bool bRestore, const QString& qstrUDID, bool bApps, int i
     Child<QCheckBox>(bRestore ? "chkRestorePersonalData" : "chkBackupPersonalData")->setChecked(true);
     Child<QCheckBox>(bRestore ? "chkRestoreGameApp" : "chkBackupGameApp")->setChecked(bApps);
     if (bRestore) {
-        // The selection dialog: the set, then OK.
-        QTimer::singleShot(300, this, [iSet]() {
+        // The selection dialog: the set, then OK; a set of another device is
+        // restored all the same.
+        QTimer::singleShot(300, this, [this, iSet]() {
             QWidget* dialog = QApplication::activeModalWidget();
             if (dialog == nullptr || dialog->findChild<QListWidget*>(u"listWidgetBackup"_s) == nullptr)
                 return;
             dialog->findChild<QListWidget*>(u"listWidgetBackup"_s)->setCurrentRow(iSet);
-            dialog->findChild<QPushButton*>(u"btnOK"_s)->click();
+            auto* ok = dialog->findChild<QPushButton*>(u"btnOK"_s);
+            if (QTest::qWaitFor([ok]() { return ok->isEnabled(); }))
+                ok->click();
+            QTimer::singleShot(300, this, []() {
+                auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                if (box != nullptr && box->button(QMessageBox::Yes) != nullptr)
+                    box->button(QMessageBox::Yes)->click();
+            });
         });
     }
     Child<QPushButton>(bRestore ? "btnRestore" : "btnBackup")->click();
@@ -410,8 +416,6 @@ void TestFaults::faults_data()
     QTest::newRow("encrypted set") << true << kTarget << false << int(eiSetEncrypted) << none << -1 << 0
                                    << int(eiFailureCause_PasswordRequired)
                                    << u"ERROR: a backup password is required to restore an encrypted backup. Cannot continue."_s;
-    QTest::newRow("unfinished set") << true << kTarget << false << int(eiSetUnfinished) << none << -1 << 0
-                                    << int(eiFailureCause_BackupIncomplete) << QString();
     // No set folder can be made there, and so no marker.
     QTest::newRow("backup root on a read-only folder") << false << kSlow << false << -1 << none << -1 << 0
                                                        << int(eiFailureCause_FolderNotWritable) << QString();

@@ -9,6 +9,7 @@
 #include "Corvina.h"
 #include "ThreadDeviceBackup.h"
 #include "ThreadDeviceRestore.h"
+#include "ManifestWriter.h"
 #include "dialogBackupSelect.h"
 #include "widgetBackupRestoreStatus.h"
 #include "widgetPrepareProgressResult.h"
@@ -57,6 +58,20 @@ void MakeSet(const QString& qstrRoot, const QString& qstrName, bool bMarker = tr
     }
 }
 
+// A set of the device with one file of 5 bytes, its snapshot in that state;
+// bDamaged leaves a Manifest.db that is no database.
+void MakeCheckedSet(const QString& qstrSet, const QString& qstrUDID, const QString& qstrSnapshot = QStringLiteral("finished"),
+                    bool bEncrypted = false, bool bDamaged = false)
+{
+    const QString qstrData = qstrSet + QLatin1Char('/') + qstrUDID;
+    QVERIFY(QDir().mkpath(qstrData) && CBackup::WriteBackupFlag(qstrSet, qstrUDID));
+    QVERIFY(ManifestWriter::WriteStatus(qstrData, qstrSnapshot) && ManifestWriter::WriteManifestPlist(qstrData, bEncrypted));
+    QVERIFY(ManifestWriter::WriteManifest(qstrData + QStringLiteral("/Manifest.db"), {{ManifestWriter::FileID(1), 1, ManifestWriter::Record(5)}}));
+    QVERIFY(ManifestWriter::WriteFile(qstrData, ManifestWriter::FileID(1), 5));
+    if (bDamaged)
+        QVERIFY(QFile::resize(qstrData + QStringLiteral("/Manifest.db"), 100));
+}
+
 } // namespace
 
 class TestPages : public QObject
@@ -70,7 +85,7 @@ private slots:
     void progressAndStartButtons();
     void toolTextInACauseIsPlainAndCut();
     void selectorKeepsTheChosenDevice();
-    void dialogListsSetsNewestChosen();
+    void dialogShowsStatesAndPreselectsTheDevicesSet();
     void restoreDecisions_data();
     void restoreDecisions();
     void backupDirectoryDefaultAndStored();
@@ -203,32 +218,59 @@ void TestPages::selectorKeepsTheChosenDevice()
     QCOMPARE(tabs->count(), 0);
 }
 
-void TestPages::dialogListsSetsNewestChosen()
+void TestPages::dialogShowsStatesAndPreselectsTheDevicesSet()
 {
     const QString qstrRoot = m_qTemporaryDir.filePath(QStringLiteral("sets"));
-    MakeSet(qstrRoot, QStringLiteral("2024-03-07__14_05_09_@_@_Test iPhone"));
-    MakeSet(qstrRoot, QStringLiteral("2024-03-08__09_00_00_@_@_my_phone"));
+    const QString qstrUDID = QStringLiteral("00008030c0ffee0000000000000000000000a001");
+    MakeCheckedSet(qstrRoot + QStringLiteral("/2024-03-06__08_00_00_@_@_Broken"), qstrUDID, QStringLiteral("finished"), false, true);
+    MakeCheckedSet(qstrRoot + QStringLiteral("/2024-03-07__14_05_09_@_@_Test iPhone"), qstrUDID);
+    MakeCheckedSet(qstrRoot + QStringLiteral("/2024-03-08__09_00_00_@_@_my_phone"), qstrUDID, QStringLiteral("finished"), true);
     MakeSet(qstrRoot, QStringLiteral("Hand made"));
     MakeSet(qstrRoot, QStringLiteral("2024-03-09__10_00_00_@_@_No marker"), false);
-    MakeSet(qstrRoot, QStringLiteral("2025-01-01__00_00_01_@_@_Cut_@_@_here"));
+    MakeCheckedSet(qstrRoot + QStringLiteral("/2025-01-01__00_00_01_@_@_Cut_@_@_here"), qstrUDID, QStringLiteral("new"));
+    MakeCheckedSet(qstrRoot + QStringLiteral("/2025-02-01__00_00_00_@_@_Other"), QStringLiteral("00008030"));
 
+    // The newest complete set of the device, not the newest of the root.
     dialogBackupSelect dialog;
     dialog.qstrBackupRootDirectory = qstrRoot;
+    dialog.qstrDeviceUDID = qstrUDID;
     QVERIFY(dialog.InitBackupList());
     auto* list = Child<QListWidget>(&dialog, "listWidgetBackup");
-    QCOMPARE(list->count(), 3);
-    QCOMPARE(list->item(0)->text(), QStringLiteral("2024-03-07 14:05:09\t\tTest iPhone"));
-    QCOMPARE(list->item(1)->text(), QStringLiteral("2024-03-08 09:00:00\t\tmy_phone"));
-    QCOMPARE(list->item(2)->text(), QStringLiteral("2025-01-01 00:00:01\t\tCut"));
-    QCOMPARE(list->currentRow(), 2);
-    QCOMPARE(dialog.qstrSelectedBackup, QStringLiteral("2025-01-01__00_00_01_@_@_Cut_@_@_here"));
-    // Rows after a hand-made folder still map to their own folders.
+    auto* ok = Child<QPushButton>(&dialog, "btnOK");
+    QCOMPARE(list->count(), 5);
+    QTRY_COMPARE(dialog.qstrSelectedBackup, QStringLiteral("2024-03-08__09_00_00_@_@_my_phone"));
+    QTRY_VERIFY(!list->item(0)->text().endsWith(QStringLiteral("checking...")));
+    const QString qstrSize = QLocale().formattedDataSize(5);
+    QCOMPARE(list->item(0)->text(), QStringLiteral("2024-03-06 08:00:00\t\tBroken\tdamaged"));
+    QCOMPARE(list->item(1)->text(), QStringLiteral("2024-03-07 14:05:09\t\tTest iPhone\t%1\tcomplete").arg(qstrSize));
+    QCOMPARE(list->item(3)->text(), QStringLiteral("2025-01-01 00:00:01\t\tCut\tunfinished"));
+    QVERIFY(list->item(2)->icon().cacheKey() != list->item(1)->icon().cacheKey()); // the lock
+    QVERIFY(ok->isEnabled());
+    // An unfinished or damaged set cannot be taken, and says why.
+    for (int iRow : {3, 0}) {
+        list->setCurrentRow(iRow);
+        QVERIFY(!ok->isEnabled());
+        QVERIFY(!Child<QLabel>(&dialog, "labelReason")->text().isEmpty());
+        QTest::mouseClick(ok, Qt::LeftButton);
+        QVERIFY(!dialog.bAccepted);
+    }
     list->setCurrentRow(1);
-    QCOMPARE(dialog.qstrSelectedBackup, QStringLiteral("2024-03-08__09_00_00_@_@_my_phone"));
+    QCOMPARE(dialog.qstrSelectedBackup, QStringLiteral("2024-03-07__14_05_09_@_@_Test iPhone"));
+    QVERIFY(Child<QLabel>(&dialog, "labelReason")->text().isEmpty());
     QTest::mouseClick(Child<QPushButton>(&dialog, "btnCancel"), Qt::LeftButton);
     QVERIFY(!dialog.bAccepted);
-    QTest::mouseClick(Child<QPushButton>(&dialog, "btnOK"), Qt::LeftButton);
+    QTest::mouseClick(ok, Qt::LeftButton);
     QVERIFY(dialog.bAccepted);
+
+    // No set of this device: none preselected.
+    dialogBackupSelect other;
+    other.qstrBackupRootDirectory = qstrRoot;
+    other.qstrDeviceUDID = QStringLiteral("00008030c0ffee0000000000000000000000ffff");
+    QVERIFY(other.InitBackupList());
+    auto* otherList = Child<QListWidget>(&other, "listWidgetBackup");
+    QTRY_VERIFY(!otherList->item(0)->text().endsWith(QStringLiteral("checking...")));
+    QCOMPARE(otherList->currentRow(), -1);
+    QVERIFY(other.qstrSelectedBackup.isEmpty());
 
     dialogBackupSelect empty;
     QVERIFY(empty.InitBackupList());
@@ -253,7 +295,7 @@ void TestPages::dialogListsSetsNewestChosen()
 
 void TestPages::restoreDecisions_data()
 {
-    QTest::addColumn<QString>("qstrSetFrom");   // the UDID in the set's marker, "" for a marker without keys
+    QTest::addColumn<QString>("qstrSetFrom");   // the UDID in the set's marker, "" for a marker without its keys
     QTest::addColumn<bool>("bTargetDeparts");    // while the dialog is open
     QTest::addColumn<int>("iAnswer");            // to the box that comes up, if any
     QTest::addColumn<QString>("qstrBox");        // its title
@@ -274,10 +316,11 @@ void TestPages::restoreDecisions()
     QFETCH(bool, bTargetDeparts);
     QFETCH(int, iAnswer);
     const QString qstrRoot = m_qTemporaryDir.filePath(QStringLiteral("decisions-") + QTest::currentDataTag());
-    const QString qstrSet = QStringLiteral("2024-05-01__10_00_00_@_@_Phone B");
-    MakeSet(qstrRoot, qstrSet);
-    if (!qstrSetFrom.isEmpty())
-        QVERIFY(CBackup::WriteBackupFlag(qstrRoot + QLatin1Char('/') + qstrSet, qstrSetFrom));
+    const QString qstrSet = qstrRoot + QStringLiteral("/2024-05-01__10_00_00_@_@_Phone B");
+    MakeCheckedSet(qstrSet, qstrSetFrom.isEmpty() ? QStringLiteral("a1") : qstrSetFrom);
+    if (qstrSetFrom.isEmpty())
+        QSettings(qstrSet + QStringLiteral("/BackupFlag.ini"), QSettings::IniFormat)
+            .remove(QStringLiteral("/BackupFlag/IPAFolderName"));
     g_mapDeviceInfo.clear();
     for (const char* udid : {"a1", "b2"}) {
         structDeviceInfo device;
@@ -295,14 +338,18 @@ void TestPages::restoreDecisions()
     Child<QTabWidget>(&page, "tabWidget")->setCurrentIndex(0);
 
     // In the dialog the target may leave (the selector then shows the other
-    // device); OK; then the box that follows is read and answered.
+    // device); the set is chosen and confirmed; then the box that follows is
+    // read and answered.
     QString qstrBox;
     QTimer::singleShot(200, this, [&]() {
         if (bTargetDeparts) {
             g_mapDeviceInfo.remove(QStringLiteral("a1"));
             QVERIFY(QMetaObject::invokeMethod(&page, "slot_UpdateDevice"));
         }
-        Child<QPushButton>(QApplication::activeModalWidget(), "btnOK")->click();
+        Child<QListWidget>(QApplication::activeModalWidget(), "listWidgetBackup")->setCurrentRow(0);
+        auto* ok = Child<QPushButton>(QApplication::activeModalWidget(), "btnOK");
+        if (QTest::qWaitFor([ok]() { return ok->isEnabled(); }))
+            ok->click();
         QTimer::singleShot(200, [&qstrBox, iAnswer]() {
             if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
                 qstrBox = box->windowTitle();

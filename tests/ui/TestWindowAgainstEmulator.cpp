@@ -173,6 +173,12 @@ void TestWindowAgainstEmulator::backupAndRestoreThroughTheWindow()
 
     const QStringList listSets = QDir(m_qstrRoot).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
     QCOMPARE(listSets.size(), 1);
+    // What the checked set holds, where it is and whose it is.
+    const QStringList listDetail = Child<QLabel>("labelResultSuccessfulDetail")->text().split(QLatin1Char('\n'));
+    QCOMPARE(listDetail.size(), 2);
+    QVERIFY2(listDetail.first().startsWith(QLatin1String("Saved: 6 files")), qPrintable(listDetail.first()));
+    QCOMPARE(listDetail.last(), QStringLiteral("Saved in %1/%2, from \"Anna’s Phone: 1\".").arg(m_qstrRoot, listSets.first()));
+    QVERIFY(Shows("btnResultSuccessfulOpenFolder"));
     QVERIFY2(QRegularExpression(QStringLiteral("^\\d{4}-\\d\\d-\\d\\d__\\d\\d_\\d\\d_\\d\\d_@_@_Anna’s Phone_ 1$"))
                  .match(listSets.first()).hasMatch(), qPrintable(listSets.first()));
     QFile marker(m_qstrRoot + QLatin1Char('/') + listSets.first() + QStringLiteral("/BackupFlag.ini"));
