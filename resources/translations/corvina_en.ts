@@ -126,7 +126,7 @@
     </message>
     <message>
         <source>Backup</source>
-        <translation>Backup</translation>
+        <translation>Back up</translation>
     </message>
     <message>
         <source>Restore</source>
@@ -231,7 +231,7 @@ sudo systemctl start usbmuxd</translation>
     </message>
     <message>
         <source>Backup</source>
-        <translation>Backup</translation>
+        <translation>Back up</translation>
     </message>
     <message>
         <source>PeloraBackup</source>
@@ -277,7 +277,7 @@ sudo systemctl start usbmuxd</translation>
     </message>
     <message>
         <source>The device is locked or waited for its passcode. Unlock it, enter the passcode on the device when it asks, and press Retry.</source>
-        <translation>The device is locked or waited for its passcode. Unlock it, enter the passcode on the device when it asks, and press Retry.</translation>
+        <translation>The device is locked, or is waiting for its passcode. Unlock it, enter the passcode on the device when it asks, and press Retry.</translation>
     </message>
     <message>
         <source>The device does not trust this computer yet. Unlock the device, tap "Trust" when it asks whether to trust this computer, and press Retry.</source>
@@ -338,11 +338,11 @@ sudo systemctl start usbmuxd</translation>
     </message>
     <message>
         <source>No app could be saved: this device does not let apps be copied (iOS 7 and later do not), so this backup holds nothing. Your apps' data is kept with the personal data: press "%1", tick "%2" and press Backup.</source>
-        <translation>No app could be saved: this device does not let apps be copied (iOS 7 and later do not), so this backup holds nothing. Your apps' data is kept with the personal data: press "%1", tick "%2" and press Backup.</translation>
+        <translation>No app could be saved: this device does not let apps be copied (iOS 7 and later do not), so this backup holds nothing. Your apps' data is kept with the personal data: press "%1", tick "%2" and press "Back up".</translation>
     </message>
     <message>
         <source>This device has no apps to back up, so this backup holds nothing. Press "%1", tick "%2" to back up the device's data, and press Backup.</source>
-        <translation>This device has no apps to back up, so this backup holds nothing. Press "%1", tick "%2" to back up the device's data, and press Backup.</translation>
+        <translation>This device has no apps to back up, so this backup holds nothing. Press "%1", tick "%2" to back up the device's data, and press "Back up".</translation>
     </message>
     <message>
         <source>Find My is on, and a device with Find My on cannot be restored. On the device, go to Settings &gt; your name &gt; Find My and turn off Find My iPhone (it asks for the Apple Account password), then press Retry.</source>

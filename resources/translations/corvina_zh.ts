@@ -5,7 +5,7 @@
     <name>Corvina</name>
     <message>
         <source>IOS Backup Restore</source>
-        <translation>iOS 备份还原</translation>
+        <translation>iOS 备份恢复</translation>
     </message>
     <message>
         <source>iTunes Driver Load Failed</source>
@@ -48,11 +48,11 @@
     <name>CorvinaClass</name>
     <message>
         <source>IOS Backup Restore</source>
-        <translation>iOS 备份还原</translation>
+        <translation>iOS 备份恢复</translation>
     </message>
     <message>
         <source>Corvina</source>
-        <translation>Corvina 备份还原</translation>
+        <translation>Corvina 备份恢复</translation>
     </message>
 </context>
 <context>
@@ -75,7 +75,7 @@
     </message>
     <message>
         <source>checking...</source>
-        <translation>正在检查...</translation>
+        <translation>正在检查……</translation>
     </message>
     <message>
         <source>This backup did not finish and cannot be restored. Choose another backup.</source>
@@ -151,7 +151,7 @@ sudo systemctl start usbmuxd</translation>
     </message>
     <message>
         <source>Backuping...</source>
-        <translation>正在备份...</translation>
+        <translation>正在备份……</translation>
     </message>
     <message>
         <source>Pls keep the device connected</source>
@@ -211,7 +211,7 @@ sudo systemctl start usbmuxd</translation>
     </message>
     <message>
         <source>SMS</source>
-        <translation>短信</translation>
+        <translation>信息</translation>
     </message>
     <message>
         <source>App</source>
@@ -253,11 +253,11 @@ sudo systemctl start usbmuxd</translation>
     </message>
     <message>
         <source>Restoring...</source>
-        <translation>正在恢复...</translation>
+        <translation>正在恢复……</translation>
     </message>
     <message>
         <source>Backing up...</source>
-        <translation>正在备份...</translation>
+        <translation>正在备份……</translation>
     </message>
     <message>
         <source>Warning: %d apps restore failed!</source>
@@ -395,11 +395,11 @@ Restore it onto "%3"?</source>
     </message>
     <message>
         <source>Stopping the restore...</source>
-        <translation>正在停止恢复…</translation>
+        <translation>正在停止恢复……</translation>
     </message>
     <message>
         <source>Stopping the backup...</source>
-        <translation>正在停止备份…</translation>
+        <translation>正在停止备份……</translation>
     </message>
     <message>
         <source>This backup holds no app archives (the device it came from did not allow them), so restoring only apps restores nothing. Press "%1", tick "%2" and press Restore: the apps' data comes back with it, and the apps come back from the App Store.</source>

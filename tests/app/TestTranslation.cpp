@@ -27,7 +27,7 @@ private slots:
         QTest::addColumn<QString>("qstrTitle");
         QTest::addColumn<QString>("qstrYes");
         // Chinese in any script gets the Chinese texts; every other language the English ones.
-        QTest::newRow("Chinese") << int(QLocale(QStringLiteral("zh_TW")).language()) << QStringLiteral("iOS 备份还原")
+        QTest::newRow("Chinese") << int(QLocale(QStringLiteral("zh_TW")).language()) << QStringLiteral("iOS 备份恢复")
                                  << QStringLiteral("是(&Y)");
         QTest::newRow("French") << int(QLocale::French) << QStringLiteral("iOS Backup & Restore") << QStringLiteral("&Yes");
     }
