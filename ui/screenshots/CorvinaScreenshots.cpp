@@ -3,6 +3,7 @@
 // It drives the real window without a device: the device table is filled by
 // hand and each state is set the way the window itself sets it.
 #include "AppGlobals.h"
+#include "CBackupSetCheck.h"
 #include "CDeviceTable.h"
 #include "CFontSubstitutes.h"
 #include "CTranslation.h"
@@ -70,6 +71,16 @@ void AddDevice(const char* udid, const char* name)
 void ShootResults(Corvina& window, widgetPrepareProgressResult* page)
 {
     page->slot_SwitchStatus_PrepareProgressResult(eiFormDeviceBackupRestoreStatus_Result, 1);
+    // What a checked set of the sample iPhone holds, where it went and whose it is.
+    structSetCheck saved;
+    saved.eiState = eiSetState_Complete;
+    saved.iFileCount = 320;
+    saved.iTotalBytes = 314572800;
+    Child<QLabel>(page, "labelResultSuccessfulDetail")
+        ->setText(widgetPrepareProgressResult::SavedText(saved) + QLatin1Char('\n')
+                  + Translated("Saved in %1, from \"%2\".")
+                        .arg(QStringLiteral("/home/anna/PeloraBackup/2026-12-07__02_37_34_@_@_Anna’s iPhone"),
+                             QString::fromUtf8("Anna’s iPhone")));
     Shoot(&window, QStringLiteral("success"));
     // The warning of a backup whose 12 apps the device would not archive.
     Child<QLabel>(page, "labelResultWarningPrompt")
