@@ -20,6 +20,7 @@ struct structDeviceInfo
     QString qstrDeviceVersion; // iOS version
     QString qstrDeviceType;    // product type
     QString qstrDeviceName;    // the name the user gave the device
+    qint64 iDataUsedBytes = -1; // data in use on the device (a backup needs at most about this); -1 unknown
     void* pAMDevice = nullptr; // the library's reference to the device
     CMobileDevice* pDeviceObject = nullptr;
 };

@@ -81,14 +81,15 @@ bool CMobileDevice::CallUnderSessionLock(SessionCall pfnSessionCall)
     return iResult == 0;
 }
 
-QString CMobileDevice::CopyValueText(const char* key)
+QString CMobileDevice::CopyValueText(const char* key, const char* domain)
 {
     TEXTLOG("Enter");
     TEXTLOG("key : %s", key);
     QString wstrValue;
     // A constant string belongs to the library and is never released.
     const CFStringRef keyString = Driver().__CFStringMakeConstantString(key);
-    const CFTypeRef value = Driver().AMDeviceCopyValue(m_pAMDevice, nullptr, keyString);
+    const CFStringRef domainString = domain != nullptr ? Driver().__CFStringMakeConstantString(domain) : nullptr;
+    const CFTypeRef value = Driver().AMDeviceCopyValue(m_pAMDevice, domainString, keyString);
     if (value != nullptr) {
         wstrValue = CFValueToText(value);
         Driver().CFRelease(value); // a copied value is the caller's to release
@@ -133,6 +134,17 @@ QString CMobileDevice::GetDeviceName()
 QString CMobileDevice::GetProductType()
 {
     return CachedValue(m_wstrProductType, "ProductType");
+}
+
+qint64 CMobileDevice::GetDataUsedBytes()
+{
+    StartSession();
+    bool bCapacity = false;
+    bool bAvailable = false;
+    const qint64 iCapacity = CopyValueText("TotalDataCapacity", "com.apple.disk_usage").toLongLong(&bCapacity);
+    const qint64 iAvailable = CopyValueText("TotalDataAvailable", "com.apple.disk_usage").toLongLong(&bAvailable);
+    StopSession();
+    return bCapacity && bAvailable && iAvailable >= 0 && iCapacity >= iAvailable ? iCapacity - iAvailable : -1;
 }
 
 QString CMobileDevice::CachedValue(QString& wstrCache, const char* key)

@@ -30,8 +30,9 @@ public:
     bool StartSession();
     bool StopSession();
 
-    // The device's value for key as text; empty when the device gave none.
-    QString CopyValueText(const char* key);
+    // The device's value for key (of domain, none for the device's own
+    // values) as text; empty when the device gave none.
+    QString CopyValueText(const char* key, const char* domain = nullptr);
 
     // "UniqueDeviceID", asked again up to iRetryCount more times, 10 ms
     // apart, reconnecting before each retry.
@@ -39,6 +40,9 @@ public:
     QString GetProductVersion();
     QString GetDeviceName();
     QString GetProductType();
+    // The data in use on the device, from lockdownd's disk usage domain
+    // (TotalDataCapacity less TotalDataAvailable); -1 when it does not tell.
+    qint64 GetDataUsedBytes();
 
 private:
     typedef decltype(&::AMDeviceStartSession) SessionCall;

@@ -85,6 +85,11 @@ QString CBackup::SetFolderName(const QDateTime& dateTimeStarted, const QString& 
     return qstrPrefix + qstrName.left(iEnd);
 }
 
+bool CBackup::ClearlyDoesNotFit(qint64 iFreeBytes, qint64 iDeviceDataBytes)
+{
+    return iFreeBytes >= 0 && iDeviceDataBytes >= 0 && iFreeBytes < iDeviceDataBytes / 2;
+}
+
 QString CBackup::BackupFlagText(const QString& qstrDataFolderName)
 {
     return QStringLiteral("[BackupFlag]\r\nIPAFolderName=") + IPAFolderName() + QStringLiteral("\r\nDataFolderName=")

@@ -48,6 +48,12 @@ public:
     // The entries of an IpaList.txt read in text mode: its lines, empty ones dropped.
     static QStringList IpaListEntries(const QString& qstrIpaListText);
 
+    // Whether a backup of a device holding iDeviceDataBytes of data clearly
+    // cannot fit into iFreeBytes; false when either is unknown (negative). A
+    // backup holds the personal data, not the apps' programs or the system,
+    // so it is taken to need at least half of the data in use.
+    static bool ClearlyDoesNotFit(qint64 iFreeBytes, qint64 iDeviceDataBytes);
+
     static QString BackupFlagFileName();   // "BackupFlag.ini"
     static QString IPAFolderName();        // "IPA_Backup"
     static QString IpaListFileName();      // "IpaList.txt"

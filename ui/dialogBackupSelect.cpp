@@ -111,11 +111,11 @@ bool dialogBackupSelect::InitBackupList()
     }
     bPreselecting = !qstrDeviceUDID.isEmpty() && !qstrlistBackupName.isEmpty();
     ui.listWidgetBackup->setCurrentRow(-1);
-    // The checks start once the events queued so far, the dialog's first
-    // paint among them, are through: the rows show before any is checked.
+    // The checks start a moment later, once the dialog has been shown and
+    // painted, so that they do not take the processor from its first paint.
     if (!qstrlistBackupName.isEmpty() && threadCheck == nullptr) {
         threadCheck = QThread::create([this, listNames = qstrlistBackupName]() { CheckSets(listNames); });
-        QTimer::singleShot(0, this, [this]() { threadCheck->start(); });
+        QTimer::singleShot(iCheckDelayMsecs, this, [this]() { threadCheck->start(); });
     }
     TEXTLOG("Exit : rows : %d", ui.listWidgetBackup->count());
     return true;

@@ -50,6 +50,8 @@ public:
     // version the set tells, its size, and its state.
     static QString CheckedRowText(const QString& qstrSetFolderName, const structSetCheck& structSetCheckThis);
 
+    static constexpr int iCheckDelayMsecs = 50;
+
     QString qstrBackupRootDirectory;
     QString qstrDeviceUDID;
     QString qstrSelectedBackup;

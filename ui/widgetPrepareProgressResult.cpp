@@ -21,7 +21,9 @@
 #include <QTimer>
 #include <QUrl>
 #include <QVersionNumber>
+#include <QPushButton>
 #include <QSettings>
+#include <QStorageInfo>
 
 namespace {
 
@@ -266,6 +268,10 @@ void widgetPrepareProgressResult::on_btnBackup_clicked()
         TEXTLOG("Exit : no device");
         return;
     }
+    if (ui.chkBackupPersonalData->isChecked() && !SpaceConfirmed(qstrTargetUDID)) {
+        TEXTLOG("Exit : not enough space");
+        return;
+    }
     Retire(m_pThreadDeviceBackup);
     m_pThreadDeviceBackup = new ThreadDeviceBackup;
     connect(m_pThreadDeviceBackup, &ThreadDeviceBackup::signal_SwitchStatus_PrepareProgressResult, this,
@@ -295,6 +301,36 @@ void widgetPrepareProgressResult::on_btnBackup_clicked()
     // must not end as a success (see the result).
     WriteMarker();
     TEXTLOG("Exit");
+}
+
+bool widgetPrepareProgressResult::SpaceConfirmed(const QString& qstrDeviceUDID)
+{
+    QList<structDeviceInfo> listDevices;
+    CDeviceTable::Snapshot(listDevices);
+    qint64 iDataBytes = -1;
+    for (const structDeviceInfo& device : listDevices) {
+        if (device.qstrDeviceID == qstrDeviceUDID)
+            iDataBytes = device.iDataUsedBytes;
+    }
+    // The root may not exist yet: its nearest existing folder tells the disk.
+    QString qstrFolder = QDir::cleanPath(ui.labelBackupDirectory->text().trimmed());
+    while (!qstrFolder.isEmpty() && !QFileInfo(qstrFolder).isDir() && QFileInfo(qstrFolder).path() != qstrFolder)
+        qstrFolder = QFileInfo(qstrFolder).path();
+    const QStorageInfo storage(qstrFolder);
+    const qint64 iFreeBytes = storage.isValid() ? storage.bytesAvailable() : -1;
+    TEXTLOG("iFreeBytes : %lld, iDataBytes : %lld", iFreeBytes, iDataBytes);
+    if (!CBackup::ClearlyDoesNotFit(iFreeBytes, iDataBytes))
+        return true;
+    QMessageBox box(QMessageBox::Warning, tr("Not enough space"),
+                    tr("The backup will not fit: the disk of the backup folder has %1 free, and the device holds %2 "
+                       "of data. Choose another folder?")
+                        .arg(QLocale().formattedDataSize(iFreeBytes), QLocale().formattedDataSize(iDataBytes)),
+                    QMessageBox::Cancel, this);
+    const QPushButton* choose = box.addButton(tr("Choose Another Folder"), QMessageBox::AcceptRole);
+    box.exec();
+    if (box.clickedButton() == choose)
+        ChooseDirectory(ui.labelBackupDirectory);
+    return false;
 }
 
 void widgetPrepareProgressResult::on_btnRestore_clicked()

@@ -125,6 +125,9 @@ private:
     void ShowSections(enumFormDeviceBackupRestoreStatus enumStatus, bool bSucceeded);
     void ShowWarning();
     void ShowSuccessDetails();
+    // Before a backup: true when the backup folder's disk may hold the
+    // device's data; otherwise says so and offers another folder, and false.
+    bool SpaceConfirmed(const QString& qstrDeviceUDID);
     void ShowFailureCause(bool bMarkerMissing);
     void ShowProgressHints();
     // The thread a start created becomes the page's operation; the one it

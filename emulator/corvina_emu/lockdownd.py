@@ -48,13 +48,20 @@ def domain_values(device, domain):
     if domain == "com.apple.mobile.backup":
         encrypted = device.config.backup.encrypted
         values = {"WillEncrypt": encrypted, "RequiresEncrypt": encrypted}
+    elif domain == "com.apple.disk_usage":
+        # The data in use is what the device's backup sends (backup.files of backup.file_size).
+        used = device.config.backup.files * device.config.backup.file_size
+        values = dict(values, TotalDataCapacity=DATA_CAPACITY, TotalDataAvailable=DATA_CAPACITY - used)
     return values
+
+
+DATA_CAPACITY = 120000000000
 
 
 DOMAIN_VALUES = {
     "com.apple.mobile.iTunes": {"MinITunesVersion": "10.0.1"},
     "com.apple.iTunes": {},
-    "com.apple.disk_usage": {"TotalDiskCapacity": 128000000000, "AmountDataAvailable": 64000000000},
+    "com.apple.disk_usage": {"TotalDiskCapacity": 128000000000},
     "com.apple.mobile.battery": {"BatteryCurrentCapacity": 80, "BatteryIsCharging": True},
 }
 

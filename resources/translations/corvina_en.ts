@@ -142,6 +142,18 @@ sudo systemctl start usbmuxd</translation>
 <context>
     <name>widgetPrepareProgressResult</name>
     <message>
+        <source>Not enough space</source>
+        <translation>Not enough space</translation>
+    </message>
+    <message>
+        <source>The backup will not fit: the disk of the backup folder has %1 free, and the device holds %2 of data. Choose another folder?</source>
+        <translation>The backup will not fit: the disk of the backup folder has %1 free, and the device holds %2 of data. Choose another folder?</translation>
+    </message>
+    <message>
+        <source>Choose Another Folder</source>
+        <translation>Choose Another Folder</translation>
+    </message>
+    <message>
         <source>Backup and Restore</source>
         <translation>Backup and Restore</translation>
     </message>

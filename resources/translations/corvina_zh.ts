@@ -142,6 +142,18 @@ sudo systemctl start usbmuxd</translation>
 <context>
     <name>widgetPrepareProgressResult</name>
     <message>
+        <source>Not enough space</source>
+        <translation>空间不足</translation>
+    </message>
+    <message>
+        <source>The backup will not fit: the disk of the backup folder has %1 free, and the device holds %2 of data. Choose another folder?</source>
+        <translation>备份放不下：备份文件夹所在磁盘只剩 %1，而设备上有 %2 的数据。要选择其他文件夹吗？</translation>
+    </message>
+    <message>
+        <source>Choose Another Folder</source>
+        <translation>选择其他文件夹</translation>
+    </message>
+    <message>
         <source>Backup and Restore</source>
         <translation>备份与恢复</translation>
     </message>

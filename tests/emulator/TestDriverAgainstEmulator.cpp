@@ -126,18 +126,18 @@ void TestDriverAgainstEmulator::arrivalAndDeparture_data()
     const QString name = QStringLiteral("Emulated iPhone");
     const QString version = QStringLiteral("16.4");
     const QString type = QStringLiteral("iPhone14,2");
-    QTest::newRow("USB device: four values, a session each")
+    QTest::newRow("USB device: four values and the disk usage, a session each")
         << QStringLiteral("usb") << 1
         << QStringList{QStringLiteral("usb"), kOddName, QStringLiteral("16.4.1"), QStringLiteral("iPhone15,3")} << 1
-        << 4 << false << 2;
+        << 5 << false << 2;
     QTest::newRow("network device left alone")
         << QStringLiteral("network") << 2 << QStringList() << 0 << 0 << false << 1;
     // Six asks of the identifier, each over a fresh connection and session;
     // the other values still come.
     QTest::newRow("identifier refused") << QStringLiteral("refuses-udid") << 1
-                                        << QStringList{QString(), name, version, type} << 6 << 9 << false << 1;
+                                        << QStringList{QString(), name, version, type} << 6 << 10 << false << 1;
     QTest::newRow("session kept plain") << QStringLiteral("plain") << 1
-                                        << QStringList{QStringLiteral("plain"), name, version, type} << 1 << 4
+                                        << QStringList{QStringLiteral("plain"), name, version, type} << 1 << 5
                                         << false << 1;
     QTest::newRow("trust not answered yet: read without a session")
         << QStringLiteral("trust-pending") << 1 << QStringList{QStringLiteral("trust-pending"), name, version, type}
@@ -223,6 +223,7 @@ void TestDriverAgainstEmulator::valueKindsAsText()
     CMobileDevice device(present->pAMDevice);
     QVERIFY(device.Connect());
     QCOMPARE(device.CopyValueText(key.toUtf8().constData()), text);
+    QCOMPARE(present->iDataUsedBytes, 6 * 2048); // the emulator's default backup: 6 files of 2048 bytes
 }
 
 QTEST_GUILESS_MAIN(TestDriverAgainstEmulator)

@@ -32,6 +32,7 @@ private slots:
     void backupFlag();
     void ipaList();
     void listSets();
+    void spaceForABackup();
     void setCheck_data();
     void setCheck();
 };
@@ -214,6 +215,13 @@ void TestFileHelpers::listSets()
 
 QTEST_GUILESS_MAIN(TestFileHelpers)
 #include "TestFileHelpers.moc"
+
+void TestFileHelpers::spaceForABackup()
+{
+    QVERIFY(CBackup::ClearlyDoesNotFit(499, 1000));
+    QVERIFY(!CBackup::ClearlyDoesNotFit(500, 1000)); // a backup may need half the data in use
+    QVERIFY(!CBackup::ClearlyDoesNotFit(-1, 1000) && !CBackup::ClearlyDoesNotFit(0, -1)); // unknown
+}
 
 void TestFileHelpers::setCheck_data()
 {

@@ -4,6 +4,7 @@
 // sanitizers, each checks what its reader promises whatever the bytes.
 #include "AppGlobals.h"
 #include "CBackup.h"
+#include "CBackupSetCheck.h"
 #include "CFValueToText.h"
 #include "CFailureClassifier.h"
 #include "CMobileDeviceDriver.h"
@@ -229,6 +230,20 @@ int FuzzPropertyList(const uint8_t* data, size_t size)
         cf.CFRelease(xml);
     }
     cf.CFRelease(value);
+    return 0;
+}
+
+// The record of a Manifest.db row: a size is never negative, and the same
+// bytes read the same.
+int FuzzManifestRecord(const uint8_t* data, size_t size)
+{
+    qint64 iSize = -1;
+    const bool bRead = CBackupSetCheck::RecordSize(reinterpret_cast<const char*>(data), qint64(size), iSize);
+    Check(!bRead || iSize >= 0, "a record's size is not negative");
+    qint64 iAgain = -1;
+    Check(CBackupSetCheck::RecordSize(reinterpret_cast<const char*>(data), qint64(size), iAgain) == bRead
+              && (!bRead || iAgain == iSize),
+          "a record reads the same twice");
     return 0;
 }
 

@@ -17,6 +17,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QGlyphRun>
+#include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
 #include <QLocalServer>
@@ -88,6 +89,7 @@ private slots:
     void dialogShowsStatesAndPreselectsTheDevicesSet();
     void restoreDecisions_data();
     void restoreDecisions();
+    void backupThatCannotFitAsksFirst();
     void backupDirectoryDefaultAndStored();
     void homePageAndChineseTexts();
     void formFamiliesFindTheLinuxFonts_data();
@@ -379,6 +381,34 @@ void TestPages::restoreDecisions()
     }
     g_mapDeviceInfo.clear();
     g_bDeviceRestore = false;
+}
+
+void TestPages::backupThatCannotFitAsksFirst()
+{
+    // A device holding far more data than any disk: the question comes before any tool or folder.
+    structDeviceInfo device;
+    device.qstrDeviceID = QStringLiteral("big");
+    device.iDataUsedBytes = qint64(1) << 62;
+    g_mapDeviceInfo.insert(device.qstrDeviceID, device);
+    widgetPrepareProgressResult page;
+    QVERIFY(QMetaObject::invokeMethod(&page, "slot_UpdateDevice"));
+    g_bDeviceRestore = false;
+    page.slot_SwitchStatus_PrepareProgressResult(eiFormDeviceBackupRestoreStatus_Setting, 0);
+    const QString qstrRoot = m_qTemporaryDir.filePath(QStringLiteral("not yet"));
+    Child<QLabel>(&page, "labelBackupDirectory")->setText(qstrRoot + QStringLiteral("/made"));
+    Child<QCheckBox>(&page, "chkBackupPersonalData")->setChecked(true);
+    QString qstrTitle;
+    QTimer::singleShot(200, this, [&qstrTitle]() {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            qstrTitle = box->windowTitle();
+            box->reject();
+        }
+    });
+    QTest::mouseClick(Child(&page, "btnBackup"), Qt::LeftButton);
+    QCOMPARE(qstrTitle, QStringLiteral("Not enough space"));
+    QVERIFY(page.Operation() == nullptr);
+    QVERIFY(!QFileInfo::exists(qstrRoot));
+    g_mapDeviceInfo.clear();
 }
 
 void TestPages::backupDirectoryDefaultAndStored()
