@@ -77,23 +77,29 @@ int main(int argc, char* argv[])
     LoadLogLibrary();
     TEXTLOG("\xD6\xD0\xCE\xC4");
 
-    Corvina* window = new Corvina(nullptr);
+    // Watched before the window exists, so that a request during start-up
+    // (the driver box included) takes the same road as one that comes later.
+    // Also closes a dialog that is open, which ends its own event loop first.
+    Corvina* window = nullptr;
+    TerminationSignals::Watch([&window]() {
+        if (window != nullptr)
+            window->CloseWithoutAsking();
+        QApplication::closeAllWindows();
+    });
+    window = new Corvina(nullptr);
     if (window->MustEnd()) {
         delete window;
+        window = nullptr;
         CSingleInstance::Release();
         return 0;
     }
     window->resize(959, 601);
     window->show();
     CentreOnScreen(window);
-    // Also closes a dialog that is open, which ends its own event loop first.
-    TerminationSignals::Watch([window]() {
-        window->CloseWithoutAsking();
-        QApplication::closeAllWindows();
-    });
 
     const int iExitCode = application.exec();
     delete window;
+    window = nullptr;
     CSingleInstance::Release();
     return iExitCode;
 }

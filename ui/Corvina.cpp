@@ -6,7 +6,6 @@
 #include "CSingleInstance.h"
 #include "CWindowDrag.h"
 #include "LogCallSite.h"
-#include "TerminationSignals.h"
 #include "widgetBackupRestoreStatus.h"
 #include "widgetPrepareProgressResult.h"
 
@@ -140,8 +139,8 @@ void Corvina::LoadDriverOrEnd()
                       "Corvina package (sudo apt install --reinstall corvina).")
                        .arg(qstrLibrary, g_qstrAppDirPath);
     TEXTLOG("%s", LOG8(qstrText));
-    // A termination request closes the box, and the program still ends as failed.
-    TerminationSignals::Watch([]() { QApplication::closeAllWindows(); });
+    // A termination request closes the box (start-up watches for it), and
+    // the program still ends as failed.
     QMessageBox::critical(this, tr("Device Driver Load Failed"), qstrText, QMessageBox::Ok);
 #endif
     // Nothing has been started that would need an orderly end.
