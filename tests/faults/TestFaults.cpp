@@ -216,6 +216,15 @@ void TestFaults::initTestCase()
 void TestFaults::cleanupTestCase()
 {
     m_EmulatorProcess.Stop();
+    // The library reports the devices gone in order, after any arrival still
+    // being read: once the table is empty no handler is at work while the
+    // process ends (and its crypto library is torn down).
+    QTRY_VERIFY_WITH_TIMEOUT(
+        [] {
+            QList<structDeviceInfo> listDevices;
+            return CDeviceTable::Snapshot(listDevices) && listDevices.isEmpty();
+        }(),
+        30000);
     // As the program does at its end: the instance segment goes with the last user.
     CSingleInstance::Release();
     if (g_bPrivateMounts)
