@@ -124,15 +124,19 @@ int FuzzToolOutput(const uint8_t* data, size_t size)
     return 0;
 }
 
-// IpaList.txt of a set restored: every entry fails (no archive exists), and
-// none reaches the canary archives outside the apps folder, whose install
-// could not start (no tools here) and would show as a different cause.
+// IpaList.txt of a set restored: every entry fails, or the list is passed over
+// when none of its archives exists, and none reaches the canary archives
+// outside the apps folder, whose install could not start (no tools here) and
+// would show as a different cause.
 int FuzzIpaList(const uint8_t* data, size_t size)
 {
     static ThreadDeviceRestore* const restore = [] {
         auto* thread = new ThreadDeviceRestore;
         thread->qstrBackupDirectory = Scratch().filePath(QStringLiteral("set"));
         thread->qstrIPAFolderName = CBackup::IPAFolderName();
+        // With the personal data to follow, a list whose archives are all
+        // missing (a set of a device that never archived apps) is no failure.
+        thread->bRestorePersonalData = true;
         QDir().mkpath(thread->qstrBackupDirectory + QStringLiteral("/IPA_Backup"));
         for (const QString& qstrCanary : {QStringLiteral("set/Canary.ipa"), QStringLiteral("Root.ipa")})
             WriteFile(Scratch().filePath(qstrCanary), reinterpret_cast<const uint8_t*>("PK"), 2);
