@@ -43,6 +43,8 @@ const char* FailureCauseName(enumFailureCause eiCause)
         return "NoAppArchives";
     case eiFailureCause_SetUnsound:
         return "SetUnsound";
+    case eiFailureCause_DeviceBusy:
+        return "DeviceBusy";
     }
     return "Unknown";
 }

@@ -27,6 +27,7 @@ enum enumFailureCause {
     eiFailureCause_FindMyEnabled, // Find My is on, and the device refuses to be restored
     eiFailureCause_NoAppArchives, // an apps-only restore of a set that holds no app archives
     eiFailureCause_SetUnsound, // detail: how many files of a new set are missing or short on disk
+    eiFailureCause_DeviceBusy, // another window or command runs an operation on this device
 };
 
 struct structFailureCause

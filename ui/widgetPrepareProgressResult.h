@@ -61,14 +61,6 @@ public:
     // False (and no signal) when no operation runs.
     bool StopOperation();
 
-    // One or two sentences for the user: what happened and what to do. Tool
-    // text is cut to a sane length; the labels show it as plain text.
-    static QString CauseText(const structFailureCause& structFailureCauseThis);
-
-    // What a backup whose set passed the check saved: its files, their total
-    // size and whether the set is encrypted; one translated line.
-    static QString SavedText(const structSetCheck& structSetCheckThis);
-
     // Whether a backup of a device on this iOS version asks for the passcode
     // when it starts (iOS 16.1 and later do, every time).
     static bool AsksPasscodeForBackup(const QString& qstrDeviceVersion);

@@ -12,8 +12,8 @@
         <translation>iTunes Driver Load Failed</translation>
     </message>
     <message>
-        <source>Can't load iTunes Driver, Please install iTunes first!</source>
-        <translation>Can't load iTunes Driver, Please install iTunes first!</translation>
+        <source>Can&apos;t load iTunes Driver, Please install iTunes first!</source>
+        <translation>Can&apos;t load iTunes Driver, Please install iTunes first!</translation>
     </message>
     <message>
         <source>Stop the restore?</source>
@@ -32,12 +32,12 @@
         <translation>Stop the backup now? What was copied so far stays in its folder but cannot be restored.</translation>
     </message>
     <message>
-        <source>Corvina's driver library %1 cannot be loaded: the libimobiledevice libraries it needs are missing. Install the package libimobiledevice6 (sudo apt install libimobiledevice6) and start Corvina again.</source>
-        <translation>Corvina's driver library %1 cannot be loaded: the libimobiledevice libraries it needs are missing. Install the package libimobiledevice6 (sudo apt install libimobiledevice6) and start Corvina again.</translation>
+        <source>Corvina&apos;s driver library %1 cannot be loaded: the libimobiledevice libraries it needs are missing. Install the package libimobiledevice6 (sudo apt install libimobiledevice6) and start Corvina again.</source>
+        <translation>Corvina&apos;s driver library %1 cannot be loaded: the libimobiledevice libraries it needs are missing. Install the package libimobiledevice6 (sudo apt install libimobiledevice6) and start Corvina again.</translation>
     </message>
     <message>
-        <source>Corvina's driver library %1 is missing or damaged in its program folder %2. Reinstall the Corvina package (sudo apt install --reinstall corvina).</source>
-        <translation>Corvina's driver library %1 is missing or damaged in its program folder %2. Reinstall the Corvina package (sudo apt install --reinstall corvina).</translation>
+        <source>Corvina&apos;s driver library %1 is missing or damaged in its program folder %2. Reinstall the Corvina package (sudo apt install --reinstall corvina).</source>
+        <translation>Corvina&apos;s driver library %1 is missing or damaged in its program folder %2. Reinstall the Corvina package (sudo apt install --reinstall corvina).</translation>
     </message>
     <message>
         <source>Device Driver Load Failed</source>
@@ -284,20 +284,20 @@ sudo systemctl start usbmuxd</translation>
         <translation>If the device asks for its passcode, unlock it and enter the passcode there: the backup starts after that.</translation>
     </message>
     <message>
-        <source>There is not enough free space on this computer for the backup. Free some space on the disk of the backup folder and press Retry, or press "%1" and choose another folder with "%2".</source>
-        <translation>There is not enough free space on this computer for the backup. Free some space on the disk of the backup folder and press Retry, or press "%1" and choose another folder with "%2".</translation>
+        <source>There is not enough free space on this computer for the backup. Free some space on the disk of the backup folder and press Retry, or press &quot;%1&quot; and choose another folder with &quot;%2&quot;.</source>
+        <translation>There is not enough free space on this computer for the backup. Free some space on the disk of the backup folder and press Retry, or press &quot;%1&quot; and choose another folder with &quot;%2&quot;.</translation>
     </message>
     <message>
         <source>The device is locked or waited for its passcode. Unlock it, enter the passcode on the device when it asks, and press Retry.</source>
         <translation>The device is locked, or is waiting for its passcode. Unlock it, enter the passcode on the device when it asks, and press Retry.</translation>
     </message>
     <message>
-        <source>The device does not trust this computer yet. Unlock the device, tap "Trust" when it asks whether to trust this computer, and press Retry.</source>
-        <translation>The device does not trust this computer yet. Unlock the device, tap "Trust" when it asks whether to trust this computer, and press Retry.</translation>
+        <source>The device does not trust this computer yet. Unlock the device, tap &quot;Trust&quot; when it asks whether to trust this computer, and press Retry.</source>
+        <translation>The device does not trust this computer yet. Unlock the device, tap &quot;Trust&quot; when it asks whether to trust this computer, and press Retry.</translation>
     </message>
     <message>
-        <source>The device was told not to trust this computer. Unplug it and plug it in again, unlock it, tap "Trust" and press Retry.</source>
-        <translation>The device was told not to trust this computer. Unplug it and plug it in again, unlock it, tap "Trust" and press Retry.</translation>
+        <source>The device was told not to trust this computer. Unplug it and plug it in again, unlock it, tap &quot;Trust&quot; and press Retry.</source>
+        <translation>The device was told not to trust this computer. Unplug it and plug it in again, unlock it, tap &quot;Trust&quot; and press Retry.</translation>
     </message>
     <message>
         <source>The device was disconnected. Plug it in again, keep it unlocked and connected, and press Retry.</source>
@@ -308,8 +308,8 @@ sudo systemctl start usbmuxd</translation>
         <translation>No device could be reached. Check the cable and that the device service (usbmuxd) is running, then press Retry.</translation>
     </message>
     <message>
-        <source>The program "%1" is missing. Install the package "%2" (sudo apt install %2) and press Retry.</source>
-        <translation>The program "%1" is missing. Install the package "%2" (sudo apt install %2) and press Retry.</translation>
+        <source>The program &quot;%1&quot; is missing. Install the package &quot;%2&quot; (sudo apt install %2) and press Retry.</source>
+        <translation>The program &quot;%1&quot; is missing. Install the package &quot;%2&quot; (sudo apt install %2) and press Retry.</translation>
     </message>
     <message>
         <source>This backup is encrypted and needs its password, which Corvina cannot pass on. Restore another backup, or one made with encryption turned off.</source>
@@ -349,12 +349,12 @@ sudo systemctl start usbmuxd</translation>
         </translation>
     </message>
     <message>
-        <source>No app could be saved: this device does not let apps be copied (iOS 7 and later do not), so this backup holds nothing. Your apps' data is kept with the personal data: press "%1", tick "%2" and press Backup.</source>
-        <translation>No app could be saved: this device does not let apps be copied (iOS 7 and later do not), so this backup holds nothing. Your apps' data is kept with the personal data: press "%1", tick "%2" and press "Back up".</translation>
+        <source>No app could be saved: this device does not let apps be copied (iOS 7 and later do not), so this backup holds nothing. Your apps&apos; data is kept with the personal data: press &quot;%1&quot;, tick &quot;%2&quot; and press Backup.</source>
+        <translation>No app could be saved: this device does not let apps be copied (iOS 7 and later do not), so this backup holds nothing. Your apps&apos; data is kept with the personal data: press &quot;%1&quot;, tick &quot;%2&quot; and press &quot;Back up&quot;.</translation>
     </message>
     <message>
-        <source>This device has no apps to back up, so this backup holds nothing. Press "%1", tick "%2" to back up the device's data, and press Backup.</source>
-        <translation>This device has no apps to back up, so this backup holds nothing. Press "%1", tick "%2" to back up the device's data, and press "Back up".</translation>
+        <source>This device has no apps to back up, so this backup holds nothing. Press &quot;%1&quot;, tick &quot;%2&quot; to back up the device&apos;s data, and press Backup.</source>
+        <translation>This device has no apps to back up, so this backup holds nothing. Press &quot;%1&quot;, tick &quot;%2&quot; to back up the device&apos;s data, and press &quot;Back up&quot;.</translation>
     </message>
     <message>
         <source>Find My is on, and a device with Find My on cannot be restored. On the device, go to Settings &gt; your name &gt; Find My and turn off Find My iPhone (it asks for the Apple Account password), then press Retry.</source>
@@ -381,8 +381,8 @@ sudo systemctl start usbmuxd</translation>
         <translation>The program doing the work stopped unexpectedly (signal %1). Unplug the device, plug it in again and press Retry.</translation>
     </message>
     <message>
-        <source>The backup folder cannot be written. Make room or permission there and press Retry, or press "%1" and choose another folder with "%2".</source>
-        <translation>The backup folder cannot be written. Make room or permission there and press Retry, or press "%1" and choose another folder with "%2".</translation>
+        <source>The backup folder cannot be written. Make room or permission there and press Retry, or press &quot;%1&quot; and choose another folder with &quot;%2&quot;.</source>
+        <translation>The backup folder cannot be written. Make room or permission there and press Retry, or press &quot;%1&quot; and choose another folder with &quot;%2&quot;.</translation>
     </message>
     <message>
         <source>Home</source>
@@ -393,20 +393,20 @@ sudo systemctl start usbmuxd</translation>
         <translation>Change the settings</translation>
     </message>
     <message>
-        <source>"%1" was disconnected while the backup was being chosen. Nothing was restored: connect it and press Restore again.</source>
-        <translation>"%1" was disconnected while the backup was being chosen. Nothing was restored: connect it and press Restore again.</translation>
+        <source>&quot;%1&quot; was disconnected while the backup was being chosen. Nothing was restored: connect it and press Restore again.</source>
+        <translation>&quot;%1&quot; was disconnected while the backup was being chosen. Nothing was restored: connect it and press Restore again.</translation>
     </message>
     <message>
         <source>Restore a backup of another device?</source>
         <translation>Restore a backup of another device?</translation>
     </message>
     <message>
-        <source>This backup was made from "%1" (%2), not from "%3". Restoring it replaces all the data on "%3" with the data of "%1".
+        <source>This backup was made from &quot;%1&quot; (%2), not from &quot;%3&quot;. Restoring it replaces all the data on &quot;%3&quot; with the data of &quot;%1&quot;.
 
-Restore it onto "%3"?</source>
-        <translation>This backup was made from "%1" (%2), not from "%3". Restoring it replaces all the data on "%3" with the data of "%1".
+Restore it onto &quot;%3&quot;?</source>
+        <translation>This backup was made from &quot;%1&quot; (%2), not from &quot;%3&quot;. Restoring it replaces all the data on &quot;%3&quot; with the data of &quot;%1&quot;.
 
-Restore it onto "%3"?</translation>
+Restore it onto &quot;%3&quot;?</translation>
     </message>
     <message>
         <source>Stopping the restore...</source>
@@ -417,8 +417,8 @@ Restore it onto "%3"?</translation>
         <translation>Stopping the backup...</translation>
     </message>
     <message>
-        <source>This backup holds no app archives (the device it came from did not allow them), so restoring only apps restores nothing. Press "%1", tick "%2" and press Restore: the apps' data comes back with it, and the apps come back from the App Store.</source>
-        <translation>This backup holds no app archives (the device it came from did not allow them), so restoring only apps restores nothing. Press "%1", tick "%2" and press Restore: the apps' data comes back with it, and the apps come back from the App Store.</translation>
+        <source>This backup holds no app archives (the device it came from did not allow them), so restoring only apps restores nothing. Press &quot;%1&quot;, tick &quot;%2&quot; and press Restore: the apps&apos; data comes back with it, and the apps come back from the App Store.</source>
+        <translation>This backup holds no app archives (the device it came from did not allow them), so restoring only apps restores nothing. Press &quot;%1&quot;, tick &quot;%2&quot; and press Restore: the apps&apos; data comes back with it, and the apps come back from the App Store.</translation>
     </message>
     <message>
         <source>The personal data was restored. This backup holds no app archives (iOS 7 and later do not allow them): the apps come back from the App Store, and their data came back with the personal data.</source>
@@ -429,12 +429,40 @@ Restore it onto "%3"?</translation>
         <translation>Open the backup folder</translation>
     </message>
     <message>
-        <source>Restored from %1 onto "%2".</source>
-        <translation>Restored from %1 onto "%2".</translation>
+        <source>Restored from %1 onto &quot;%2&quot;.</source>
+        <translation>Restored from %1 onto &quot;%2&quot;.</translation>
     </message>
     <message>
-        <source>Saved in %1, from "%2".</source>
-        <translation>Saved in %1, from "%2".</translation>
+        <source>Saved in %1, from &quot;%2&quot;.</source>
+        <translation>Saved in %1, from &quot;%2&quot;.</translation>
+    </message>
+    <message>
+        <source>Another Corvina window or command is already backing up or restoring this device. Wait for it to end and press Retry.</source>
+        <translation>Another Corvina window or command is already backing up or restoring this device. Wait for it to end and press Retry.</translation>
+    </message>
+    <message>
+        <source>less than a minute</source>
+        <translation>less than a minute</translation>
+    </message>
+    <message>
+        <source>%1 min</source>
+        <translation>%1 min</translation>
+    </message>
+    <message>
+        <source>%1 h %2 min</source>
+        <translation>%1 h %2 min</translation>
+    </message>
+    <message>
+        <source>%1 of %2 · about %3 left</source>
+        <translation>%1 of %2 · about %3 left</translation>
+    </message>
+    <message>
+        <source>%1 of %2</source>
+        <translation>%1 of %2</translation>
+    </message>
+    <message>
+        <source>About %1 left</source>
+        <translation>About %1 left</translation>
     </message>
 </context>
 </TS>

@@ -12,7 +12,7 @@
         <translation>驱动加载失败</translation>
     </message>
     <message>
-        <source>Can't load iTunes Driver, Please install iTunes first!</source>
+        <source>Can&apos;t load iTunes Driver, Please install iTunes first!</source>
         <translation>无法加载 iTunes 驱动，请先安装 iTunes！</translation>
     </message>
     <message>
@@ -32,11 +32,11 @@
         <translation>现在停止备份吗？已复制的内容会保留在其文件夹中，但无法用于恢复。</translation>
     </message>
     <message>
-        <source>Corvina's driver library %1 cannot be loaded: the libimobiledevice libraries it needs are missing. Install the package libimobiledevice6 (sudo apt install libimobiledevice6) and start Corvina again.</source>
+        <source>Corvina&apos;s driver library %1 cannot be loaded: the libimobiledevice libraries it needs are missing. Install the package libimobiledevice6 (sudo apt install libimobiledevice6) and start Corvina again.</source>
         <translation>无法加载 Corvina 的驱动库 %1：缺少它所需的 libimobiledevice 库。请安装软件包 libimobiledevice6（sudo apt install libimobiledevice6），然后重新启动 Corvina。</translation>
     </message>
     <message>
-        <source>Corvina's driver library %1 is missing or damaged in its program folder %2. Reinstall the Corvina package (sudo apt install --reinstall corvina).</source>
+        <source>Corvina&apos;s driver library %1 is missing or damaged in its program folder %2. Reinstall the Corvina package (sudo apt install --reinstall corvina).</source>
         <translation>程序文件夹 %2 中的 Corvina 驱动库 %1 缺失或已损坏。请重新安装 Corvina 软件包（sudo apt install --reinstall corvina）。</translation>
     </message>
     <message>
@@ -284,7 +284,7 @@ sudo systemctl start usbmuxd</translation>
         <translation>如果设备要求输入密码，请解锁设备并在设备上输入密码，备份随后才会开始。</translation>
     </message>
     <message>
-        <source>There is not enough free space on this computer for the backup. Free some space on the disk of the backup folder and press Retry, or press "%1" and choose another folder with "%2".</source>
+        <source>There is not enough free space on this computer for the backup. Free some space on the disk of the backup folder and press Retry, or press &quot;%1&quot; and choose another folder with &quot;%2&quot;.</source>
         <translation>这台电脑的可用空间不足，无法完成备份。请清理备份文件夹所在磁盘的空间后点击“重试”，或点击“%1”并通过“%2”选择其他文件夹。</translation>
     </message>
     <message>
@@ -292,11 +292,11 @@ sudo systemctl start usbmuxd</translation>
         <translation>设备已锁定或在等待输入密码。请解锁设备，在设备提示时输入密码，然后点击“重试”。</translation>
     </message>
     <message>
-        <source>The device does not trust this computer yet. Unlock the device, tap "Trust" when it asks whether to trust this computer, and press Retry.</source>
+        <source>The device does not trust this computer yet. Unlock the device, tap &quot;Trust&quot; when it asks whether to trust this computer, and press Retry.</source>
         <translation>设备尚未信任这台电脑。请解锁设备，在询问是否信任此电脑时轻点“信任”，然后点击“重试”。</translation>
     </message>
     <message>
-        <source>The device was told not to trust this computer. Unplug it and plug it in again, unlock it, tap "Trust" and press Retry.</source>
+        <source>The device was told not to trust this computer. Unplug it and plug it in again, unlock it, tap &quot;Trust&quot; and press Retry.</source>
         <translation>设备已被设置为不信任这台电脑。请拔下设备后重新连接，解锁设备，轻点“信任”，然后点击“重试”。</translation>
     </message>
     <message>
@@ -308,7 +308,7 @@ sudo systemctl start usbmuxd</translation>
         <translation>无法连接到设备。请检查数据线，并确认设备服务 (usbmuxd) 正在运行，然后点击“重试”。</translation>
     </message>
     <message>
-        <source>The program "%1" is missing. Install the package "%2" (sudo apt install %2) and press Retry.</source>
+        <source>The program &quot;%1&quot; is missing. Install the package &quot;%2&quot; (sudo apt install %2) and press Retry.</source>
         <translation>缺少程序“%1”。请安装软件包“%2”（sudo apt install %2），然后点击“重试”。</translation>
     </message>
     <message>
@@ -346,11 +346,11 @@ sudo systemctl start usbmuxd</translation>
         </translation>
     </message>
     <message>
-        <source>No app could be saved: this device does not let apps be copied (iOS 7 and later do not), so this backup holds nothing. Your apps' data is kept with the personal data: press "%1", tick "%2" and press Backup.</source>
+        <source>No app could be saved: this device does not let apps be copied (iOS 7 and later do not), so this backup holds nothing. Your apps&apos; data is kept with the personal data: press &quot;%1&quot;, tick &quot;%2&quot; and press Backup.</source>
         <translation>没有保存任何应用：此设备不允许复制应用（iOS 7 及以后的版本均不支持），因此本次备份没有任何内容。应用的数据随个人数据一起保存：请点击“%1”，勾选“%2”，然后点击“备份”。</translation>
     </message>
     <message>
-        <source>This device has no apps to back up, so this backup holds nothing. Press "%1", tick "%2" to back up the device's data, and press Backup.</source>
+        <source>This device has no apps to back up, so this backup holds nothing. Press &quot;%1&quot;, tick &quot;%2&quot; to back up the device&apos;s data, and press Backup.</source>
         <translation>此设备上没有可备份的应用，因此本次备份没有任何内容。请点击“%1”，勾选“%2”以备份设备的数据，然后点击“备份”。</translation>
     </message>
     <message>
@@ -378,7 +378,7 @@ sudo systemctl start usbmuxd</translation>
         <translation>执行操作的程序意外停止（信号 %1）。请拔下设备后重新连接，然后点击“重试”。</translation>
     </message>
     <message>
-        <source>The backup folder cannot be written. Make room or permission there and press Retry, or press "%1" and choose another folder with "%2".</source>
+        <source>The backup folder cannot be written. Make room or permission there and press Retry, or press &quot;%1&quot; and choose another folder with &quot;%2&quot;.</source>
         <translation>无法写入备份文件夹。请为该文件夹腾出空间或授予写入权限后点击“重试”，或点击“%1”并通过“%2”选择其他文件夹。</translation>
     </message>
     <message>
@@ -390,7 +390,7 @@ sudo systemctl start usbmuxd</translation>
         <translation>更改设置</translation>
     </message>
     <message>
-        <source>"%1" was disconnected while the backup was being chosen. Nothing was restored: connect it and press Restore again.</source>
+        <source>&quot;%1&quot; was disconnected while the backup was being chosen. Nothing was restored: connect it and press Restore again.</source>
         <translation>在选择备份时“%1”已断开连接。没有恢复任何内容：请连接设备后再次点击“恢复”。</translation>
     </message>
     <message>
@@ -398,9 +398,9 @@ sudo systemctl start usbmuxd</translation>
         <translation>恢复另一台设备的备份？</translation>
     </message>
     <message>
-        <source>This backup was made from "%1" (%2), not from "%3". Restoring it replaces all the data on "%3" with the data of "%1".
+        <source>This backup was made from &quot;%1&quot; (%2), not from &quot;%3&quot;. Restoring it replaces all the data on &quot;%3&quot; with the data of &quot;%1&quot;.
 
-Restore it onto "%3"?</source>
+Restore it onto &quot;%3&quot;?</source>
         <translation>此备份来自“%1”（%2），而不是“%3”。恢复它会用“%1”的数据替换“%3”上的全部数据。
 
 要将它恢复到“%3”吗？</translation>
@@ -414,7 +414,7 @@ Restore it onto "%3"?</source>
         <translation>正在停止备份……</translation>
     </message>
     <message>
-        <source>This backup holds no app archives (the device it came from did not allow them), so restoring only apps restores nothing. Press "%1", tick "%2" and press Restore: the apps' data comes back with it, and the apps come back from the App Store.</source>
+        <source>This backup holds no app archives (the device it came from did not allow them), so restoring only apps restores nothing. Press &quot;%1&quot;, tick &quot;%2&quot; and press Restore: the apps&apos; data comes back with it, and the apps come back from the App Store.</source>
         <translation>此备份不含应用安装包（备份来源设备不允许导出应用），因此只恢复应用不会恢复任何内容。请点击“%1”，勾选“%2”，然后点击“恢复”：应用的数据会随之恢复，应用本身可从 App Store 重新下载。</translation>
     </message>
     <message>
@@ -426,12 +426,40 @@ Restore it onto "%3"?</source>
         <translation>打开备份文件夹</translation>
     </message>
     <message>
-        <source>Restored from %1 onto "%2".</source>
+        <source>Restored from %1 onto &quot;%2&quot;.</source>
         <translation>已从 %1 恢复到“%2”。</translation>
     </message>
     <message>
-        <source>Saved in %1, from "%2".</source>
+        <source>Saved in %1, from &quot;%2&quot;.</source>
         <translation>保存在 %1，来自“%2”。</translation>
+    </message>
+    <message>
+        <source>Another Corvina window or command is already backing up or restoring this device. Wait for it to end and press Retry.</source>
+        <translation>另一个 Corvina 窗口或命令正在备份或恢复此设备。请等它结束后按“重试”。</translation>
+    </message>
+    <message>
+        <source>less than a minute</source>
+        <translation>不到一分钟</translation>
+    </message>
+    <message>
+        <source>%1 min</source>
+        <translation>%1 分钟</translation>
+    </message>
+    <message>
+        <source>%1 h %2 min</source>
+        <translation>%1 小时 %2 分钟</translation>
+    </message>
+    <message>
+        <source>%1 of %2 · about %3 left</source>
+        <translation>%1 / %2 · 约剩 %3</translation>
+    </message>
+    <message>
+        <source>%1 of %2</source>
+        <translation>%1 / %2</translation>
+    </message>
+    <message>
+        <source>About %1 left</source>
+        <translation>约剩 %1</translation>
     </message>
 </context>
 </TS>

@@ -7,6 +7,7 @@
 // process outlives its operation.
 #include "AppGlobals.h"
 #include "CBackup.h"
+#include "CCauseText.h"
 #include "CDeviceTable.h"
 #include "CDllTextLogQT.h"
 #include "CSingleInstance.h"
@@ -456,7 +457,7 @@ void TestFaults::faults()
     // The failure is shown within seconds, with its cause; no tool runs on.
     QTRY_VERIFY_WITH_TIMEOUT(Shows("widgetResultFailed"), kSecondsMs);
     QCOMPARE(Child<QLabel>("labelResultFailedCause")->text(),
-             widgetPrepareProgressResult::CauseText({enumFailureCause(iCause), qstrDetail}));
+             CCauseText::CauseText({enumFailureCause(iCause), qstrDetail}));
     QTRY_VERIFY_WITH_TIMEOUT(EmulatorProcess::ToolProcesses().isEmpty(), kSecondsMs);
 
     // A backup leaves its set with the marker and touches nothing else; a

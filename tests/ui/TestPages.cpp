@@ -3,6 +3,7 @@
 // backup selection dialog, the backup directory and the Chinese texts.
 #include "AppGlobals.h"
 #include "CBackup.h"
+#include "CCauseText.h"
 #include "CDeviceTable.h"
 #include "CFontSubstitutes.h"
 #include "CTranslation.h"
@@ -178,13 +179,13 @@ void TestPages::toolTextInACauseIsPlainAndCut()
     auto* cause = Child<QLabel>(&page, "labelResultFailedCause");
     QCOMPARE(cause->textFormat(), Qt::PlainText);
     const QString qstrLong = QStringLiteral("<b>ERROR:</b> ") + QString(5000, QLatin1Char('x'));
-    const QString qstrText = widgetPrepareProgressResult::CauseText({eiFailureCause_Unknown, qstrLong});
+    const QString qstrText = CCauseText::CauseText({eiFailureCause_Unknown, qstrLong});
     QVERIFY(qstrText.contains(QLatin1String("<b>ERROR:</b> xxx")));
     QVERIFY(qstrText.size() < 300);
-    QVERIFY(!widgetPrepareProgressResult::CauseText({eiFailureCause_Unknown, QStringLiteral(" \t")}).isEmpty());
-    QVERIFY(widgetPrepareProgressResult::CauseText({eiFailureCause_ToolMissing, QStringLiteral("idevicebackup2")})
+    QVERIFY(!CCauseText::CauseText({eiFailureCause_Unknown, QStringLiteral(" \t")}).isEmpty());
+    QVERIFY(CCauseText::CauseText({eiFailureCause_ToolMissing, QStringLiteral("idevicebackup2")})
                 .contains(QLatin1String("libimobiledevice-utils")));
-    QVERIFY(widgetPrepareProgressResult::CauseText({eiFailureCause_None, QString()}).isEmpty());
+    QVERIFY(CCauseText::CauseText({eiFailureCause_None, QString()}).isEmpty());
     // iOS 16.1 and later ask for the passcode at the start of every backup.
     for (const auto& row : {std::pair("16.1", true), std::pair("17.5.1", true), std::pair("16.0.3", false),
                             std::pair("9.3", false), std::pair("", false)})

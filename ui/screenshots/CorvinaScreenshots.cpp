@@ -4,6 +4,7 @@
 // hand and each state is set the way the window itself sets it.
 #include "AppGlobals.h"
 #include "CBackupSetCheck.h"
+#include "CCauseText.h"
 #include "CDeviceTable.h"
 #include "CFontSubstitutes.h"
 #include "CTranslation.h"
@@ -77,7 +78,7 @@ void ShootResults(Corvina& window, widgetPrepareProgressResult* page)
     saved.iFileCount = 320;
     saved.iTotalBytes = 314572800;
     Child<QLabel>(page, "labelResultSuccessfulDetail")
-        ->setText(widgetPrepareProgressResult::SavedText(saved) + QLatin1Char('\n')
+        ->setText(CCauseText::SavedText(saved) + QLatin1Char('\n')
                   + Translated("Saved in %1, from \"%2\".")
                         .arg(QStringLiteral("/home/anna/PeloraBackup/2026-12-07__02_37_34_@_@_Anna’s iPhone"),
                              QString::fromUtf8("Anna’s iPhone")));
@@ -85,7 +86,7 @@ void ShootResults(Corvina& window, widgetPrepareProgressResult* page)
     // The warning of a backup whose 12 apps the device would not archive.
     Child<QLabel>(page, "labelResultWarningPrompt")
         ->setText(QString::asprintf(Translated("Warning: %d apps backup failed!").toLocal8Bit().constData(), 12)
-                  + QLatin1Char('\n') + widgetPrepareProgressResult::CauseText({eiFailureCause_AppsUnsupported, {}}));
+                  + QLatin1Char('\n') + CCauseText::CauseText({eiFailureCause_AppsUnsupported, {}}));
     Shoot(&window, QStringLiteral("success-warning"));
     const structFailureCause aCauses[] = {
         {eiFailureCause_DiskFull, QString()},
@@ -94,7 +95,7 @@ void ShootResults(Corvina& window, widgetPrepareProgressResult* page)
         {eiFailureCause_Unknown, QStringLiteral("ERROR: Could not start service com.apple.mobilebackup2: -12")}};
     for (const structFailureCause& cause : aCauses) {
         page->slot_SwitchStatus_PrepareProgressResult(eiFormDeviceBackupRestoreStatus_Result, 0);
-        Child<QLabel>(page, "labelResultFailedCause")->setText(widgetPrepareProgressResult::CauseText(cause));
+        Child<QLabel>(page, "labelResultFailedCause")->setText(CCauseText::CauseText(cause));
         Shoot(&window, QStringLiteral("failure-") + QLatin1String(FailureCauseName(cause.eiCause)));
     }
 }
