@@ -8,6 +8,7 @@
 
 #include <QList>
 #include <QMap>
+#include <QMetaType>
 #include <QSemaphore>
 #include <QString>
 
@@ -24,6 +25,7 @@ struct structDeviceInfo
     void* pAMDevice = nullptr; // the library's reference to the device
     CMobileDevice* pDeviceObject = nullptr;
 };
+Q_DECLARE_METATYPE(structDeviceInfo)
 
 // Ordered by UDID; guarded by g_semaphoreDeviceInfo (one permit).
 extern QMap<QString, structDeviceInfo> g_mapDeviceInfo;

@@ -1,11 +1,11 @@
 // Start-up: toolkit, single instance, program folder, translation, log, then
 // the main window and its event loop.
 #include "AppGlobals.h"
+#include "CDeviceMonitor.h"
 #include "CDllTextLogQT.h"
 #include "CFontSubstitutes.h"
-#include "CProgramFolder.h"
+#include "CProgramStart.h"
 #include "CSingleInstance.h"
-#include "CToolSettings.h"
 #include "CTranslation.h"
 #include "Corvina.h"
 #include "InstancePlatform.h"
@@ -20,24 +20,6 @@
 #include <QScreen>
 
 namespace {
-
-void SetProgramPaths()
-{
-    g_qstrAppDirPath = QCoreApplication::applicationDirPath();
-    g_baAppDirPath = g_qstrAppDirPath.toLocal8Bit();
-    g_qstrLogFilePath = CProgramFolder::LogFilePath(g_qstrAppDirPath);
-    g_baLogFilePath = g_qstrLogFilePath.toLocal8Bit();
-    CToolSettings::SetProgramFolder(g_qstrAppDirPath);
-    // Only the demo sets it, to keep its settings and backups out of the user's own.
-    CProgramFolder::SetSettingsFolder(qEnvironmentVariable("CORVINA_CONFIG_DIR"));
-}
-
-void LoadLogLibrary()
-{
-    QString strErrorMessage;
-    if (!g_CDllTextLogQT.InitDataDll(strErrorMessage))
-        g_CDllTextLogQT.InitDataDll(strErrorMessage);
-}
 
 void CentreOnScreen(QWidget* window)
 {
@@ -63,7 +45,7 @@ int main(int argc, char* argv[])
     }
 
     RegisterSharedMetaTypes();
-    SetProgramPaths();
+    CProgramStart::SetProgramPaths();
     CSingleInstance::Platform().ChangeCurrentDirectory(g_baAppDirPath.toStdString());
     QCoreApplication::addLibraryPath(g_qstrAppDirPath + QStringLiteral("/plugins"));
 
@@ -74,7 +56,7 @@ int main(int argc, char* argv[])
     CTranslation::Install(&application, g_qstrAppDirPath, g_iLanguage);
     CTranslation::InstallQt(&application, QLibraryInfo::path(QLibraryInfo::TranslationsPath), g_iLanguage);
 
-    LoadLogLibrary();
+    CProgramStart::LoadLogLibrary();
     TEXTLOG("\xD6\xD0\xCE\xC4");
 
     // Watched before the window exists, so that a request during start-up
@@ -100,6 +82,8 @@ int main(int argc, char* argv[])
     const int iExitCode = application.exec();
     delete window;
     window = nullptr;
+    // No device may be read (pairing, TLS) while the process and its libraries end.
+    CDeviceMonitor::EndNotifications();
     CSingleInstance::Release();
     return iExitCode;
 }

@@ -1,8 +1,7 @@
 #include "Corvina.h"
 
 #include "AppGlobals.h"
-#include "CDeviceTable.h"
-#include "CMobileDeviceDriver.h"
+#include "CDeviceMonitor.h"
 #include "CSingleInstance.h"
 #include "CWindowDrag.h"
 #include "LogCallSite.h"
@@ -21,7 +20,6 @@
 #include <QUrl>
 
 #include <cstdlib>
-#include <mutex>
 
 #ifndef CORVINA_STATS_URL
 #define CORVINA_STATS_URL ""
@@ -41,11 +39,6 @@ std::uint32_t NativeHandleOf(QWidget* window)
 #endif
 }
 
-// The window that notifications reach. The library keeps calling the handler
-// until the process ends; a window being destroyed takes itself out first.
-std::mutex g_mutexLiveWindow;
-Corvina* g_pLiveWindow = nullptr;
-
 } // namespace
 
 Corvina::Corvina(QWidget* parent, Qt::WindowFlags flags)
@@ -62,8 +55,8 @@ Corvina::Corvina(QWidget* parent, Qt::WindowFlags flags)
     ui.stackedWidgetMain->setCurrentIndex(eiFormBackupRestoreIndex_BackupRestoreStatus);
     ui.stackedWidgetMain->show();
 
-    connect(this, &Corvina::signal_UpdateDevice, m_widgetPrepareProgressResult,
-            &widgetPrepareProgressResult::slot_UpdateDevice);
+    m_pDeviceMonitor = new CDeviceMonitor(this);
+    connect(m_pDeviceMonitor, &CDeviceMonitor::signal_Devices, this, &Corvina::slot_Devices);
     connect(this, &Corvina::signal_SwitchStatus, this, &Corvina::slot_SwitchStatus);
     connect(this, &Corvina::signal_SwitchStatus_DeviceConnect, m_widgetBackupRestoreStatus,
             &widgetBackupRestoreStatus::slot_SwitchStatus_DeviceConnect);
@@ -88,10 +81,6 @@ Corvina::Corvina(QWidget* parent, Qt::WindowFlags flags)
     shadow->setOffset(0, 1);
     ui.widget->setGraphicsEffect(shadow);
 
-    {
-        const std::lock_guard<std::mutex> lock(g_mutexLiveWindow);
-        g_pLiveWindow = this;
-    }
     // No device is known before the driver loads: the home page starts with
     // the connect prompt (the first arrival brings the buttons) rather than
     // both sections squeezed under the banner, with buttons for no device.
@@ -108,16 +97,13 @@ Corvina::Corvina(QWidget* parent, Qt::WindowFlags flags)
 
 Corvina::~Corvina()
 {
-    const std::lock_guard<std::mutex> lock(g_mutexLiveWindow);
-    if (g_pLiveWindow == this)
-        g_pLiveWindow = nullptr;
+    m_pDeviceMonitor->Stop();
 }
 
 void Corvina::LoadDriverOrEnd()
 {
     DriverLoadFailure failure;
-    if (CMobileDeviceDriver::LoadDriver(this, &Corvina::DeviceNofictionCallbackEx, g_qstrAppDirPath.toStdWString(),
-                                        &failure))
+    if (m_pDeviceMonitor->Start(g_qstrAppDirPath, &failure))
         return;
     const QString qstrLibrary = QString::fromStdWString(failure.library);
     const QString qstrSystemText = QString::fromLocal8Bit(failure.systemText.c_str());
@@ -147,48 +133,13 @@ void Corvina::LoadDriverOrEnd()
     std::_Exit(1);
 }
 
-void Corvina::DeviceNofictionCallbackEx(DeviceNotificationArgs* pDeviceNotificationArgs, void* window)
+void Corvina::slot_Devices(const QList<structDeviceInfo>& listDevices)
 {
-    CDeviceTable::structChange change;
-    switch (pDeviceNotificationArgs->iMessage) {
-    case DeviceNotificationArgs::Connected: {
-        TEXTLOG("DeviceNotificationArgs::Connected-------------\xA1\xEF\xA1\xEF\xA1\xEF\xA1\xEF");
-        change = CDeviceTable::Arrive(pDeviceNotificationArgs->pAMDevice);
-        if (!change.bHandled)
-            return;
-        const structDeviceInfo& structDeviceInfoThis = change.structDeviceInfoThis;
-        TEXTLOG("structDeviceInfoThis.qstrDeviceID : %s", LOG8(structDeviceInfoThis.qstrDeviceID));
-        TEXTLOG("structDeviceInfoThis.qstrDeviceName : %s", LOG8(structDeviceInfoThis.qstrDeviceName));
-        TEXTLOG("structDeviceInfoThis.qstrDeviceVersion : %s", LOG8(structDeviceInfoThis.qstrDeviceVersion));
-        TEXTLOG("structDeviceInfoThis.qstrDeviceType : %s", LOG8(structDeviceInfoThis.qstrDeviceType));
-        break;
-    }
-    case DeviceNotificationArgs::Disconnected: {
-        TEXTLOG("DeviceNotificationArgs::Disconnected-------------\xA1\xF1\xA1\xF1\xA1\xF1\xA1\xF1");
-        change = CDeviceTable::Depart(pDeviceNotificationArgs->pAMDevice);
-        if (change.bFound) {
-            const structDeviceInfo& structDeviceInfoThisEx = change.structDeviceInfoThis;
-            TEXTLOG("structDeviceInfoThisEx.qstrDeviceID : %s", LOG8(structDeviceInfoThisEx.qstrDeviceID));
-            TEXTLOG("structDeviceInfoThisEx.qstrDeviceVersion : %s", LOG8(structDeviceInfoThisEx.qstrDeviceVersion));
-            TEXTLOG("structDeviceInfoThisEx.qstrDeviceType : %s", LOG8(structDeviceInfoThisEx.qstrDeviceType));
-            TEXTLOG("structDeviceInfoThisEx.qstrDeviceName : %s", LOG8(structDeviceInfoThisEx.qstrDeviceName));
-        }
-        break;
-    }
-    default:
-        return;
-    }
-    const std::lock_guard<std::mutex> lock(g_mutexLiveWindow);
-    if (g_pLiveWindow != nullptr && g_pLiveWindow == window)
-        g_pLiveWindow->UpdatePages(change.iDeviceCount);
-}
-
-void Corvina::UpdatePages(int iDeviceCount)
-{
-    emit signal_UpdateDevice();
-    if (iDeviceCount <= 0)
+    m_listDevices = listDevices;
+    m_widgetPrepareProgressResult->slot_UpdateDevice(listDevices);
+    if (listDevices.isEmpty())
         emit signal_SwitchStatus(eiFormBackupRestoreIndex_BackupRestoreStatus, eiFormDeviceConnectStatus_DeviceDisConnect);
-    else if (m_enumFormBackupRestoreIndex.load() == eiFormBackupRestoreIndex_BackupRestoreStatus)
+    else if (m_enumFormBackupRestoreIndex == eiFormBackupRestoreIndex_BackupRestoreStatus)
         emit signal_SwitchStatus(eiFormBackupRestoreIndex_BackupRestoreStatus, eiFormDeviceConnectStatus_DeviceBackupRestore);
 }
 
@@ -274,10 +225,8 @@ void Corvina::slot_SwitchStatus(enumFormBackupRestoreIndex enumFormBackupRestore
 
 void Corvina::ShowHome()
 {
-    QList<structDeviceInfo> listDevices;
-    CDeviceTable::Snapshot(listDevices);
     slot_SwitchStatus(eiFormBackupRestoreIndex_BackupRestoreStatus,
-                      listDevices.isEmpty() ? eiFormDeviceConnectStatus_DeviceDisConnect
+                      m_listDevices.isEmpty() ? eiFormDeviceConnectStatus_DeviceDisConnect
                                             : eiFormDeviceConnectStatus_DeviceBackupRestore);
 }
 

@@ -1,13 +1,12 @@
 // The program's only top-level window: a frameless window with a painted
 // title bar and a page stack holding the home page (index 2) and the
-// backup/restore page (index 3). It is also the bridge from the device driver
-// layer to the pages: DeviceNofictionCallbackEx keeps the device table on the
-// library's notification thread and reaches the pages only through queued
-// signals.
+// backup/restore page (index 3). Its device monitor tells it, queued, which
+// devices are connected; it passes the list on to the backup/restore page and
+// switches the home page between the connect prompt and its buttons.
 #ifndef CORVINA_CORVINA_H
 #define CORVINA_CORVINA_H
 
-#include "DeviceNotificationArgs.h"
+#include "CDeviceTable.h"
 #include "SharedTypes.h"
 #include "ui_Corvina.h"
 
@@ -16,11 +15,10 @@
 #include <QPointer>
 #include <QWidget>
 
-#include <atomic>
-
 class QCloseEvent;
 class QMouseEvent;
 class QNetworkAccessManager;
+class CDeviceMonitor;
 class widgetBackupRestoreStatus;
 class widgetPrepareProgressResult;
 
@@ -30,16 +28,12 @@ class Corvina : public QWidget
 
 public:
     explicit Corvina(QWidget* parent = nullptr, Qt::WindowFlags flags = {});
-    // From here on notifications no longer reach this window.
+    // From here on device lists no longer reach this window.
     ~Corvina() override;
 
     // True when the single-instance handshake decided this instance must end;
     // start-up then ends with 0 without running the event loop.
     bool MustEnd() const { return m_bMustEnd; }
-
-    // Receives every device arrival and departure, on the device library's
-    // notification thread; window is the Corvina the driver was loaded for.
-    static void DeviceNofictionCallbackEx(DeviceNotificationArgs* pDeviceNotificationArgs, void* window);
 
     // The longest the window waits, when closing, for a running operation to
     // end after its tool was asked to end.
@@ -60,8 +54,11 @@ protected:
     // watching and the window does not freeze.
     void closeEvent(QCloseEvent* event) override;
 
+public slots:
+    // The connected devices, after each arrival or departure (from the monitor).
+    void slot_Devices(const QList<structDeviceInfo>& listDevices);
+
 signals:
-    void signal_UpdateDevice();
     void signal_SwitchStatus(enumFormBackupRestoreIndex enumFormBackupRestoreIndexThis, int iReserve1);
     void signal_SwitchStatus_DeviceConnect(enumFormDeviceConnectStatus enumFormDeviceConnectStatusThis, int iReserve1);
     void signal_QuitProgram();
@@ -76,8 +73,6 @@ private:
     void LoadDriverOrEnd();
     void ShowFromAnotherStart();
     void LoadStatisticsPage();
-    // The signals that follow an arrival or departure that changed the table.
-    void UpdatePages(int iDeviceCount);
     void AskBeforeStopping();
     void BeginStopping();
     void ShowHome();
@@ -86,9 +81,10 @@ private:
     widgetPrepareProgressResult* m_widgetPrepareProgressResult = nullptr;
     QPoint m_QPointDrag;
     bool m_bDrag = false;
-    // Written on the GUI thread, read by the notification handler.
-    std::atomic<enumFormBackupRestoreIndex> m_enumFormBackupRestoreIndex{eiFormBackupRestoreIndex_BackupRestoreStatus};
+    enumFormBackupRestoreIndex m_enumFormBackupRestoreIndex = eiFormBackupRestoreIndex_BackupRestoreStatus;
     Ui::CorvinaClass ui;
+    CDeviceMonitor* m_pDeviceMonitor = nullptr;
+    QList<structDeviceInfo> m_listDevices; // the latest list from the monitor
     bool m_bMustEnd = false;
     QNetworkAccessManager* m_pStatistics = nullptr;
     bool m_bClosingWithoutAsking = false;

@@ -25,6 +25,7 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QStorageInfo>
+#include <QTabBar>
 
 namespace {
 
@@ -151,25 +152,18 @@ void widgetPrepareProgressResult::on_btnRestoreOtherDirectory_clicked()
     ChooseDirectory(ui.labelRestoreDirectory);
 }
 
-void widgetPrepareProgressResult::slot_UpdateDevice()
+void widgetPrepareProgressResult::slot_UpdateDevice(const QList<structDeviceInfo>& listDevices)
 {
     TEXTLOG("Enter");
-    const QWidget* currentPage = ui.tabWidget->currentWidget();
-    const QString qstrSelected = currentPage != nullptr ? currentPage->windowTitle() : QString();
+    const QString qstrSelected = TabDevice(ui.tabWidget->currentIndex());
     while (ui.tabWidget->count() > 0) {
         QWidget* page = ui.tabWidget->widget(0);
         ui.tabWidget->removeTab(0);
         delete page;
     }
-    QList<structDeviceInfo> listDevices;
-    if (!CDeviceTable::Snapshot(listDevices)) {
-        TEXTLOG("Exit : the device table is busy");
-        return;
-    }
     for (const structDeviceInfo& device : listDevices) {
-        auto* page = new QWidget;
-        page->setWindowTitle(device.qstrDeviceID);
-        const int iIndex = ui.tabWidget->addTab(page, device.qstrDeviceName);
+        const int iIndex = ui.tabWidget->addTab(new QWidget, device.qstrDeviceName);
+        ui.tabWidget->tabBar()->setTabData(iIndex, device.qstrDeviceID);
         if (device.qstrDeviceID == qstrSelected)
             ui.tabWidget->setCurrentIndex(iIndex);
     }
@@ -177,10 +171,15 @@ void widgetPrepareProgressResult::slot_UpdateDevice()
     TEXTLOG("Exit");
 }
 
+QString widgetPrepareProgressResult::TabDevice(int iIndex) const
+{
+    return iIndex < 0 ? QString() : ui.tabWidget->tabBar()->tabData(iIndex).toString();
+}
+
 bool widgetPrepareProgressResult::IsDevicePresent(const QString& qstrDeviceUDID) const
 {
     for (int i = 0; i < ui.tabWidget->count(); ++i) {
-        if (ui.tabWidget->widget(i)->windowTitle() == qstrDeviceUDID)
+        if (TabDevice(i) == qstrDeviceUDID)
             return true;
     }
     return false;
@@ -406,7 +405,7 @@ bool widgetPrepareProgressResult::SelectedDevice(QString& qstrUDID, QString& qst
     const int iIndex = ui.tabWidget->currentIndex();
     if (iIndex < 0)
         return false;
-    qstrUDID = ui.tabWidget->widget(iIndex)->windowTitle();
+    qstrUDID = TabDevice(iIndex);
     qstrName = ui.tabWidget->tabText(iIndex);
     return true;
 }
@@ -414,7 +413,7 @@ bool widgetPrepareProgressResult::SelectedDevice(QString& qstrUDID, QString& qst
 void widgetPrepareProgressResult::SelectDevice(const QString& qstrUDID)
 {
     for (int i = 0; i < ui.tabWidget->count(); ++i) {
-        if (ui.tabWidget->widget(i)->windowTitle() == qstrUDID)
+        if (TabDevice(i) == qstrUDID)
             ui.tabWidget->setCurrentIndex(i);
     }
 }

@@ -8,6 +8,7 @@
 
 #include "AppGlobals.h"
 #include "CBackupSetCheck.h"
+#include "CDeviceTable.h"
 #include "CFailureCause.h"
 #include "SharedTypes.h"
 #include "ui_widgetPrepareProgressResult.h"
@@ -23,7 +24,7 @@ class ThreadToolRun;
 class widgetPrepareProgressResult : public QWidget
 {
     Q_OBJECT
-    // The main window connects its device signal to slot_UpdateDevice.
+    // The main window hands the device lists to slot_UpdateDevice.
     friend class Corvina;
 
 public:
@@ -98,7 +99,8 @@ private slots:
     void on_btnResultSuccessfulQuit_clicked();
     void on_btnRestoreOtherDirectory_clicked();
     void on_btnBackupOtherDirectory_clicked();
-    void slot_UpdateDevice();
+    // One tab per device, named after it; the tab keeps its UDID as data.
+    void slot_UpdateDevice(const QList<structDeviceInfo>& listDevices);
     void on_chkBackupPersonalData_stateChanged(int iState);
     void on_chkBackupGameApp_stateChanged(int iState);
     void on_chkRestorePersonalData_stateChanged(int iState);
@@ -132,6 +134,8 @@ private:
     bool WriteMarker();
     void EndOperationOfDepartedDevice();
     bool IsDevicePresent(const QString& qstrDeviceUDID) const;
+    // The UDID of the tab at iIndex; empty for no tab.
+    QString TabDevice(int iIndex) const;
     // The device of the selected tab, read when the user presses a start
     // button: the operation goes to that device and no other.
     bool SelectedDevice(QString& qstrUDID, QString& qstrName) const;

@@ -27,6 +27,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QSettings>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -290,10 +291,10 @@ void TestFaults::Start(bool bRestore, const QString& qstrUDID, bool bApps, int i
     Child<QToolButton>(bRestore ? "toolButtonRestore" : "toolButtonBackup")->click();
     auto* tabs = Child<QTabWidget>("tabWidget");
     for (int i = 0; i < tabs->count(); ++i) {
-        if (tabs->widget(i)->windowTitle() == qstrUDID)
+        if (tabs->tabBar()->tabData(i).toString() == qstrUDID)
             tabs->setCurrentIndex(i);
     }
-    QCOMPARE(tabs->currentWidget()->windowTitle(), qstrUDID);
+    QCOMPARE(tabs->tabBar()->tabData(tabs->currentIndex()).toString(), qstrUDID);
     Child<QCheckBox>(bRestore ? "chkRestorePersonalData" : "chkBackupPersonalData")->setChecked(true);
     Child<QCheckBox>(bRestore ? "chkRestoreGameApp" : "chkBackupGameApp")->setChecked(bApps);
     if (bRestore) {
@@ -505,7 +506,7 @@ void TestFaults::devicesComeAndGo()
         QStringList listUDIDs;
         auto* tabs = Child<QTabWidget>("tabWidget");
         for (int i = 0; i < tabs->count(); ++i)
-            listUDIDs.append(tabs->widget(i)->windowTitle());
+            listUDIDs.append(tabs->tabBar()->tabData(i).toString());
         listUDIDs.sort();
         return listUDIDs;
     };

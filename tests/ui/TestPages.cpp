@@ -26,6 +26,7 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QRawFont>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -196,7 +197,7 @@ void TestPages::selectorKeepsTheChosenDevice()
 {
     widgetPrepareProgressResult page;
     auto* tabs = Child<QTabWidget>(&page, "tabWidget");
-    const auto rebuild = [&page]() { QVERIFY(QMetaObject::invokeMethod(&page, "slot_UpdateDevice")); };
+    const auto rebuild = [&page]() { QVERIFY(QMetaObject::invokeMethod(&page, "slot_UpdateDevice", Q_ARG(QList<structDeviceInfo>, g_mapDeviceInfo.values()))); };
     const auto add = [](const char* udid, const char* name) {
         structDeviceInfo device;
         device.qstrDeviceID = QLatin1String(udid);
@@ -215,7 +216,7 @@ void TestPages::selectorKeepsTheChosenDevice()
     const QStringList listExpected = {QStringLiteral("Fourth"), QStringLiteral("First"), QStringLiteral("Второй"), QStringLiteral("Third")};
     for (int i = 0; i < tabs->count(); ++i)
         QCOMPARE(tabs->tabText(i), listExpected.at(i));
-    QCOMPARE(tabs->currentWidget()->windowTitle(), QStringLiteral("c3"));
+    QCOMPARE(tabs->tabBar()->tabData(tabs->currentIndex()).toString(), QStringLiteral("c3"));
     g_mapDeviceInfo.clear();
     rebuild();
     QCOMPARE(tabs->count(), 0);
@@ -341,7 +342,7 @@ void TestPages::restoreDecisions()
     const QByteArray path = qgetenv("PATH");
     qputenv("PATH", m_qTemporaryDir.path().toLocal8Bit());
     widgetPrepareProgressResult page;
-    QVERIFY(QMetaObject::invokeMethod(&page, "slot_UpdateDevice"));
+    QVERIFY(QMetaObject::invokeMethod(&page, "slot_UpdateDevice", Q_ARG(QList<structDeviceInfo>, g_mapDeviceInfo.values())));
     g_bDeviceRestore = true;
     page.slot_SwitchStatus_PrepareProgressResult(eiFormDeviceBackupRestoreStatus_Setting, 0);
     Child<QLabel>(&page, "labelRestoreDirectory")->setText(qstrRoot);
@@ -354,7 +355,7 @@ void TestPages::restoreDecisions()
     QTimer::singleShot(200, this, [&]() {
         if (bTargetDeparts) {
             g_mapDeviceInfo.remove(QStringLiteral("a1"));
-            QVERIFY(QMetaObject::invokeMethod(&page, "slot_UpdateDevice"));
+            QVERIFY(QMetaObject::invokeMethod(&page, "slot_UpdateDevice", Q_ARG(QList<structDeviceInfo>, g_mapDeviceInfo.values())));
         }
         Child<QListWidget>(QApplication::activeModalWidget(), "listWidgetBackup")->setCurrentRow(0);
         auto* ok = Child<QPushButton>(QApplication::activeModalWidget(), "btnOK");
@@ -385,7 +386,7 @@ void TestPages::restoreDecisions()
         Child<QTabWidget>(&page, "tabWidget")->setCurrentIndex(1);
         Child<QPushButton>(&page, "btnResultFailedSettings")->click();
         QCOMPARE(Shown(&page), QStringLiteral("widgetRestore"));
-        QCOMPARE(Child<QTabWidget>(&page, "tabWidget")->currentWidget()->windowTitle(), QStringLiteral("a1"));
+        QCOMPARE(Child<QTabWidget>(&page, "tabWidget")->tabBar()->tabData(Child<QTabWidget>(&page, "tabWidget")->currentIndex()).toString(), QStringLiteral("a1"));
     }
     g_mapDeviceInfo.clear();
     g_bDeviceRestore = false;
@@ -400,7 +401,7 @@ void TestPages::backupThatCannotFitAsksFirst()
     device.iDataUsedBytes = qint64(1) << 62;
     g_mapDeviceInfo.insert(device.qstrDeviceID, device);
     widgetPrepareProgressResult page;
-    QVERIFY(QMetaObject::invokeMethod(&page, "slot_UpdateDevice"));
+    QVERIFY(QMetaObject::invokeMethod(&page, "slot_UpdateDevice", Q_ARG(QList<structDeviceInfo>, g_mapDeviceInfo.values())));
     g_bDeviceRestore = false;
     page.slot_SwitchStatus_PrepareProgressResult(eiFormDeviceBackupRestoreStatus_Setting, 0);
     const QString qstrRoot = m_qTemporaryDir.filePath(QStringLiteral("not yet"));

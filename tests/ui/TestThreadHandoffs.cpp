@@ -5,6 +5,7 @@
 // while the window goes away. No tool is started: under ThreadSanitizer, a
 // process started through Qt hides the thread that started it.
 #include "AppGlobals.h"
+#include "CDeviceMonitor.h"
 #include "Corvina.h"
 #include "SharedTypes.h"
 #include "ThreadDeviceBackup.h"
@@ -154,7 +155,7 @@ void TestThreadHandoffs::notificationsFromTheLibraryThread()
     std::atomic<int> iDelivered{0};
     std::thread library([&]() {
         while (!bStop) {
-            Corvina::DeviceNofictionCallbackEx(&args, window);
+            CDeviceMonitor::HandleNotification(&args, nullptr);
             ++iDelivered;
         }
     });

@@ -18,6 +18,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QStackedWidget>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -149,10 +150,10 @@ void TestWindowAgainstEmulator::Start(bool bRestore, const QString& qstrUDID, bo
     QVERIFY(Shows(bRestore ? "widgetRestore" : "widgetBackup"));
     auto* tabs = Child<QTabWidget>("tabWidget");
     for (int i = 0; i < tabs->count(); ++i) {
-        if (tabs->widget(i)->windowTitle() == qstrUDID)
+        if (tabs->tabBar()->tabData(i).toString() == qstrUDID)
             tabs->setCurrentIndex(i);
     }
-    QCOMPARE(tabs->currentWidget()->windowTitle(), qstrUDID);
+    QCOMPARE(tabs->tabBar()->tabData(tabs->currentIndex()).toString(), qstrUDID);
     Child<QCheckBox>(bRestore ? "chkRestoreGameApp" : "chkBackupGameApp")->setChecked(bApps);
     Child<QPushButton>(bRestore ? "btnRestore" : "btnBackup")->click();
 }

@@ -194,8 +194,7 @@ int main(int argc, char* argv[])
     Shoot(&window, QStringLiteral("home-disconnected"));
     AddDevice("00008110000a1b2c3d4e5f01", "Anna’s iPhone");
     AddDevice("00008103000f6e5d4c3b2a10", "iPad Pro");
-    emit window.signal_UpdateDevice();
-    emit window.signal_SwitchStatus(eiFormBackupRestoreIndex_BackupRestoreStatus, eiFormDeviceConnectStatus_DeviceBackupRestore);
+    window.slot_Devices(g_mapDeviceInfo.values());
     Shoot(&window, QStringLiteral("home-connected"));
     g_bDeviceRestore = true;
     emit window.signal_SwitchStatus(eiFormBackupRestoreIndex_PrepareProgressResult, eiFormDeviceBackupRestoreStatus_Setting);

@@ -1,0 +1,93 @@
+// One run of a corvina-cli command: lists or verifies sets at once; for a
+// command that needs a device, waits briefly for the device monitor's view,
+// picks the device, asks where it must, and runs the backup or restore as a
+// COperation, reporting its progress and its result. Lives on the main
+// thread; its event loop carries the monitor's lists and the operation's
+// signals.
+#ifndef CORVINA_CCLISESSION_H
+#define CORVINA_CCLISESSION_H
+
+#include "CCommandLine.h"
+#include "CDeviceTable.h"
+#include "CFailureCause.h"
+
+#include <QElapsedTimer>
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+class CConsoleReport;
+class CDeviceMonitor;
+class COperation;
+class QSocketNotifier;
+class QTimer;
+struct structOperationResult;
+
+class CCliSession : public QObject
+{
+    Q_OBJECT
+
+public:
+    CCliSession(const structCliRequest& request, CConsoleReport& report, QObject* parent = nullptr);
+    // Ends a running operation (its tool is stopped) and the monitor.
+    ~CCliSession() override;
+
+    // Runs the command; signal_Done follows, queued, when it has ended.
+    void Start();
+
+    // Ctrl-C or SIGTERM: ends the command as Cancel would. A restore is only
+    // stopped at the second request (it leaves the device half restored).
+    void Interrupt();
+
+    // The device wait: at least iSettleMsecs for the library to report the
+    // devices present, then until no device is being read and no list came for
+    // iQuietMsecs; never longer than iWaitMaxMsecs.
+    static constexpr int iSettleMsecs = 1500;
+    static constexpr int iQuietMsecs = 300;
+    static constexpr int iWaitMaxMsecs = 10000;
+
+    // The backup root the window uses: Corvina.ini's /Config/BackupDirectory
+    // in the settings file, else "PeloraBackup" in the home folder.
+    static QString ConfiguredBackupRoot();
+
+signals:
+    void signal_Done(int iExitCode);
+
+private:
+    void Finish(int iExitCode);
+    void FailWith(const structFailureCause& structCause);
+    int ListSets();
+    int VerifySet();
+    void WaitForDevices();
+    void OnDevices(const QList<structDeviceInfo>& listDevices);
+    void CheckSettled();
+    void RunWithDevices();
+    bool ChooseDevice(structDeviceInfo& device);
+    void StartBackup(const structDeviceInfo& device);
+    void PrepareRestore(const structDeviceInfo& device);
+    void AskBeforeRestore(const structDeviceInfo& device, const QString& qstrSetUDID);
+    void OnAnswer();
+    void StartOperation(const structDeviceInfo& device, bool bRestore);
+    void OnFinished(const structOperationResult& result);
+    QString ResolvedSet() const;
+    QString LockFolder() const;
+
+    structCliRequest m_request;
+    CConsoleReport& m_report;
+    CDeviceMonitor* m_pMonitor = nullptr;
+    QTimer* m_pSettleTimer = nullptr;
+    QElapsedTimer m_sinceStart;
+    QElapsedTimer m_sinceList;
+    QList<structDeviceInfo> m_listDevices;
+    bool m_bSettled = false;
+    structDeviceInfo m_deviceTarget;     // the device the operation goes to
+    QString m_qstrSet;                   // restore: the set folder
+    QSocketNotifier* m_pAnswer = nullptr; // the restore question's answer on standard input
+    COperation* m_pOperation = nullptr;
+    bool m_bDeparted = false;            // the operation's device has left
+    bool m_bStopAsked = false;           // a restore: the first interruption was answered with a warning
+    bool m_bDone = false;
+};
+
+#endif

@@ -1,0 +1,14 @@
+// Whether the program's standard streams are a terminal: the command line
+// then draws a progress line in place and may ask the user a question.
+// Kept free of Qt types.
+#ifndef CORVINA_TERMINAL_H
+#define CORVINA_TERMINAL_H
+
+class Terminal
+{
+public:
+    // fd 0, 1 or 2; any thread.
+    static bool IsTerminal(int fd);
+};
+
+#endif

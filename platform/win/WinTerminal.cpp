@@ -1,0 +1,8 @@
+#include "Terminal.h"
+
+#include <io.h>
+
+bool Terminal::IsTerminal(int fd)
+{
+    return _isatty(fd) != 0;
+}
