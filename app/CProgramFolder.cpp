@@ -48,3 +48,8 @@ QString CProgramFolder::SettingsFilePath(const QString& qstrAppDirPath)
     }
     return QDir::toNativeSeparators(qstrBase + QStringLiteral("/Corvina.ini"));
 }
+
+QString CProgramFolder::DeviceLockFolder()
+{
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation)).filePath(QStringLiteral("corvina"));
+}

@@ -22,6 +22,11 @@ public:
     // asks for the settings file.
     static void SetSettingsFolder(const QString& qstrFolder);
 
+    // Where the per-device operation locks live, shared by the window and
+    // every command line of the user: "corvina" in the user's runtime folder
+    // ($XDG_RUNTIME_DIR on Linux).
+    static QString DeviceLockFolder();
+
 private:
     static bool IsWritable(const QString& qstrAppDirPath);
 };

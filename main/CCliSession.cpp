@@ -18,7 +18,6 @@
 #include <QLocale>
 #include <QSettings>
 #include <QSocketNotifier>
-#include <QStandardPaths>
 #include <QStorageInfo>
 #include <QTimer>
 
@@ -103,7 +102,7 @@ void CCliSession::Finish(int iExitCode)
 
 void CCliSession::FailWith(const structFailureCause& structCause)
 {
-    m_report.Error(CCauseText::Text(structCause));
+    m_report.Error(CCauseText::CauseText(structCause));
     Finish(eiCliExit_Failed);
 }
 
@@ -311,6 +310,7 @@ void CCliSession::PrepareRestore(const structDeviceInfo& device)
         Finish(eiCliExit_Failed);
         return;
     }
+    m_iSetBytes = check.iTotalBytes;
     if (m_request.bYes) {
         StartOperation(device, true);
         return;
@@ -357,11 +357,6 @@ void CCliSession::OnAnswer()
     Finish(eiCliExit_Failed);
 }
 
-QString CCliSession::LockFolder() const
-{
-    return QDir(QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation)).filePath(QStringLiteral("corvina"));
-}
-
 void CCliSession::StartOperation(const structDeviceInfo& device, bool bRestore)
 {
     m_deviceTarget = device;
@@ -377,7 +372,8 @@ void CCliSession::StartOperation(const structDeviceInfo& device, bool bRestore)
     request.bPersonalData = true;
     request.bApps = !bRestore && m_request.bApps;
     request.bFull = true;
-    request.qstrLockFolder = LockFolder();
+    request.iExpectedBytes = bRestore ? m_iSetBytes : device.iDataUsedBytes;
+    request.qstrLockFolder = CProgramFolder::DeviceLockFolder();
     m_pOperation = new COperation(request);
     connect(m_pOperation, &COperation::signal_Progress, this,
             [this](const structOperationProgress& progress) { m_report.Progress(progress); });
@@ -396,10 +392,10 @@ void CCliSession::OnFinished(const structOperationResult& result)
     if (result.bSucceeded && result.iAppFailedCount > 0) {
         qstrWarning = tr("Warning: %1 apps could not be saved.").arg(result.iAppFailedCount);
         if (result.structAppsCause.eiCause != eiFailureCause_None)
-            qstrWarning += QLatin1Char(' ') + CCauseText::Text(result.structAppsCause);
+            qstrWarning += QLatin1Char(' ') + CCauseText::CauseText(result.structAppsCause);
     }
     m_report.Finished(result.bSucceeded, result.qstrSet, QString::fromLatin1(FailureCauseName(result.structCause.eiCause)),
-                      CCauseText::Text(result.structCause), qstrWarning);
+                      CCauseText::CauseText(result.structCause), qstrWarning);
     Finish(result.bSucceeded ? eiCliExit_Done : eiCliExit_Failed);
 }
 

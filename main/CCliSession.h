@@ -71,7 +71,6 @@ private:
     void StartOperation(const structDeviceInfo& device, bool bRestore);
     void OnFinished(const structOperationResult& result);
     QString ResolvedSet() const;
-    QString LockFolder() const;
 
     structCliRequest m_request;
     CConsoleReport& m_report;
@@ -82,7 +81,8 @@ private:
     QList<structDeviceInfo> m_listDevices;
     bool m_bSettled = false;
     structDeviceInfo m_deviceTarget;     // the device the operation goes to
-    QString m_qstrSet;                   // restore: the set folder
+    QString m_qstrSet;                   // restore: the set folder; backup: the root
+    qint64 m_iSetBytes = -1;             // restore: the set's personal data
     QSocketNotifier* m_pAnswer = nullptr; // the restore question's answer on standard input
     COperation* m_pOperation = nullptr;
     bool m_bDeparted = false;            // the operation's device has left

@@ -1,5 +1,6 @@
 #include "CConsoleReport.h"
 
+#include "CCauseText.h"
 #include "COperation.h"
 
 #include <QJsonArray>
@@ -54,16 +55,6 @@ QString CConsoleReport::StateText(enumSetState eiState)
         break;
     }
     return tr("damaged");
-}
-
-QString CConsoleReport::TimeLeftText(qint64 iMsecsLeft)
-{
-    if (iMsecsLeft < 0)
-        return QString();
-    const qint64 iSeconds = (iMsecsLeft + 999) / 1000;
-    if (iSeconds < 60)
-        return tr("%1 s left").arg(iSeconds);
-    return tr("%1 min left").arg((iSeconds + 59) / 60);
 }
 
 void CConsoleReport::WriteJson(const QJsonObject& object)
@@ -168,12 +159,9 @@ void CConsoleReport::Progress(const structOperationProgress& progress)
     }
     QStringList listParts{QStringLiteral("%1%").arg(progress.iPercent, 3)};
     listParts << (progress.eiStep == eiStepBackupRestore_Apps ? tr("apps") : tr("personal data"));
-    if (progress.iBytesDone >= 0)
-        listParts << (progress.iBytesExpected > 0
-                          ? tr("%1 of %2").arg(SizeText(progress.iBytesDone), SizeText(progress.iBytesExpected))
-                          : SizeText(progress.iBytesDone));
-    if (progress.iMsecsLeft >= 0)
-        listParts << TimeLeftText(progress.iMsecsLeft);
+    const QString qstrAmount = CCauseText::ProgressText(progress.iBytesDone, progress.iBytesExpected, progress.iMsecsLeft);
+    if (!qstrAmount.isEmpty())
+        listParts << qstrAmount;
     const QString qstrLine = listParts.join(QStringLiteral("  "));
     if (m_bTerminal) {
         // Drawn over the previous one; the rest of a longer previous line is cleared.

@@ -50,8 +50,6 @@ public:
     static QString StateName(enumSetState eiState);
     // The translated word for the plain listing.
     static QString StateText(enumSetState eiState);
-    // "3 min left", "40 s left"; empty while unknown.
-    static QString TimeLeftText(qint64 iMsecsLeft);
 
 private:
     void WriteJson(const QJsonObject& object);
