@@ -1,8 +1,9 @@
 # The installed copy and its Debian package.
 #
-# cmake --install puts the program folder (the executable, the TextLog and
-# driver libraries, the translations) under <prefix>/lib/corvina, the launcher
-# <prefix>/bin/corvina, the desktop entry, the icon in the hicolor theme and
+# cmake --install puts the program folder (the window's executable, the command
+# line's corvina-cli, the TextLog and driver libraries, the translations) under
+# <prefix>/lib/corvina, the launcher <prefix>/bin/corvina (which picks one of
+# the two by its first argument), the desktop entry, the icon in the hicolor theme and
 # the AppStream metadata under <prefix>/share. An installed program folder is
 # usually not writable by its user: the program then keeps Corvina.ini and its
 # log in the user's configuration and data folders.
@@ -41,7 +42,7 @@ install(CODE [[
   endif()
 ]])
 
-install(TARGETS Corvina TextLog CoreFoundation iTunesMobileDevice
+install(TARGETS Corvina corvina-cli TextLog CoreFoundation iTunesMobileDevice
   RUNTIME DESTINATION ${CORVINA_INSTALL_PROGRAM_DIR}
   LIBRARY DESTINATION ${CORVINA_INSTALL_PROGRAM_DIR})
 install(FILES "${CORVINA_PROGRAM_DIR}/corvina_en.qm" "${CORVINA_PROGRAM_DIR}/corvina_zh.qm"

@@ -125,9 +125,9 @@ void CConsoleReport::Verified(const QString& qstrSet, const structSetCheck& stru
                    {QStringLiteral("problem"), structCheck.qstrProblem}});
         return;
     }
-    Write(stdout, tr("%1: %2, %3 files, %4").arg(qstrSet, StateText(structCheck.eiState))
-                      .arg(structCheck.iFileCount)
-                      .arg(SizeText(structCheck.iTotalBytes))
+    Write(stdout, tr("%1: %2, %3 files, %4")
+                          .arg(qstrSet, StateText(structCheck.eiState), QString::number(structCheck.iFileCount),
+                               SizeText(structCheck.iTotalBytes))
                       + QLatin1Char('\n'));
     if (structCheck.iFailingCount > 0)
         Write(stdout, tr("%1 files are missing or not of their recorded size, among them: %2")

@@ -2,6 +2,197 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en_US">
 <context>
+    <name>CCliSession</name>
+    <message>
+        <source>There is no folder %1.</source>
+        <translation>There is no folder %1.</translation>
+    </message>
+    <message>
+        <source>This backup did not finish and cannot be restored.</source>
+        <translation>This backup did not finish and cannot be restored.</translation>
+    </message>
+    <message>
+        <source>This backup is damaged (files are missing or its manifest cannot be read) and cannot be restored.</source>
+        <translation>This backup is damaged (files are missing or its manifest cannot be read) and cannot be restored.</translation>
+    </message>
+    <message>
+        <source>%1 is not a Corvina backup set: it holds no BackupFlag.ini.</source>
+        <translation>%1 is not a Corvina backup set: it holds no BackupFlag.ini.</translation>
+    </message>
+    <message>
+        <source>Corvina&apos;s driver library %1 cannot be loaded: %2</source>
+        <translation>Corvina&apos;s driver library %1 cannot be loaded: %2</translation>
+    </message>
+    <message>
+        <source>No device is connected.</source>
+        <translation>No device is connected.</translation>
+    </message>
+    <message>
+        <source>No device is connected. Connect the device by USB, unlock it and trust this computer.</source>
+        <translation>No device is connected. Connect the device by USB, unlock it and trust this computer.</translation>
+    </message>
+    <message>
+        <source>No connected device is called &quot;%1&quot;.</source>
+        <translation>No connected device is called &quot;%1&quot;.</translation>
+    </message>
+    <message>
+        <source>Several devices are connected; choose one with --device:</source>
+        <translation>Several devices are connected; choose one with --device:</translation>
+    </message>
+    <message>
+        <source>The disk of %1 has %2 free, and the device holds %3 of data: the backup would not fit. Free some space, or choose another folder with --to.</source>
+        <translation>The disk of %1 has %2 free, and the device holds %3 of data: the backup would not fit. Free some space, or choose another folder with --to.</translation>
+    </message>
+    <message>
+        <source>Restoring replaces all the data on the device, and there is no terminal to ask on. Add --yes to restore without asking.</source>
+        <translation>Restoring replaces all the data on the device, and there is no terminal to ask on. Add --yes to restore without asking.</translation>
+    </message>
+    <message>
+        <source>This backup was made from another device (%1).</source>
+        <translation>This backup was made from another device (%1).</translation>
+    </message>
+    <message>
+        <source>Restoring replaces all the data on &quot;%1&quot; (%2) with the data of %3, and the device restarts at the end. Restore it? [y/N] </source>
+        <translation>Restoring replaces all the data on &quot;%1&quot; (%2) with the data of %3, and the device restarts at the end. Restore it? [y/N] </translation>
+    </message>
+    <message>
+        <source>y</source>
+        <translation>y</translation>
+    </message>
+    <message>
+        <source>Nothing was restored.</source>
+        <translation>Nothing was restored.</translation>
+    </message>
+    <message>
+        <source>Restoring %1 onto &quot;%2&quot; (%3).</source>
+        <translation>Restoring %1 onto &quot;%2&quot; (%3).</translation>
+    </message>
+    <message>
+        <source>Backing up &quot;%1&quot; (%2) into %3.</source>
+        <translation>Backing up &quot;%1&quot; (%2) into %3.</translation>
+    </message>
+    <message>
+        <source>Warning: %1 apps could not be saved.</source>
+        <translation>Warning: %1 apps could not be saved.</translation>
+    </message>
+    <message>
+        <source>A restore is running: stopping it now leaves the device half restored, and it may not start properly until a restore finishes. Press Ctrl-C again to stop it anyway.</source>
+        <translation>A restore is running: stopping it now leaves the device half restored, and it may not start properly until a restore finishes. Press Ctrl-C again to stop it anyway.</translation>
+    </message>
+</context>
+<context>
+    <name>CCommandLine</name>
+    <message>
+        <source>Unknown command &quot;%1&quot;.</source>
+        <translation>Unknown command &quot;%1&quot;.</translation>
+    </message>
+    <message>
+        <source>The command %1 has no option %2.</source>
+        <translation>The command %1 has no option %2.</translation>
+    </message>
+    <message>
+        <source>The option %1 needs a value.</source>
+        <translation>The option %1 needs a value.</translation>
+    </message>
+    <message>
+        <source>The option %1 takes no value.</source>
+        <translation>The option %1 takes no value.</translation>
+    </message>
+    <message>
+        <source>The command %1 needs one backup set folder.</source>
+        <translation>The command %1 needs one backup set folder.</translation>
+    </message>
+    <message>
+        <source>Too many arguments for the command %1.</source>
+        <translation>Too many arguments for the command %1.</translation>
+    </message>
+    <message>
+        <source>Usage: corvina [COMMAND [OPTIONS]]
+Without a command Corvina opens its window.
+
+Commands:
+  devices [--json]                 the connected devices
+  backup [--device UDID|NAME] [--to DIR] [--apps] [--full] [--json]
+                                   back up a device&apos;s personal data (and with --apps its apps)
+                                   into a new set in DIR (default: the window&apos;s backup folder)
+  restore SET [--device UDID|NAME] [--yes] [--json]
+                                   replace the device&apos;s data with the set&apos;s; asks first unless --yes
+  list [DIR] [--json]              the backup sets in DIR: date, device, iOS, size, state, encryption
+  verify SET [--json]              check every file of a set
+  --help                           this text
+
+--device may be left out when one device is connected. --json prints one JSON object per line.
+Ctrl-C cancels a running backup.
+
+Exit codes: 0 done, 1 failed (the cause on standard error), 2 wrong usage,
+3 no such device or no device.
+</source>
+        <translation>Usage: corvina [COMMAND [OPTIONS]]
+Without a command Corvina opens its window.
+
+Commands:
+  devices [--json]                 the connected devices
+  backup [--device UDID|NAME] [--to DIR] [--apps] [--full] [--json]
+                                   back up a device&apos;s personal data (and with --apps its apps)
+                                   into a new set in DIR (default: the window&apos;s backup folder)
+  restore SET [--device UDID|NAME] [--yes] [--json]
+                                   replace the device&apos;s data with the set&apos;s; asks first unless --yes
+  list [DIR] [--json]              the backup sets in DIR: date, device, iOS, size, state, encryption
+  verify SET [--json]              check every file of a set
+  --help                           this text
+
+--device may be left out when one device is connected. --json prints one JSON object per line.
+Ctrl-C cancels a running backup.
+
+Exit codes: 0 done, 1 failed (the cause on standard error), 2 wrong usage,
+3 no such device or no device.
+</translation>
+    </message>
+    <message>
+        <source>Try: corvina --help</source>
+        <translation>Try: corvina --help</translation>
+    </message>
+</context>
+<context>
+    <name>CConsoleReport</name>
+    <message>
+        <source>complete</source>
+        <translation>complete</translation>
+    </message>
+    <message>
+        <source>unfinished</source>
+        <translation>unfinished</translation>
+    </message>
+    <message>
+        <source>damaged</source>
+        <translation>damaged</translation>
+    </message>
+    <message>
+        <source>encrypted</source>
+        <translation>encrypted</translation>
+    </message>
+    <message>
+        <source>%1: %2, %3 files, %4</source>
+        <translation>%1: %2, %3 files, %4</translation>
+    </message>
+    <message>
+        <source>%1 files are missing or not of their recorded size, among them: %2</source>
+        <translation>%1 files are missing or not of their recorded size, among them: %2</translation>
+    </message>
+    <message>
+        <source>apps</source>
+        <translation>apps</translation>
+    </message>
+    <message>
+        <source>personal data</source>
+        <translation>personal data</translation>
+    </message>
+    <message>
+        <source>Done: %1</source>
+        <translation>Done: %1</translation>
+    </message>
+</context>
+<context>
     <name>Corvina</name>
     <message>
         <source>IOS Backup Restore</source>

@@ -2,6 +2,197 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="zh_CN">
 <context>
+    <name>CCliSession</name>
+    <message>
+        <source>There is no folder %1.</source>
+        <translation>没有文件夹 %1。</translation>
+    </message>
+    <message>
+        <source>This backup did not finish and cannot be restored.</source>
+        <translation>此备份未完成，无法恢复。</translation>
+    </message>
+    <message>
+        <source>This backup is damaged (files are missing or its manifest cannot be read) and cannot be restored.</source>
+        <translation>此备份已损坏（缺少文件或无法读取其清单），无法恢复。</translation>
+    </message>
+    <message>
+        <source>%1 is not a Corvina backup set: it holds no BackupFlag.ini.</source>
+        <translation>%1 不是 Corvina 备份：其中没有 BackupFlag.ini。</translation>
+    </message>
+    <message>
+        <source>Corvina&apos;s driver library %1 cannot be loaded: %2</source>
+        <translation>无法加载 Corvina 的驱动库 %1：%2</translation>
+    </message>
+    <message>
+        <source>No device is connected.</source>
+        <translation>没有连接设备。</translation>
+    </message>
+    <message>
+        <source>No device is connected. Connect the device by USB, unlock it and trust this computer.</source>
+        <translation>没有连接设备。请用 USB 连接设备，解锁并信任此电脑。</translation>
+    </message>
+    <message>
+        <source>No connected device is called &quot;%1&quot;.</source>
+        <translation>没有名为“%1”的已连接设备。</translation>
+    </message>
+    <message>
+        <source>Several devices are connected; choose one with --device:</source>
+        <translation>连接了多台设备；请用 --device 选择一台：</translation>
+    </message>
+    <message>
+        <source>The disk of %1 has %2 free, and the device holds %3 of data: the backup would not fit. Free some space, or choose another folder with --to.</source>
+        <translation>%1 所在磁盘剩余 %2，设备上有 %3 数据：备份放不下。请释放一些空间，或用 --to 选择其他文件夹。</translation>
+    </message>
+    <message>
+        <source>Restoring replaces all the data on the device, and there is no terminal to ask on. Add --yes to restore without asking.</source>
+        <translation>恢复会替换设备上的全部数据，而这里没有可以提问的终端。加上 --yes 即可不经询问直接恢复。</translation>
+    </message>
+    <message>
+        <source>This backup was made from another device (%1).</source>
+        <translation>此备份来自另一台设备（%1）。</translation>
+    </message>
+    <message>
+        <source>Restoring replaces all the data on &quot;%1&quot; (%2) with the data of %3, and the device restarts at the end. Restore it? [y/N] </source>
+        <translation>恢复会用 %3 的数据替换“%1”（%2）上的全部数据，结束时设备会重新启动。要恢复吗？[y/N] </translation>
+    </message>
+    <message>
+        <source>y</source>
+        <translation>是</translation>
+    </message>
+    <message>
+        <source>Nothing was restored.</source>
+        <translation>未恢复任何内容。</translation>
+    </message>
+    <message>
+        <source>Restoring %1 onto &quot;%2&quot; (%3).</source>
+        <translation>正在把 %1 恢复到“%2”（%3）。</translation>
+    </message>
+    <message>
+        <source>Backing up &quot;%1&quot; (%2) into %3.</source>
+        <translation>正在把“%1”（%2）备份到 %3。</translation>
+    </message>
+    <message>
+        <source>Warning: %1 apps could not be saved.</source>
+        <translation>警告：%1 个应用未能保存。</translation>
+    </message>
+    <message>
+        <source>A restore is running: stopping it now leaves the device half restored, and it may not start properly until a restore finishes. Press Ctrl-C again to stop it anyway.</source>
+        <translation>正在恢复：现在停止会让设备处于恢复了一半的状态，在完成一次恢复之前它可能无法正常启动。仍要停止请再按一次 Ctrl-C。</translation>
+    </message>
+</context>
+<context>
+    <name>CCommandLine</name>
+    <message>
+        <source>Unknown command &quot;%1&quot;.</source>
+        <translation>未知命令“%1”。</translation>
+    </message>
+    <message>
+        <source>The command %1 has no option %2.</source>
+        <translation>命令 %1 没有选项 %2。</translation>
+    </message>
+    <message>
+        <source>The option %1 needs a value.</source>
+        <translation>选项 %1 需要一个值。</translation>
+    </message>
+    <message>
+        <source>The option %1 takes no value.</source>
+        <translation>选项 %1 不接受值。</translation>
+    </message>
+    <message>
+        <source>The command %1 needs one backup set folder.</source>
+        <translation>命令 %1 需要一个备份文件夹。</translation>
+    </message>
+    <message>
+        <source>Too many arguments for the command %1.</source>
+        <translation>命令 %1 的参数太多。</translation>
+    </message>
+    <message>
+        <source>Usage: corvina [COMMAND [OPTIONS]]
+Without a command Corvina opens its window.
+
+Commands:
+  devices [--json]                 the connected devices
+  backup [--device UDID|NAME] [--to DIR] [--apps] [--full] [--json]
+                                   back up a device&apos;s personal data (and with --apps its apps)
+                                   into a new set in DIR (default: the window&apos;s backup folder)
+  restore SET [--device UDID|NAME] [--yes] [--json]
+                                   replace the device&apos;s data with the set&apos;s; asks first unless --yes
+  list [DIR] [--json]              the backup sets in DIR: date, device, iOS, size, state, encryption
+  verify SET [--json]              check every file of a set
+  --help                           this text
+
+--device may be left out when one device is connected. --json prints one JSON object per line.
+Ctrl-C cancels a running backup.
+
+Exit codes: 0 done, 1 failed (the cause on standard error), 2 wrong usage,
+3 no such device or no device.
+</source>
+        <translation>用法：corvina [命令 [选项]]
+不带命令时 Corvina 打开窗口。
+
+命令：
+  devices [--json]                 已连接的设备
+  backup [--device UDID|名称] [--to 文件夹] [--apps] [--full] [--json]
+                                   把设备的个人数据（加 --apps 时还有应用）备份到
+                                   文件夹中的新备份（默认：窗口使用的备份文件夹）
+  restore 备份 [--device UDID|名称] [--yes] [--json]
+                                   用备份的数据替换设备的数据；不加 --yes 时先询问
+  list [文件夹] [--json]           文件夹中的备份：日期、设备、iOS、大小、状态、加密
+  verify 备份 [--json]             检查备份的每个文件
+  --help                           本说明
+
+只连接一台设备时可以省略 --device。--json 每行输出一个 JSON 对象。
+Ctrl-C 取消正在进行的备份。
+
+退出码：0 完成，1 失败（原因写在标准错误输出），2 用法错误，
+3 没有该设备或没有设备。
+</translation>
+    </message>
+    <message>
+        <source>Try: corvina --help</source>
+        <translation>请试试：corvina --help</translation>
+    </message>
+</context>
+<context>
+    <name>CConsoleReport</name>
+    <message>
+        <source>complete</source>
+        <translation>完整</translation>
+    </message>
+    <message>
+        <source>unfinished</source>
+        <translation>未完成</translation>
+    </message>
+    <message>
+        <source>damaged</source>
+        <translation>已损坏</translation>
+    </message>
+    <message>
+        <source>encrypted</source>
+        <translation>已加密</translation>
+    </message>
+    <message>
+        <source>%1: %2, %3 files, %4</source>
+        <translation>%1：%2，%3 个文件，%4</translation>
+    </message>
+    <message>
+        <source>%1 files are missing or not of their recorded size, among them: %2</source>
+        <translation>%1 个文件缺失或大小与记录不符，其中有：%2</translation>
+    </message>
+    <message>
+        <source>apps</source>
+        <translation>应用</translation>
+    </message>
+    <message>
+        <source>personal data</source>
+        <translation>个人数据</translation>
+    </message>
+    <message>
+        <source>Done: %1</source>
+        <translation>完成：%1</translation>
+    </message>
+</context>
+<context>
     <name>Corvina</name>
     <message>
         <source>IOS Backup Restore</source>

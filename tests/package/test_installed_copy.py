@@ -15,7 +15,7 @@ from processes import wait_until
 
 BUILD_DIR = os.path.abspath(sys.argv.pop(1))
 NOBODY = 65534
-PROGRAM_FILES = ["Corvina", "corvina_en.qm", "corvina_zh.qm",
+PROGRAM_FILES = ["Corvina", "corvina-cli", "corvina_en.qm", "corvina_zh.qm",
                  "libCoreFoundation.so", "libTextLog.so", "libiTunesMobileDevice.so"]
 
 
