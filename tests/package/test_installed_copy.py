@@ -72,7 +72,8 @@ class InstalledCopy(unittest.TestCase):
                                    cwd=self.folder, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
         settings = os.path.join(home, "config", "Corvina", "Corvina.ini")
         log = os.path.join(home, "data", "Corvina", "Log", "Text", "Corvina.log")
-        wanted = {os.path.join(self.program_dir, name) for name in PROGRAM_FILES if name != "corvina_en.qm"}
+        wanted = {os.path.join(self.program_dir, name) for name in PROGRAM_FILES
+                  if name not in ("corvina_en.qm", "corvina-cli")}
         try:
             # The libraries, loaded by their paths, and the Chinese translation
             # are mapped into the process from the program folder.
@@ -86,6 +87,10 @@ class InstalledCopy(unittest.TestCase):
         with open(settings, encoding="utf-8") as handle:
             self.assertIn("BackupDirectory=%s/PeloraBackup" % home, handle.read())
         self.assertGreater(os.path.getsize(log), 0)
+        # With a command the launcher runs the command line, which finds no device service.
+        command = subprocess.run(as_user_without_write_access([launcher, "devices"], self.program_dir), env=env,
+                                 cwd=self.folder, capture_output=True, text=True, timeout=60)
+        self.assertEqual(command.returncode, 3, command.stderr)
         self.assertEqual(sorted(os.listdir(self.program_dir)), sorted(PROGRAM_FILES))
 
     def test_install_step_refuses_a_prefix_it_cannot_write(self):
