@@ -22,6 +22,7 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <utility>
 
 namespace {
 
@@ -77,8 +78,10 @@ void CCliSession::Start()
     case eiCliCommand_Restore:
         // A set that cannot be restored is refused before any device is looked for.
         m_qstrSet = ResolvedSet();
-        if (m_qstrSet.isEmpty())
+        if (m_qstrSet.isEmpty()) {
+            Finish(eiCliExit_Failed);
             return;
+        }
         WaitForDevices();
         return;
     case eiCliCommand_Devices:
@@ -109,7 +112,8 @@ void CCliSession::FailWith(const structFailureCause& structCause)
 int CCliSession::ListSets()
 {
     const QString qstrRoot = QDir(m_request.qstrDir.isEmpty() ? ConfiguredBackupRoot() : m_request.qstrDir).absolutePath();
-    if (!QFileInfo(qstrRoot).isDir()) {
+    // The usual root is made by the first backup: until then it holds no set.
+    if (!QFileInfo(qstrRoot).isDir() && !m_request.qstrDir.isEmpty()) {
         m_report.Error(tr("There is no folder %1.").arg(qstrRoot));
         return eiCliExit_Failed;
     }
@@ -138,12 +142,9 @@ int CCliSession::VerifySet()
     const QString qstrSet = ResolvedSet();
     if (qstrSet.isEmpty())
         return eiCliExit_Failed;
-    QString qstrUDID;
-    QString qstrIPAFolderName;
-    CBackup::ReadBackupFlag(qstrSet, qstrUDID, qstrIPAFolderName);
     structSetCheck check;
-    if (CStaticPubFunc::IsPlainFileName(qstrUDID))
-        check = CBackupSetCheck::Check(CBackup::JoinPath(qstrSet, qstrUDID), true);
+    if (CStaticPubFunc::IsPlainFileName(m_qstrSetUDID))
+        check = CBackupSetCheck::Check(CBackup::JoinPath(qstrSet, m_qstrSetUDID), true);
     else
         check.qstrProblem = QStringLiteral("the marker names no data folder");
     TEXTLOG("verified %s : %s", LOG8(qstrSet), LOG8(check.qstrProblem));
@@ -157,7 +158,7 @@ int CCliSession::VerifySet()
     return eiCliExit_Failed;
 }
 
-QString CCliSession::ResolvedSet() const
+QString CCliSession::ResolvedSet()
 {
     // A set named by its folder name alone is looked for in the backup root.
     QFileInfo info(m_request.qstrSet);
@@ -172,6 +173,7 @@ QString CCliSession::ResolvedSet() const
         m_report.Error(tr("%1 is not a Corvina backup set: it holds no BackupFlag.ini.").arg(qstrSet));
         return QString();
     }
+    m_qstrSetUDID = qstrUDID;
     return qstrSet;
 }
 
@@ -261,6 +263,15 @@ bool CCliSession::ChooseDevice(structDeviceInfo& device)
         Finish(eiCliExit_NoDevice);
         return false;
     }
+    // A restore without --device goes to the device the set was made from, when it is among them.
+    if (listMatching.size() > 1 && m_request.eiCommand == eiCliCommand_Restore && m_request.qstrDevice.isEmpty()) {
+        for (const structDeviceInfo& candidate : std::as_const(listMatching)) {
+            if (candidate.qstrDeviceID == m_qstrSetUDID) {
+                listMatching = {candidate};
+                break;
+            }
+        }
+    }
     if (listMatching.size() > 1) {
         m_report.Error(tr("Several devices are connected; choose one with --device:"));
         for (const structDeviceInfo& candidate : listMatching)
@@ -296,11 +307,8 @@ void CCliSession::StartBackup(const structDeviceInfo& device)
 
 void CCliSession::PrepareRestore(const structDeviceInfo& device)
 {
-    QString qstrSetUDID;
-    QString qstrIPAFolderName;
-    CBackup::ReadBackupFlag(m_qstrSet, qstrSetUDID, qstrIPAFolderName);
-    const structSetCheck check = CStaticPubFunc::IsPlainFileName(qstrSetUDID)
-                                     ? CBackupSetCheck::Check(CBackup::JoinPath(m_qstrSet, qstrSetUDID), false)
+    const structSetCheck check = CStaticPubFunc::IsPlainFileName(m_qstrSetUDID)
+                                     ? CBackupSetCheck::Check(CBackup::JoinPath(m_qstrSet, m_qstrSetUDID), false)
                                      : structSetCheck();
     if (check.eiState != eiSetState_Complete) {
         m_report.Error(check.eiState == eiSetState_Unfinished
@@ -321,7 +329,7 @@ void CCliSession::PrepareRestore(const structDeviceInfo& device)
         Finish(eiCliExit_Usage);
         return;
     }
-    AskBeforeRestore(device, qstrSetUDID);
+    AskBeforeRestore(device, m_qstrSetUDID);
 }
 
 void CCliSession::AskBeforeRestore(const structDeviceInfo& device, const QString& qstrSetUDID)
@@ -404,6 +412,11 @@ void CCliSession::Interrupt()
     TEXTLOG("a termination request");
     if (m_bDone)
         return;
+    if (m_pAnswer != nullptr && m_pOperation == nullptr) {
+        m_report.Error(tr("Nothing was restored."));
+        Finish(eiCliExit_Failed);
+        return;
+    }
     if (m_pOperation == nullptr || !m_pOperation->IsRunning()) {
         if (m_pOperation == nullptr)
             FailWith({eiFailureCause_Cancelled, QString()});

@@ -70,7 +70,9 @@ private:
     void OnAnswer();
     void StartOperation(const structDeviceInfo& device, bool bRestore);
     void OnFinished(const structOperationResult& result);
-    QString ResolvedSet() const;
+    // The set folder of the command (a path, or a name in the backup root) and
+    // its marker's device; empty, said on standard error, when it is no set.
+    QString ResolvedSet();
 
     structCliRequest m_request;
     CConsoleReport& m_report;
@@ -82,6 +84,7 @@ private:
     bool m_bSettled = false;
     structDeviceInfo m_deviceTarget;     // the device the operation goes to
     QString m_qstrSet;                   // restore: the set folder; backup: the root
+    QString m_qstrSetUDID;               // restore, verify: the device the set was made from
     qint64 m_iSetBytes = -1;             // restore: the set's personal data
     QSocketNotifier* m_pAnswer = nullptr; // the restore question's answer on standard input
     COperation* m_pOperation = nullptr;
