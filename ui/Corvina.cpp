@@ -227,7 +227,7 @@ void Corvina::ShowHome()
 {
     slot_SwitchStatus(eiFormBackupRestoreIndex_BackupRestoreStatus,
                       m_listDevices.isEmpty() ? eiFormDeviceConnectStatus_DeviceDisConnect
-                                            : eiFormDeviceConnectStatus_DeviceBackupRestore);
+                                              : eiFormDeviceConnectStatus_DeviceBackupRestore);
 }
 
 void Corvina::CloseWithoutAsking()
