@@ -218,6 +218,10 @@ void TestCommandLine::noDeviceAndWrongUsage()
     structRun run = Run({u"backup"_s, u"--device"_s, u"No Such Phone"_s});
     QCOMPARE(run.iExitCode, 3);
     QVERIFY(run.qstrErrors.contains(u"No Such Phone"_s));
+    // A folder that is no set is refused before any device is looked for.
+    run = Run({u"restore"_s, m_qTemporaryDir.path(), u"--yes"_s});
+    QCOMPARE(run.iExitCode, 1);
+    QVERIFY(run.qstrErrors.contains(u"BackupFlag.ini"_s));
     run = Run({u"bakup"_s});
     QCOMPARE(run.iExitCode, 2);
     QVERIFY(run.qstrErrors.contains(u"bakup"_s));
