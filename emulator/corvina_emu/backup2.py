@@ -11,6 +11,7 @@ length (data + 1), a code byte (0x0c data, 0x00 done, 0x06/0x0b error) and
 the data; a zero length ends the stream.
 """
 
+import plistlib
 import struct
 import time
 
@@ -125,32 +126,67 @@ class MobileBackup2:
     # -- backup -----------------------------------------------------------------
 
     def backup(self, request):
+        """A backup as a device makes one: it first asks the host for the
+        previous Status.plist; when that snapshot finished and is this
+        device's last one, and the host does not force a full backup, only
+        new and changed files are sent and the gone ones removed."""
         self.device.count("backups")
         udid = str(request.get("TargetIdentifier") or self.device.udid)
+        options = request.get("Options") or {}
         if self.injected_device_error():
             return
+        previous = self.download(["%s/Status.plist" % udid], 0.0, restoring=False)
         self.channel.send(["DLMessageGetFreeDiskSpace", EMPTY])
         self.status_response()
-        files = backupset.sample_files(self.config.backup.files, self.config.backup.file_size, udid)
-        for prefix in sorted({item.file_id[:2] for item in files}):
+        files = self.device.snapshot_files()
+        base = self.incremental_base(previous.get("%s/Status.plist" % udid), options)
+        sent = [item for item in files if base is None or base.get(item.file_id) != (item.size, item.seed)]
+        gone = [] if base is None else sorted(set(base) - {item.file_id for item in files})
+        self.device.note("%s backup: %d files to send, %d to remove"
+                         % ("full" if base is None else "incremental", len(sent), len(gone)))
+        for prefix in sorted({item.file_id[:2] for item in sent}):
             self.channel.send(["DLMessageCreateDirectory", "%s/%s" % (udid, prefix), EMPTY, 0.0])
             self.status_response()
+        snapshot_id = backupset.new_snapshot_id()
         status = [] if self.device.fails_with("no_status") else [
-            in_memory("%s/Status.plist" % udid, backupset.status_plist("finished"))]
+            in_memory("%s/Status.plist" % udid, backupset.status_plist("finished", snapshot_id, base is None))]
         if status:
             self.upload([in_memory("%s/Status.plist" % udid, backupset.status_plist("new"))], 0.0)
         batch = self.config.backup.files_per_message
-        for start in range(0, len(files), batch):
-            chunk = files[start:start + batch]
-            progress = 95.0 * (start + len(chunk)) / len(files)
+        for start in range(0, len(sent), batch):
+            chunk = sent[start:start + batch]
+            progress = 95.0 * (start + len(chunk)) / len(sent)
             self.upload([(item.path_in_set(udid), item.size, lambda item=item: self.file_bytes(item))
                          for item in chunk], progress)
+        if gone:
+            self.channel.send(["DLMessageRemoveItems", ["%s/%s/%s" % (udid, file_id[:2], file_id) for file_id in gone],
+                               {}, 96.0])
+            self.status_response()
         self.upload([in_memory("%s/Manifest.db" % udid,
                                backupset.manifest_db(files, self.config.backup.encrypted)),
                      in_memory("%s/Manifest.plist" % udid, backupset.manifest_plist(self.config))] + status,
                     100.0)
+        if status:
+            with self.device.lock:
+                self.device.last_snapshot = (snapshot_id, {item.file_id: (item.size, item.seed) for item in files})
         self.device.note("backup finished with %d files" % self.files_moved)
         self.finish()
+
+    def incremental_base(self, status_data, options):
+        """{fileID: (size, seed)} of the snapshot an incremental backup builds
+        on, or None for a full backup."""
+        if options.get("ForceFullBackup") is True or not status_data:
+            return None
+        try:
+            status = plistlib.loads(status_data)
+        except Exception:  # noqa: BLE001 - whatever the host sent, a full backup follows
+            return None
+        with self.device.lock:
+            last = self.device.last_snapshot
+        if (not isinstance(status, dict) or status.get("SnapshotState") != "finished" or last is None
+                or status.get("UUID") != last[0]):
+            return None
+        return last[1]
 
     def file_bytes(self, item):
         """A file's bytes; with the short_files fault the first `files` files
@@ -184,6 +220,7 @@ class MobileBackup2:
             out += [pack_be32(len(block) + 1), bytes([CODE_FILE_DATA]), block]
         out += [pack_be32(1), bytes([CODE_SUCCESS])]
         self.channel.send_raw(b"".join(out))
+        self.device.count_bytes(len(data))
 
     # -- restore ------------------------------------------------------------------
 
@@ -208,8 +245,10 @@ class MobileBackup2:
         self.reboot_after_disconnect = options.get("RestoreShouldReboot", True) is not False
         self.finish()
 
-    def download(self, paths, progress):
-        """Asks the host for files; returns {path: data} of those it had."""
+    def download(self, paths, progress, restoring=True):
+        """Asks the host for files; returns {path: data} of those it had.
+        Only a restore's files count as moved (for the unplug fault) and
+        restored."""
         self.channel.send(["DLMessageDownloadFiles", paths, {}, float(progress)])
         received = {}
         while True:
@@ -220,6 +259,9 @@ class MobileBackup2:
             data, ok = self.receive_file_body()
             if ok:
                 received[path] = data
+            if not restoring:
+                continue
+            if ok:
                 with self.device.lock:
                     self.device.restored_files.append(path)
             self.files_moved += 1

@@ -152,9 +152,25 @@ def manifest_plist(config):
     }, fmt=plistlib.FMT_BINARY)
 
 
-def status_plist(snapshot_state):
+def new_snapshot_id():
+    return str(uuid.uuid4()).upper()
+
+
+def changed_data(files, generation, changed, removed, added):
+    """The device's data after a change: the first `changed` files get new
+    contents, the next `removed` are deleted and `added` new files appear."""
+    size = files[0].size if files else 2048
+    result = [BackupFile(item.domain, item.relative_path, item.size, "%s#%d" % (item.seed, generation))
+              for item in files[:changed]]
+    result += files[changed + removed:]
+    result += [BackupFile("HomeDomain", "Library/Added/file-%d-%d.bin" % (generation, index), size,
+                          "added %d %d" % (generation, index)) for index in range(added)]
+    return result
+
+
+def status_plist(snapshot_state, snapshot_id=None, full=True):
     now = datetime.datetime.now(datetime.timezone.utc).replace(tzinfo=None, microsecond=0)
     return plistlib.dumps({
-        "IsFullBackup": True, "Version": "3.3", "UUID": str(uuid.uuid4()).upper(),
+        "IsFullBackup": full, "Version": "3.3", "UUID": snapshot_id or new_snapshot_id(),
         "Date": now, "BackupState": "new", "SnapshotState": snapshot_state,
     }, fmt=plistlib.FMT_BINARY)

@@ -9,6 +9,9 @@ line of JSON with "ok" true, or "ok" false and an "error" that says why:
         hub that drops the device from usbmuxd's list for a moment does
     {"cmd": "add", "device": {...}}        add a device (same keys as the file)
     {"cmd": "set_fail", "udid": "...", "fail": {...} or null}
+    {"cmd": "change_data", "udid": "...", "changed": 1, "removed": 1, "added": 1}
+        the device's backup data changes: files get new contents, are
+        deleted, appear (each count optional, default 1)
     {"cmd": "status"}                      every device with its counters
     {"cmd": "status", "udid": "..."}       one device
     {"cmd": "quit"}                        stop the emulator
@@ -92,13 +95,19 @@ class ControlServer:
             fail = request["fail"]
             device.failure = FailureConfig(fail) if fail is not None else None
             return {"ok": True}
+        if command == "change_data":
+            counts = [request.get(key, 1) for key in ("changed", "removed", "added")]
+            if not all(isinstance(count, int) and not isinstance(count, bool) and count >= 0 for count in counts):
+                raise RequestError("change_data: changed, removed and added are whole numbers from 0")
+            self._device(request).change_data(*counts)
+            return {"ok": True}
         if command == "status":
             if "udid" in request:
                 return {"ok": True, "device": self._device(request).status()}
             return {"ok": True, "devices": [device.status() for device in self.hub.devices()]}
         if command == "quit":
             return {"ok": True, "quitting": True}
-        return {"ok": False, "error": "unknown command %r (attach, detach, add, set_fail, status, quit)"
+        return {"ok": False, "error": "unknown command %r (attach, detach, add, set_fail, change_data, status, quit)"
                 % (command,)}
 
     def _device(self, request):

@@ -2,6 +2,7 @@
 
 import threading
 
+from . import backupset
 from .config import PAIRING_ERRORS, AppConfig
 from .pairing import HOST_ID
 from .vfs import VirtualFileSystem
@@ -40,7 +41,13 @@ class Device:
             "installs": 0,           # installation_proxy Install requests
             "archives": 0,           # installation_proxy Archive requests
             "reboots": 0,
+            "bytes_sent": 0,         # file bytes sent to the host in backups
         }
+        # The files a backup sends (they change on request) and the last
+        # finished snapshot: (its UUID, {fileID: (size, seed)} as sent then).
+        self.backup_files = backupset.sample_files(config.backup.files, config.backup.file_size, config.udid)
+        self.data_generation = 0
+        self.last_snapshot = None
         self.installed = []          # bundle ids installed through installation_proxy
         self.restored_files = []     # paths the host sent during restores
         self.events = []             # a short history for the tests
@@ -162,6 +169,22 @@ class Device:
                 raw["name"] = display_name
             self.apps.append(AppConfig(raw))
             self.installed.append(bundle_id)
+
+    # -- backup data -----------------------------------------------------------
+
+    def change_data(self, changed, removed, added):
+        with self.lock:
+            self.data_generation += 1
+            self.backup_files = backupset.changed_data(self.backup_files, self.data_generation,
+                                                       changed, removed, added)
+
+    def snapshot_files(self):
+        with self.lock:
+            return list(self.backup_files)
+
+    def count_bytes(self, size):
+        with self.lock:
+            self.counters["bytes_sent"] += size
 
     # -- reporting -------------------------------------------------------------
 
