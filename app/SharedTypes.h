@@ -24,6 +24,8 @@ enum enumFormDeviceBackupRestoreStatus {
 enum enumStepBackupRestore {
     eiStepBackupRestore_PersonalData = 0,
     eiStepBackupRestore_Apps = 1,
+    // Before the personal data: the new set seeded from the last one.
+    eiStepBackupRestore_Seed = 2,
 };
 
 Q_DECLARE_METATYPE(enumFormBackupRestoreIndex)

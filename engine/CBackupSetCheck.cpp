@@ -1,6 +1,7 @@
 #include "CBackupSetCheck.h"
 
 #include "CBackup.h"
+#include "CSetSeed.h"
 #include "FileSize.h"
 #include "LogCallSite.h"
 
@@ -255,7 +256,11 @@ structSetCheck CBackupSetCheck::Check(const QString& qstrDataFolder, bool bFiles
     const PlistHolder manifest = ReadPlist(CBackup::JoinPath(qstrDataFolder, QStringLiteral("Manifest.plist")));
     ReadDeviceNames(qstrDataFolder, manifest.get(), result);
     const PlistHolder status = ReadPlist(CBackup::JoinPath(qstrDataFolder, QStringLiteral("Status.plist")));
-    if (!status)
+    // A seeded set keeps its base's finished Status.plist until the device
+    // sends its own: until its backup succeeded, its marker tells.
+    if (QFileInfo::exists(CBackup::JoinPath(qstrDataFolder, CSetSeed::UnfinishedMarkerName())))
+        Fail(result, eiSetState_Unfinished, CSetSeed::UnfinishedMarkerName(), "its backup did not end");
+    else if (!status)
         Fail(result, eiSetState_Unfinished, QStringLiteral("Status.plist"), "Status.plist is missing or unreadable");
     else if (DictString(status.get(), "SnapshotState") != QLatin1String("finished"))
         Fail(result, eiSetState_Unfinished, QStringLiteral("Status.plist"), "the snapshot did not finish");

@@ -11,7 +11,8 @@
 
 enum enumSetState {
     eiSetState_Complete,   // a restore can use it
-    eiSetState_Unfinished, // the backup did not finish (no Status.plist, or its snapshot not finished)
+    eiSetState_Unfinished, // the backup did not finish (no Status.plist, its snapshot not finished, or
+                           // the set was seeded and its backup has not succeeded)
     eiSetState_Damaged,    // finished, but its manifest or files are not what the device sent
 };
 

@@ -4,6 +4,8 @@
 #include "CStaticPubFunc.h"
 #include "LogCallSite.h"
 
+#include <memory>
+
 void ThreadDeviceBackup::run()
 {
     TEXTLOG("Enter");
@@ -13,6 +15,8 @@ void ThreadDeviceBackup::run()
     {
         QMutexLocker locker(&m_QMutexSetCheck);
         m_structSetCheck = structSetCheck();
+        m_eiSeedRoad = eiSeedRoad_Full;
+        m_structTransfer = structTransfer();
     }
     bool bSucceeded = true;
     if (bBackupPersonalData && !BackupPersonalData()) {
@@ -31,9 +35,62 @@ bool ThreadDeviceBackup::BackupPersonalData()
     TEXTLOG("Enter");
     QString qstrDirForTool = qstrBackupDirectory;
     qstrDirForTool.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    const QStringList listArguments{QStringLiteral("-u"), qstrDeviceUDID, QStringLiteral("backup"),
-                                    QStringLiteral("--full"), qstrDirForTool};
-    return RunPersonalDataTool(listArguments, {qstrDeviceUDID, qstrDirForTool}, false) && CheckSet();
+    SeededFiles seededFiles;
+    const bool bSeeded = bCopyOnlyChanges && SeedSet(qstrDirForTool, seededFiles);
+    if (m_CToolEndRequest.IsRequested()) {
+        TEXTLOG("Exit : ended on request while seeding");
+        SetFailureCause({m_CToolEndRequest.Reason(), QString()});
+        return false;
+    }
+    // Into a seeded set the device sends only what changed; else all of it.
+    QStringList listArguments{QStringLiteral("-u"), qstrDeviceUDID, QStringLiteral("backup")};
+    if (!bSeeded)
+        listArguments << QStringLiteral("--full");
+    listArguments << qstrDirForTool;
+    const QString qstrDataFolder = CBackup::JoinPath(qstrDirForTool, qstrDeviceUDID);
+    if (!RunPersonalDataTool(listArguments, {qstrDeviceUDID, qstrDirForTool}, false)) {
+        if (bSeeded)
+            CSetSeed::MarkFailed(qstrDataFolder);
+        return false;
+    }
+    // Also after a retry that took the full road into a once seeded set.
+    if (!CSetSeed::MarkSucceeded(qstrDataFolder))
+        TEXTLOG("the seeded set's marker cannot be removed");
+    if (!CheckSet())
+        return false;
+    const structTransfer transfer = CSetSeed::CountTransfer(qstrDataFolder, seededFiles);
+    TEXTLOG("transferred : %lld of %lld bytes", transfer.iTransferredBytes, transfer.iSetBytes);
+    QMutexLocker locker(&m_QMutexSetCheck);
+    m_structTransfer = transfer;
+    return true;
+}
+
+bool ThreadDeviceBackup::SeedSet(const QString& qstrSetDirectory, SeededFiles& seededFiles)
+{
+    emit signal_Progress(eiStepBackupRestore_Seed, 0);
+    const std::unique_ptr<FileLinkPlatform> platform = FileLinkPlatform::Create();
+    structSeedResult seed = CSetSeed(*platform).Seed(qstrSetDirectory, qstrDeviceUDID, eiDeviceEncryption,
+                                                     &m_CToolEndRequest);
+    static const char* const szRoads[] = {"full backup", "hard links", "copies"};
+    TEXTLOG("seeded by %s from \"%s\": %s", szRoads[seed.eiRoad], LOG8(seed.qstrBaseSet), LOG8(seed.qstrWhy));
+    {
+        QMutexLocker locker(&m_QMutexSetCheck);
+        m_eiSeedRoad = seed.eiRoad;
+    }
+    seededFiles = std::move(seed.seededFiles);
+    return seed.eiRoad != eiSeedRoad_Full;
+}
+
+enumSeedRoad ThreadDeviceBackup::SeedRoad() const
+{
+    QMutexLocker locker(&m_QMutexSetCheck);
+    return m_eiSeedRoad;
+}
+
+structTransfer ThreadDeviceBackup::Transfer() const
+{
+    QMutexLocker locker(&m_QMutexSetCheck);
+    return m_structTransfer;
 }
 
 bool ThreadDeviceBackup::CheckSet()

@@ -6,6 +6,7 @@
 
 #include "CBackupSetCheck.h"
 #include "CDeviceOperater.h"
+#include "CSetSeed.h"
 #include "ThreadToolRun.h"
 #include "SharedTypes.h"
 
@@ -22,6 +23,13 @@ public:
     bool bBackupPersonalData = false;
     bool bBackupApps = false;
     int iProgressPersonalData = 0; // last percentage of the personal-data step
+    // Seed the set from the newest sound set of the device in the same root
+    // and let the device send only what changed since (see CSetSeed); false
+    // (or no such set) backs up in full.
+    bool bCopyOnlyChanges = false;
+    // What the device's backup will be, where the caller knows it: a base
+    // encrypted otherwise is not used.
+    enumDeviceEncryption eiDeviceEncryption = eiDeviceEncryption_Unknown;
 
     // The two steps; run() calls them in this order. The personal-data step
     // succeeds only when the tool did and the set it left passes the check.
@@ -35,6 +43,12 @@ public:
     // result when the run did not get that far or backed up apps only). Set
     // before the result signal is emitted: read it after that signal arrived.
     structSetCheck SetCheck() const;
+
+    // The road the latest run's seeding took (Full when it did not seed), and
+    // after a successful personal-data step the bytes the device sent against
+    // the set's. Read like SetCheck().
+    enumSeedRoad SeedRoad() const;
+    structTransfer Transfer() const;
 
 signals:
     void signal_SwitchStatus_PrepareProgressResult(enumFormDeviceBackupRestoreStatus enumFormDeviceBackupRestoreStatusThis,
@@ -50,8 +64,13 @@ private:
     // Checks what the tool left in the set; false (with the cause) when the set is not complete.
     bool CheckSet();
 
+    // The seeding step before the tool; true when the set was seeded.
+    bool SeedSet(const QString& qstrSetDirectory, SeededFiles& seededFiles);
+
     mutable QMutex m_QMutexSetCheck;
     structSetCheck m_structSetCheck;
+    enumSeedRoad m_eiSeedRoad = eiSeedRoad_Full;
+    structTransfer m_structTransfer;
 
     // Archives one app, up to three attempts while no non-empty archive is
     // left; true when the last attempt succeeded and left a non-empty archive.

@@ -4,10 +4,12 @@
 // current device that refuses to archive its apps, and the check of the sets
 // the tool leaves: files shorter than the manifest, an encrypted set, a set
 // without Status.plist. (What else goes wrong on the way is the fault
-// suite's, tests/faults.)
+// suite's, tests/faults.) Then a backup seeded from the one before, under
+// each way it can end.
 #include "CBackup.h"
 #include "CBackupSetCheck.h"
 #include "EmulatorProcess.h"
+#include "ManifestWriter.h"
 #include "ScriptedTools.h"
 #include "SharedTypes.h"
 #include "ThreadDeviceBackup.h"
@@ -16,11 +18,14 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QDirIterator>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <algorithm>
+
+#include <signal.h>
 
 using namespace Qt::StringLiterals;
 
@@ -32,8 +37,10 @@ const QString kTargetUDID = u"00008030c0ffee0000000000000000000000e003"_s;
 const QString kNoAppsUDID = u"00008030c0ffee0000000000000000000000e006"_s;
 const QString kPlainUDID = u"00008030c0ffee0000000000000000000000e004"_s;
 const QString kEncryptedUDID = u"00008030c0ffee0000000000000000000000e005"_s;
+const QString kSnapshotUDID = u"00008030c0ffee0000000000000000000000e008"_s;
 const int kBackupFiles = 6;
 const int kFileSize = 2048; // the emulator's default
+const int kSnapshotFileSize = 16384;
 
 QJsonObject App(const QString& qstrID, const QString& qstrVersion, const QString& qstrName)
 {
@@ -73,6 +80,8 @@ private slots:
     void longDeviceNameIsCut();
     void setCheckedAfterTheTool_data();
     void setCheckedAfterTheTool();
+    void seededBackupLeavesTheOlderSetAlone_data();
+    void seededBackupLeavesTheOlderSetAlone();
 
 private:
     // A new set folder for the device, named as the backup page names it.
@@ -110,13 +119,17 @@ void TestEngineAgainstEmulator::initTestCase()
                                                         App(u"com.example.weather"_s, u"1.0"_s, u"Weather"_s),
                                                         App(u"com.example.maps"_s, u"1.0"_s, u"Maps"_s)}}};
     const QJsonObject jsonPlain{{u"udid"_s, kPlainUDID}, {u"name"_s, u"Plain Phone"_s}};
+    const QJsonObject jsonSnapshot{
+        {u"udid"_s, kSnapshotUDID},
+        {u"backup"_s, QJsonObject{{u"files"_s, 8}, {u"file_size"_s, kSnapshotFileSize}, {u"files_per_message"_s, 1},
+                                  {u"file_delay"_s, 0.1}}}};
     const QJsonObject jsonEncrypted{{u"udid"_s, kEncryptedUDID},
                                     {u"name"_s, u"Locked Phone"_s},
                                     {u"backup"_s, QJsonObject{{u"encrypted"_s, true}}}};
     QString strErrorMessage;
     // And a device without apps.
     const QJsonObject jsonNoApps{{u"udid"_s, kNoAppsUDID}, {u"product_version"_s, u"17.5"_s}};
-    QVERIFY2(m_EmulatorProcess.Start({jsonOld, jsonTarget, jsonModern, jsonNoApps, jsonPlain, jsonEncrypted},
+    QVERIFY2(m_EmulatorProcess.Start({jsonOld, jsonTarget, jsonModern, jsonNoApps, jsonPlain, jsonEncrypted, jsonSnapshot},
                                      strErrorMessage),
              qPrintable(strErrorMessage));
 }
@@ -329,6 +342,94 @@ void TestEngineAgainstEmulator::setCheckedAfterTheTool()
     }
     if (result == 1)
         QCOMPARE(structChecked.iTotalBytes, qint64(kBackupFiles) * kFileSize);
+}
+
+void TestEngineAgainstEmulator::seededBackupLeavesTheOlderSetAlone_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::newRow("finished") << QString();
+    // The device refuses before it has sent anything: the set is as seeded.
+    QTest::newRow("failed") << u"device error"_s;
+    QTest::newRow("cancelled") << u"cancel"_s;
+    QTest::newRow("killed") << u"kill"_s;
+}
+
+void TestEngineAgainstEmulator::seededBackupLeavesTheOlderSetAlone()
+{
+    QFETCH(QString, fault);
+    // A root of its own: the device's last set there is this row's first.
+    const QTemporaryDir qTemporaryDirRoot;
+    const auto newSet = [&qTemporaryDirRoot](int iNumber) {
+        const QString qstrSet = QDir(qTemporaryDirRoot.path()).filePath(u"2026-01-0%1__10_00_00_@_@_Phone"_s.arg(iNumber));
+        QDir().mkpath(qstrSet);
+        return qstrSet;
+    };
+    ThreadDeviceBackup first;
+    first.qstrDeviceUDID = kSnapshotUDID;
+    first.qstrBackupDirectory = newSet(1);
+    first.bBackupPersonalData = first.bCopyOnlyChanges = true;
+    ThreadSignalRecorder recorder;
+    const int iBytesBefore = m_EmulatorProcess.Counter(kSnapshotUDID, "bytes_sent");
+    QVERIFY(RunToEnd(first, recorder));
+    QCOMPARE(recorder.FinalResult(), 1);
+    QCOMPARE(int(first.SeedRoad()), int(eiSeedRoad_Full));
+    QVERIFY(CBackup::WriteBackupFlag(first.qstrBackupDirectory, kSnapshotUDID));
+    const int iFirstBytes = m_EmulatorProcess.Counter(kSnapshotUDID, "bytes_sent") - iBytesBefore;
+    const QByteArray digestBefore = ManifestWriter::FolderDigest(first.qstrBackupDirectory);
+
+    QVERIFY(m_EmulatorProcess.Command(u"change_data"_s, kSnapshotUDID,
+                                      {{u"changed"_s, 3}, {u"removed"_s, 1}, {u"added"_s, 2}}));
+    if (fault == u"device error"_s)
+        QVERIFY(m_EmulatorProcess.Command(u"set_fail"_s, kSnapshotUDID,
+                                          {{u"fail"_s, QJsonObject{{u"kind"_s, u"device_error"_s}, {u"code"_s, 105}}}}));
+    ThreadDeviceBackup second;
+    second.qstrDeviceUDID = kSnapshotUDID;
+    second.qstrBackupDirectory = newSet(2);
+    second.bBackupPersonalData = second.bCopyOnlyChanges = true;
+    const int iSecondBefore = m_EmulatorProcess.Counter(kSnapshotUDID, "bytes_sent");
+    recorder.Clear();
+    recorder.Watch(&second);
+    second.StartRun();
+    if (fault == u"cancel"_s || fault == u"kill"_s) {
+        // Half-way: the device has sent a changed file.
+        QVERIFY(m_EmulatorProcess.WaitForDevice(
+            kSnapshotUDID,
+            [iSecondBefore](const QJsonObject& jsonDevice) {
+                return EmulatorProcess::Counter(jsonDevice, "bytes_sent") > iSecondBefore + kSnapshotFileSize;
+            },
+            20000));
+        if (fault == u"cancel"_s)
+            second.CancelRunningTool();
+        for (const qint64 iPid : EmulatorProcess::ToolProcesses())
+            if (fault == u"kill"_s)
+                ::kill(pid_t(iPid), SIGKILL);
+    }
+    QVERIFY(recorder.WaitUntilDone(&second));
+    QVERIFY(m_EmulatorProcess.Command(u"set_fail"_s, kSnapshotUDID, {{u"fail"_s, QJsonValue(QJsonValue::Null)}}));
+    QCOMPARE(recorder.FinalResult(), fault.isEmpty() ? 1 : 0);
+    QCOMPARE(int(second.SeedRoad()), int(eiSeedRoad_Linked));
+    QCOMPARE(ManifestWriter::FolderDigest(first.qstrBackupDirectory), digestBefore);
+    const QString qstrData = QDir(second.qstrBackupDirectory).filePath(kSnapshotUDID);
+    const structSetCheck check = CBackupSetCheck::Check(qstrData);
+    QCOMPARE(int(check.eiState), int(fault.isEmpty() ? eiSetState_Complete : eiSetState_Unfinished));
+    // Not even the tool takes an unfinished seeded set for a finished one.
+    QCOMPARE(ScriptedTools::ReadBytes(qstrData + u"/Status.plist"_s).contains("finished"), fault.isEmpty());
+    if (!fault.isEmpty())
+        return;
+    // Only the changes came over the wire, and the gone file went from the new set alone.
+    const int iSecondBytes = m_EmulatorProcess.Counter(kSnapshotUDID, "bytes_sent") - iSecondBefore;
+    QVERIFY2(iSecondBytes > 5 * kSnapshotFileSize && iSecondBytes < iFirstBytes - 2 * kSnapshotFileSize,
+             qPrintable(u"%1 then %2 bytes"_s.arg(iFirstBytes).arg(iSecondBytes)));
+    QCOMPARE(check.iFileCount, qint64(8 - 1 + 2));
+    QDirIterator it(qstrData, QDir::Files, QDirIterator::Subdirectories);
+    qint64 iFilesOnDisk = 0;
+    for (; it.hasNext(); it.next())
+        ++iFilesOnDisk;
+    QCOMPARE(iFilesOnDisk, check.iFileCount + 4); // and Info, Status, Manifest.plist, Manifest.db
+    const structTransfer transfer = second.Transfer();
+    // All but the four files that did not change.
+    QVERIFY(transfer.iSetBytes > check.iTotalBytes);
+    QCOMPARE(transfer.iTransferredBytes, transfer.iSetBytes - 4 * kSnapshotFileSize);
 }
 
 QTEST_GUILESS_MAIN(TestEngineAgainstEmulator)

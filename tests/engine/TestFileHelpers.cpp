@@ -1,18 +1,23 @@
 // The file helpers and the backup-set formats: names, the bytes of
 // BackupFlag.ini and IpaList.txt, which folders of a root are sets, and the
 // check of sets whose manifest or files are damaged in ways a real backup
-// through the tool cannot produce.
+// through the tool cannot produce; and where seeding a set from the last one
+// falls back when the disk cannot share files or has no room.
 #include "CBackup.h"
 #include "CBackupSetCheck.h"
 #include "ManifestWriter.h"
+#include "CSetSeed.h"
 #include "CStaticPubFunc.h"
 #include "ScriptedTools.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <cerrno>
 
 #include <sys/stat.h>
 
@@ -35,7 +40,62 @@ private slots:
     void spaceForABackup();
     void setCheck_data();
     void setCheck();
+    void seedRoads_data();
+    void seedRoads();
 };
+
+namespace {
+
+// The system's links and copies, except where a row makes the disk refuse
+// links or have less room.
+class StandInFileLinks final : public FileLinkPlatform
+{
+public:
+    Result Link(const char* from, const char* to) override
+    {
+        ++iLinks;
+        return linkError == 0 ? m_real->Link(from, to) : Result{linkOutcome, linkError};
+    }
+    Result Copy(const char* from, const char* to) override
+    {
+        ++iCopies;
+        return m_real->Copy(from, to);
+    }
+    std::int64_t FreeBytes(const char* folder) override { return iFree >= 0 ? iFree : m_real->FreeBytes(folder); }
+    std::string ErrorText(int iError) override { return m_real->ErrorText(iError); }
+
+    Outcome linkOutcome = Outcome::Done;
+    int linkError = 0;
+    std::int64_t iFree = -1;
+    int iLinks = 0;
+    int iCopies = 0;
+
+private:
+    std::unique_ptr<FileLinkPlatform> m_real = FileLinkPlatform::Create();
+};
+
+const QString kSeedUDID = u"00008030c0ffee0000000000000000000000e010"_s;
+
+// A set of the device in the root, three files of 100000 bytes, marked as
+// the backup page marks it.
+bool WriteSet(const QString& qstrRoot, const QString& qstrName, const QString& qstrSnapshotState,
+              const QString& qstrMarkerUDID = kSeedUDID)
+{
+    const QString qstrSet = QDir(qstrRoot).filePath(qstrName);
+    const QString qstrData = QDir(qstrSet).filePath(kSeedUDID);
+    QList<ManifestWriter::Row> rows;
+    for (int i = 1; i <= 3; ++i) {
+        rows.append({ManifestWriter::FileID(i), 1, ManifestWriter::Record(100000)});
+        if (!ManifestWriter::WriteFile(qstrData, ManifestWriter::FileID(i), 100000))
+            return false;
+    }
+    return ManifestWriter::WriteManifest(QDir(qstrData).filePath(u"Manifest.db"_s), rows)
+           && ManifestWriter::WriteStatus(qstrData, qstrSnapshotState) && ManifestWriter::WriteManifestPlist(qstrData, false)
+           && CStaticPubFunc::WriteStringToFile(QDir(qstrData).filePath(u"Info.plist"_s), u"<plist/>"_s)
+           && CBackup::WriteBackupFlag(qstrSet, qstrMarkerUDID);
+}
+
+} // namespace
 
 void TestFileHelpers::names()
 {
@@ -298,4 +358,73 @@ void TestFileHelpers::setCheck()
     // The cheap part reads the records but no file.
     if (fault == u"short"_s || fault == u"missing"_s)
         QCOMPARE(int(CBackupSetCheck::Check(data, false).eiState), int(eiSetState_Complete));
+}
+
+void TestFileHelpers::seedRoads_data()
+{
+    QTest::addColumn<int>("linkError");
+    QTest::addColumn<bool>("linkSupported"); // false: the error means the disk has no links
+    QTest::addColumn<qint64>("free");        // -1: as the disk says
+    QTest::addColumn<bool>("newestUnfinished");
+    QTest::addColumn<int>("road");
+    QTest::newRow("hard links") << 0 << true << qint64(-1) << false << int(eiSeedRoad_Linked);
+    QTest::newRow("an unfinished newest set is passed over") << 0 << true << qint64(-1) << true << int(eiSeedRoad_Linked);
+    QTest::newRow("no hard links: copied") << EXDEV << false << qint64(-1) << false << int(eiSeedRoad_Copied);
+    // Room for the set's own files (some 10 KB), not for the 300 KB of shared ones too.
+    QTest::newRow("no hard links, no room: full") << EPERM << false << qint64(50000) << false << int(eiSeedRoad_Full);
+    QTest::newRow("no room at all: full") << 0 << true << qint64(0) << false << int(eiSeedRoad_Full);
+    QTest::newRow("a link fails: full") << EIO << true << qint64(-1) << false << int(eiSeedRoad_Full);
+}
+
+void TestFileHelpers::seedRoads()
+{
+    QFETCH(int, linkError);
+    QFETCH(bool, linkSupported);
+    QFETCH(qint64, free);
+    QFETCH(bool, newestUnfinished);
+    QFETCH(int, road);
+    QTemporaryDir root;
+    QVERIFY(WriteSet(root.path(), u"2026-01-01__10_00_00_@_@_Phone"_s, u"finished"_s));
+    if (newestUnfinished)
+        QVERIFY(WriteSet(root.path(), u"2026-01-02__10_00_00_@_@_Phone"_s, u"new"_s));
+    // A set whose marker names another device is never a base, newest or not.
+    QVERIFY(WriteSet(root.path(), u"2026-01-03__10_00_00_@_@_Other"_s, u"finished"_s, u"other"_s));
+    const QByteArray digestBefore = ManifestWriter::FolderDigest(root.path());
+    const QString qstrSet = root.filePath(u"2026-01-04__10_00_00_@_@_Phone"_s);
+    QVERIFY(QDir().mkpath(qstrSet));
+    StandInFileLinks links;
+    links.linkError = linkError;
+    links.linkOutcome = linkSupported ? FileLinkPlatform::Outcome::Failed : FileLinkPlatform::Outcome::Unsupported;
+    links.iFree = free;
+    const structSeedResult seed = CSetSeed(links).Seed(qstrSet, kSeedUDID, eiDeviceEncryption_Unknown);
+    QCOMPARE(int(seed.eiRoad), road);
+    QVERIFY2(!seed.qstrWhy.isEmpty(), "the log says why");
+    const QString qstrData = QDir(qstrSet).filePath(kSeedUDID);
+    if (road == eiSeedRoad_Full) {
+        QVERIFY(!QFileInfo::exists(qstrData));
+        QVERIFY(QDir(qstrSet).removeRecursively());
+        QCOMPARE(ManifestWriter::FolderDigest(root.path()), digestBefore);
+        return;
+    }
+    QCOMPARE(seed.qstrBaseSet, u"2026-01-01__10_00_00_@_@_Phone"_s);
+    QCOMPARE(links.iLinks, road == eiSeedRoad_Linked ? 3 : 1);
+    QCOMPARE(links.iCopies, road == eiSeedRoad_Linked ? 4 : 7);
+    // The base's finished Status.plist came along: only the marker keeps the
+    // seeded set from passing for a finished one until its backup succeeded.
+    QCOMPARE(int(CBackupSetCheck::Check(qstrData).eiState), int(eiSetState_Unfinished));
+    QVERIFY(CSetSeed::MarkSucceeded(qstrData));
+    QCOMPARE(int(CBackupSetCheck::Check(qstrData).eiState), int(eiSetState_Complete));
+    // What the tool may write in place is the new set's own; what it replaces
+    // by removing it first may be shared.
+    QDirIterator it(qstrData, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString qstrFile = it.next();
+        QFile file(qstrFile);
+        if (QFileInfo(qstrFile).dir() == QDir(qstrData))
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write("written in place") > 0);
+        else
+            QVERIFY(QFile::remove(qstrFile) && file.open(QIODevice::WriteOnly) && file.write("replaced") > 0);
+    }
+    QVERIFY(QDir(qstrSet).removeRecursively());
+    QCOMPARE(ManifestWriter::FolderDigest(root.path()), digestBefore);
 }

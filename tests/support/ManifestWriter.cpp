@@ -2,6 +2,7 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 
 #include <plist/plist.h>
@@ -104,4 +105,23 @@ bool ManifestWriter::WriteFile(const QString& qstrDataFolder, const QByteArray& 
     return folder.mkpath(qstrSub)
            && WriteText(folder.filePath(qstrSub + QLatin1Char('/') + QString::fromLatin1(fileID)),
                         QByteArray(static_cast<qsizetype>(iSize), 'x'));
+}
+
+QByteArray ManifestWriter::FolderDigest(const QString& qstrFolder)
+{
+    const QDir folder(qstrFolder);
+    QStringList qstrlistFiles;
+    QDirIterator it(qstrFolder, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext())
+        qstrlistFiles << folder.relativeFilePath(it.next());
+    qstrlistFiles.sort();
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    for (const QString& qstrFile : qstrlistFiles) {
+        QFile file(folder.filePath(qstrFile));
+        hash.addData(qstrFile.toUtf8() + '\0');
+        if (file.open(QIODevice::ReadOnly))
+            hash.addData(file.readAll() + '\0');
+    }
+    return hash.result().toHex();
 }

@@ -31,6 +31,8 @@ public:
     static bool WriteManifestPlist(const QString& qstrDataFolder, bool bEncrypted);
     // A file of iSize bytes at the place of its fileID in the data folder.
     static bool WriteFile(const QString& qstrDataFolder, const QByteArray& fileID, qint64 iSize);
+    // Every path and byte under a folder as one digest: tells whether a set changed.
+    static QByteArray FolderDigest(const QString& qstrFolder);
 };
 
 #endif
