@@ -30,6 +30,7 @@
 namespace {
 
 const QString kDirectoryKey = QStringLiteral("/Config/BackupDirectory");
+const QString kCopyOnlyChangesKey = QStringLiteral("/Config/CopyOnlyChanges");
 
 // Whether the device table holds the device now (the selector follows the
 // table through queued signals, so it may still show a device that left).
@@ -69,6 +70,11 @@ widgetPrepareProgressResult::widgetPrepareProgressResult(QWidget* parent)
     ui.labelRestoreDirectory->setText(qstrDirectory);
     StoreDirectory(qstrDirectory);
     CStaticPubFunc::CreateMultiLevelDirectory(qstrDirectory);
+    // On unless the user turned it off.
+    ui.chkCopyOnlyChanges->setChecked(QSettingsThis.value(kCopyOnlyChangesKey, true).toBool());
+    connect(ui.chkCopyOnlyChanges, &QCheckBox::toggled, this, [this](bool bChecked) {
+        QSettings(SettingsFilePath(), QSettings::IniFormat).setValue(kCopyOnlyChangesKey, bChecked);
+    });
 
     ui.labelBackupAppPic->hide();
     ui.labelBackupApp->hide();

@@ -425,6 +425,10 @@ sudo systemctl start usbmuxd</translation>
         <translation>Games and Apps (with their data)</translation>
     </message>
     <message>
+        <source>Copy only what changed since the last backup</source>
+        <translation>Copy only what changed since the last backup</translation>
+    </message>
+    <message>
         <source>Restore</source>
         <translation>Restore</translation>
     </message>

@@ -425,6 +425,10 @@ sudo systemctl start usbmuxd</translation>
         <translation>游戏和应用（含数据）</translation>
     </message>
     <message>
+        <source>Copy only what changed since the last backup</source>
+        <translation>仅复制上次备份后更改的内容</translation>
+    </message>
+    <message>
         <source>Restore</source>
         <translation>恢复</translation>
     </message>

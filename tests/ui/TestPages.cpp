@@ -432,11 +432,15 @@ void TestPages::backupDirectoryDefaultAndStored()
         QCOMPARE(Child<QLabel>(&page, "labelRestoreDirectory")->text(), qstrDefault);
         QVERIFY(QFileInfo(qstrDefault).isDir());
         QCOMPARE(QSettings(qstrSettings, QSettings::IniFormat).value(QStringLiteral("/Config/BackupDirectory")).toString(), qstrDefault);
+        // Copying only the changes is on until the user turns it off, which is remembered.
+        QVERIFY(Child<QCheckBox>(&page, "chkCopyOnlyChanges")->isChecked());
+        Child<QCheckBox>(&page, "chkCopyOnlyChanges")->setChecked(false);
     }
     QSettings(qstrSettings, QSettings::IniFormat).setValue(QStringLiteral("/Config/BackupDirectory"), QStringLiteral("/tmp/x/../y"));
     {
         widgetPrepareProgressResult page;
         QCOMPARE(Child<QLabel>(&page, "labelBackupDirectory")->text(), QDir::toNativeSeparators(QStringLiteral("/tmp/x/../y")));
+        QVERIFY(!Child<QCheckBox>(&page, "chkCopyOnlyChanges")->isChecked());
     }
 
     // The Windows walk over the drives, with their write permission.
