@@ -5,12 +5,14 @@
 // second, seeded from the first. Reports the second's wall time and the bytes
 // the device sent against the first's, and the disk both sets take together
 // (du -s over both folders at once, so shared files count once) against the
-// first alone.
+// first alone. Also times the seeding alone: a third set seeded from the
+// second, then removed.
 //
 //   corvina_bench_snapshot_backup [--config FILE] [--repeat R]
 #include "BenchCommandLine.h"
 #include "BenchFigures.h"
 #include "CBackup.h"
+#include "CSetSeed.h"
 #include "CStaticPubFunc.h"
 #include "CToolSettings.h"
 #include "EmulatorProcess.h"
@@ -30,6 +32,7 @@
 #include <QThread>
 
 #include <cstdio>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -90,6 +93,21 @@ std::vector<qint64> DiskKiB(const QStringList& listFolders)
         if (!line.isEmpty())
             listKiB.push_back(line.split('\t').value(0).toLongLong());
     return listKiB;
+}
+
+// Milliseconds a seed of a new set from the newest one of the root takes; -1
+// when it does not seed.
+double SeedMsecs(const QString& qstrUDID, const QString& qstrRoot)
+{
+    const QString qstrSet = CBackup::JoinPath(qstrRoot, QStringLiteral("9999-seeded"));
+    QDir().mkpath(qstrSet);
+    const std::unique_ptr<FileLinkPlatform> platform = FileLinkPlatform::Create();
+    QElapsedTimer elapsed;
+    elapsed.start();
+    const structSeedResult seed = CSetSeed(*platform).Seed(qstrSet, qstrUDID, eiDeviceEncryption_Unknown);
+    const double dMsecs = elapsed.nsecsElapsed() / 1e6;
+    QDir(qstrSet).removeRecursively();
+    return seed.eiRoad == eiSeedRoad_Linked ? dMsecs : -1;
 }
 
 } // namespace
@@ -160,11 +178,13 @@ int main(int argc, char** argv)
         listTime.push_back(second.dWallSeconds / first.dWallSeconds);
         listWire.push_back(double(second.iWireBytes) / double(first.iWireBytes));
         listDisk.push_back(double(listBoth[0] + listBoth[1]) / double(listFirst[0]));
+        const double dSeedMsecs = SeedMsecs(qstrUDID, qstrRoot);
         std::printf("run %ld: first %.2f s, %.1f MB sent, %lld KiB on disk; second %.2f s, %.2f MB sent, "
-                    "%lld KiB more on disk; the thread counted %.2f MB transferred of the set's %.1f MB\n",
+                    "%lld KiB more on disk; the thread counted %.2f MB transferred of the set's %.1f MB; a seed alone "
+                    "takes %.1f ms\n",
                     i + 1, first.dWallSeconds, first.iWireBytes / 1e6, static_cast<long long>(listFirst[0]),
                     second.dWallSeconds, second.iWireBytes / 1e6, static_cast<long long>(listBoth[1]),
-                    second.transfer.iTransferredBytes / 1e6, second.transfer.iSetBytes / 1e6);
+                    second.transfer.iTransferredBytes / 1e6, second.transfer.iSetBytes / 1e6, dSeedMsecs);
         std::fflush(stdout);
     }
     if (listTime.empty()) {
