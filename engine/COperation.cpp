@@ -165,6 +165,7 @@ void COperation::CreateThread()
     m_pBackup->qstrBackupDirectory = m_qstrSet;
     m_pBackup->bBackupApps = m_request.bApps;
     m_pBackup->bBackupPersonalData = m_request.bPersonalData;
+    m_pBackup->bCopyOnlyChanges = !m_request.bFull;
     connect(m_pBackup, &ThreadDeviceBackup::signal_SwitchStatus_PrepareProgressResult, this,
             &COperation::slot_ThreadResult, Qt::QueuedConnection);
     connect(m_pBackup, &ThreadDeviceBackup::signal_Progress, this, &COperation::slot_ThreadProgress,
@@ -265,8 +266,12 @@ void COperation::slot_ThreadProgress(enumStepBackupRestore eiStep, int iPercent)
     }
     if (eiStep == eiStepBackupRestore_Apps)
         m_iAppsPercent = iPercent;
-    // The time before the first percentage (a device waiting for its passcode)
-    // says nothing about the speed: the estimate starts from there.
+    // The time before the first percentage (a device waiting for its passcode,
+    // the set being seeded) says nothing about the speed: the estimate starts from there.
+    if (eiStep == eiStepBackupRestore_Seed) {
+        emit signal_Progress(progress);
+        return;
+    }
     if (m_iFirstPercent < 0) {
         m_iFirstPercent = progress.iPercent;
         m_timerProgress.start();

@@ -44,7 +44,8 @@ struct structOperationRequest
                                       // its BackupFlag.ini names the device it came from
     bool bPersonalData = true;
     bool bApps = false;
-    bool bFull = true;                // backup: full (the only road until incremental backups land)
+    bool bFull = true;                // backup: full; false: seeded from the device's last sound set in
+                                      // the root, the device sends what changed (full without such a set)
     QString qstrLockFolder;           // where per-device lock files live (the caller passes it; e.g.
                                       // $XDG_RUNTIME_DIR/corvina); empty: no lock is taken
     qint64 iExpectedBytes = -1;       // what the personal data is expected to move (a backup: the

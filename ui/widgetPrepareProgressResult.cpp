@@ -291,6 +291,7 @@ void widgetPrepareProgressResult::on_btnBackup_clicked()
     m_pThreadDeviceBackup->qstrBackupDirectory = m_qstrBackupSet;
     m_pThreadDeviceBackup->bBackupApps = ui.chkBackupGameApp->isChecked();
     m_pThreadDeviceBackup->bBackupPersonalData = ui.chkBackupPersonalData->isChecked();
+    m_pThreadDeviceBackup->bCopyOnlyChanges = ui.chkCopyOnlyChanges->isChecked();
     Adopt(m_pThreadDeviceBackup, m_pThreadDeviceBackup->qstrDeviceUDID);
     m_qstrOperationSet = m_qstrBackupSet;
     m_qstrOperationName = qstrTargetName;
