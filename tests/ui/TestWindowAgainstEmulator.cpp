@@ -124,6 +124,8 @@ void TestWindowAgainstEmulator::init()
         emit m_pWindow->signal_SwitchStatus(eiFormBackupRestoreIndex_BackupRestoreStatus, eiFormDeviceConnectStatus_DeviceBackupRestore);
     Child<QLabel>("labelBackupDirectory")->setText(m_qstrRoot);
     Child<QLabel>("labelRestoreDirectory")->setText(m_qstrRoot);
+    // The cases need backups that take their time, each as long as the first.
+    Child<QCheckBox>("chkCopyOnlyChanges")->setChecked(false);
 }
 
 void TestWindowAgainstEmulator::cleanup()
