@@ -69,8 +69,10 @@ QString CSetSeed::FindBase(const QString& qstrRoot, const QString& qstrExcluded,
         QString qstrDataFolderName;
         QString qstrIPAFolderName;
         CBackup::ReadBackupFlag(qstrSet, qstrDataFolderName, qstrIPAFolderName);
-        if (qstrDataFolderName != qstrDeviceUDID)
+        if (qstrDataFolderName != qstrDeviceUDID) {
+            TEXTLOG("not a base: %s: not a set of this device", LOG8(qstrName));
             continue;
+        }
         const structSetCheck check = CBackupSetCheck::Check(CBackup::JoinPath(qstrSet, qstrDeviceUDID));
         if (check.eiState != eiSetState_Complete) {
             TEXTLOG("not a base: %s: %s", LOG8(qstrName), LOG8(check.qstrProblem));

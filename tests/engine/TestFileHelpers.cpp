@@ -366,14 +366,20 @@ void TestFileHelpers::seedRoads_data()
     QTest::addColumn<bool>("linkSupported"); // false: the error means the disk has no links
     QTest::addColumn<qint64>("free");        // -1: as the disk says
     QTest::addColumn<bool>("newestUnfinished");
+    QTest::addColumn<int>("encryption"); // what the device's backup will be
     QTest::addColumn<int>("road");
-    QTest::newRow("hard links") << 0 << true << qint64(-1) << false << int(eiSeedRoad_Linked);
-    QTest::newRow("an unfinished newest set is passed over") << 0 << true << qint64(-1) << true << int(eiSeedRoad_Linked);
-    QTest::newRow("no hard links: copied") << EXDEV << false << qint64(-1) << false << int(eiSeedRoad_Copied);
+    const int unknown = eiDeviceEncryption_Unknown;
+    QTest::newRow("hard links") << 0 << true << qint64(-1) << false << unknown << int(eiSeedRoad_Linked);
+    QTest::newRow("an unfinished newest set is passed over")
+        << 0 << true << qint64(-1) << true << int(eiDeviceEncryption_Off) << int(eiSeedRoad_Linked);
+    QTest::newRow("the device now encrypts: full")
+        << 0 << true << qint64(-1) << false << int(eiDeviceEncryption_On) << int(eiSeedRoad_Full);
+    QTest::newRow("no hard links: copied") << EXDEV << false << qint64(-1) << false << unknown << int(eiSeedRoad_Copied);
     // Room for the set's own files (some 10 KB), not for the 300 KB of shared ones too.
-    QTest::newRow("no hard links, no room: full") << EPERM << false << qint64(50000) << false << int(eiSeedRoad_Full);
-    QTest::newRow("no room at all: full") << 0 << true << qint64(0) << false << int(eiSeedRoad_Full);
-    QTest::newRow("a link fails: full") << EIO << true << qint64(-1) << false << int(eiSeedRoad_Full);
+    QTest::newRow("no hard links, no room: full")
+        << EPERM << false << qint64(50000) << false << unknown << int(eiSeedRoad_Full);
+    QTest::newRow("no room at all: full") << 0 << true << qint64(0) << false << unknown << int(eiSeedRoad_Full);
+    QTest::newRow("a link fails: full") << EIO << true << qint64(-1) << false << unknown << int(eiSeedRoad_Full);
 }
 
 void TestFileHelpers::seedRoads()
@@ -382,6 +388,7 @@ void TestFileHelpers::seedRoads()
     QFETCH(bool, linkSupported);
     QFETCH(qint64, free);
     QFETCH(bool, newestUnfinished);
+    QFETCH(int, encryption);
     QFETCH(int, road);
     QTemporaryDir root;
     QVERIFY(WriteSet(root.path(), u"2026-01-01__10_00_00_@_@_Phone"_s, u"finished"_s));
@@ -396,7 +403,7 @@ void TestFileHelpers::seedRoads()
     links.linkError = linkError;
     links.linkOutcome = linkSupported ? FileLinkPlatform::Outcome::Failed : FileLinkPlatform::Outcome::Unsupported;
     links.iFree = free;
-    const structSeedResult seed = CSetSeed(links).Seed(qstrSet, kSeedUDID, eiDeviceEncryption_Unknown);
+    const structSeedResult seed = CSetSeed(links).Seed(qstrSet, kSeedUDID, enumDeviceEncryption(encryption));
     QCOMPARE(int(seed.eiRoad), road);
     QVERIFY2(!seed.qstrWhy.isEmpty(), "the log says why");
     const QString qstrData = QDir(qstrSet).filePath(kSeedUDID);
