@@ -379,7 +379,8 @@ void CCliSession::StartOperation(const structDeviceInfo& device, bool bRestore)
         request.qstrBackupRoot = m_qstrSet;
     request.bPersonalData = true;
     request.bApps = !bRestore && m_request.bApps;
-    request.bFull = true;
+    // Without --full, from the last sound set of the device in the root when there is one.
+    request.bFull = m_request.bFull;
     request.iExpectedBytes = bRestore ? m_iSetBytes : device.iDataUsedBytes;
     request.qstrLockFolder = CProgramFolder::DeviceLockFolder();
     m_pOperation = new COperation(request);
