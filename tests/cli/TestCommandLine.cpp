@@ -64,7 +64,11 @@ void TestCommandLine::initTestCase()
     if (!qstrlistMissing.isEmpty())
         QSKIP(qPrintable(u"the libimobiledevice tools are not installed (%1 missing)"_s.arg(qstrlistMissing.join(u", "_s))));
     QVERIFY(m_qTemporaryDir.isValid());
-    QDir().mkpath(m_qTemporaryDir.filePath(u"runtime"_s));
+    // The runtime folder must be the user's alone, or Qt sets it aside for a
+    // shared one, and the device locks of parallel test runs would meet there.
+    const QString runtime = m_qTemporaryDir.filePath(u"runtime"_s);
+    QVERIFY(QDir().mkpath(runtime));
+    QVERIFY(QFile::setPermissions(runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
     // The settings folder names the backup root, as the window leaves it.
     QSettings(m_qTemporaryDir.filePath(u"config/Corvina.ini"_s), QSettings::IniFormat)
         .setValue(u"/Config/BackupDirectory"_s, Root());
