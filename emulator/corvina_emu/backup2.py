@@ -16,6 +16,7 @@ import struct
 import time
 
 from . import backupset
+from .config import DEVICE_ERROR_TEXTS
 from .framing import ConnectionClosed, PlistChannel, pack_be32
 
 CODE_SUCCESS = 0x00
@@ -85,6 +86,8 @@ class MobileBackup2:
             self.backup(request)
         elif name == "Restore":
             self.restore(request)
+        elif name == "ChangePassword":
+            self.change_password(request)
         else:
             self.send_process_message({"MessageName": "Response", "ErrorCode": 0})
 
@@ -162,9 +165,10 @@ class MobileBackup2:
             self.channel.send(["DLMessageRemoveItems", ["%s/%s/%s" % (udid, file_id[:2], file_id) for file_id in gone],
                                {}, 96.0])
             self.status_response()
-        self.upload([in_memory("%s/Manifest.db" % udid,
-                               backupset.manifest_db(files, self.config.backup.encrypted)),
-                     in_memory("%s/Manifest.plist" % udid, backupset.manifest_plist(self.config))] + status,
+        with self.device.lock:
+            password = self.device.backup_password if self.device.will_encrypt else None
+        self.upload([in_memory("%s/Manifest.db" % udid, backupset.manifest_db(files, password)),
+                     in_memory("%s/Manifest.plist" % udid, backupset.manifest_plist(self.config, password))] + status,
                     100.0)
         if status:
             with self.device.lock:
@@ -232,7 +236,16 @@ class MobileBackup2:
             return
         received = self.download(["%s/Manifest.plist" % source, "%s/Manifest.db" % source,
                                   "%s/Status.plist" % source], 5.0)
-        file_ids = backupset.file_ids_from_manifest_db(received.get("%s/Manifest.db" % source, b""))
+        manifest_db = received.get("%s/Manifest.db" % source, b"")
+        if self.is_encrypted(received.get("%s/Manifest.plist" % source, b"")):
+            password = options.get("Password")
+            if not isinstance(password, str) or not backupset.password_matches(
+                    received["%s/Manifest.plist" % source], password):
+                self.device.note("restore refused: wrong password")
+                self.finish(207, DEVICE_ERROR_TEXTS[207])
+                return
+            manifest_db = backupset.cipher(manifest_db, password)
+        file_ids = backupset.file_ids_from_manifest_db(manifest_db)
         batch = self.config.backup.files_per_message
         for start in range(0, len(file_ids), batch):
             chunk = file_ids[start:start + batch]
@@ -244,6 +257,33 @@ class MobileBackup2:
         self.device.note("restore finished with %d files" % self.files_moved)
         self.reboot_after_disconnect = options.get("RestoreShouldReboot", True) is not False
         self.finish()
+
+    @staticmethod
+    def is_encrypted(manifest_data):
+        try:
+            return plistlib.loads(manifest_data).get("IsEncrypted") is True
+        except Exception:  # noqa: BLE001 - an unreadable manifest is no encrypted one
+            return False
+
+    # -- encryption -----------------------------------------------------------------
+
+    def change_password(self, request):
+        """Encryption on (NewPassword only), off (OldPassword only) or a new
+        password (both), as the device accepts them: the old password must
+        match, and on/off must change something."""
+        old, new = request.get("OldPassword"), request.get("NewPassword")
+        with self.device.lock:
+            on, current = self.device.will_encrypt, self.device.backup_password
+            if old is not None and (not on or old != current):
+                code = 207
+            elif (new is None and old is None) or (old is None and on) or (isinstance(new, str) and not new):
+                code = -1
+            else:
+                code = 0
+                self.device.will_encrypt = new is not None
+                self.device.backup_password = new if new is not None else ""
+        self.device.note("change password: %s" % ("accepted" if code == 0 else "refused %d" % code))
+        self.finish(code, DEVICE_ERROR_TEXTS.get(code, "Invalid request") if code else None)
 
     def download(self, paths, progress, restoring=True):
         """Asks the host for files; returns {path: data} of those it had.

@@ -86,9 +86,10 @@ def folder_rows(files):
     return [(hashlib.sha1(("%s-%s" % folder).encode("utf-8")).hexdigest(),) + folder for folder in sorted(folders)]
 
 
-def manifest_db(files, encrypted=False):
+def manifest_db(files, password=None):
     """A Manifest.db as iOS writes it (the Files table), built with sqlite3;
-    for an encrypted backup, stand-in ciphertext of a comparable size."""
+    for an encrypted backup (a password given), the database enciphered with
+    the password (see cipher): opaque bytes to anyone without it."""
     handle, path = tempfile.mkstemp(suffix=".db")
     os.close(handle)
     try:
@@ -109,7 +110,7 @@ def manifest_db(files, encrypted=False):
         connection.close()
         with open(path, "rb") as db:
             data = db.read()
-        return pseudo_random_bytes("encrypted manifest", len(data)) if encrypted else data
+        return data if password is None else cipher(data, password)
     finally:
         os.unlink(path)
 
@@ -132,15 +133,39 @@ def file_ids_from_manifest_db(data):
         os.unlink(path)
 
 
-def manifest_plist(config):
+def cipher(data, password):
+    """Stand-in encryption, its own inverse: the bytes mixed with a key
+    stream derived from the password."""
+    stream = pseudo_random_bytes("manifest key " + password, len(data))
+    return (int.from_bytes(data, "big") ^ int.from_bytes(stream, "big")).to_bytes(len(data), "big")
+
+
+def password_digest(password):
+    return hashlib.sha256(("backup keybag " + password).encode("utf-8")).digest()
+
+
+def password_matches(manifest_data, password):
+    """Whether an encrypted backup's Manifest.plist (its keybag) was made
+    with this password."""
+    try:
+        keybag = plistlib.loads(manifest_data).get("BackupKeyBag", b"")
+    except Exception:  # noqa: BLE001 - an unreadable manifest opens with no password
+        return False
+    return isinstance(keybag, bytes) and keybag[32:] == password_digest(password)
+
+
+def manifest_plist(config, password=None):
+    """Manifest.plist; an encrypted backup's (a password given) says
+    IsEncrypted and carries the password's mark in its keybag."""
     now = datetime.datetime.now(datetime.timezone.utc).replace(tzinfo=None, microsecond=0)
     return plistlib.dumps({
-        "BackupKeyBag": hashlib.sha256(config.udid.encode("utf-8")).digest() * 2,
+        "BackupKeyBag": hashlib.sha256(config.udid.encode("utf-8")).digest()
+        + (password_digest(password) if password is not None else hashlib.sha256(config.udid.encode("utf-8")).digest()),
         "Version": "10.0",
         "Date": now,
         "SystemDomainsVersion": "24.0",
         "WasPasscodeSet": False,
-        "IsEncrypted": config.backup.encrypted,
+        "IsEncrypted": password is not None,
         "Applications": {app.bundle_id: {"CFBundleIdentifier": app.bundle_id,
                                          "CFBundleVersion": app.version or ""}
                          for app in config.apps},

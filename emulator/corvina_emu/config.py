@@ -28,8 +28,10 @@ lockdownd values), "fail", and:
             false: none until the host pairs (the device then accepts).
 Backup keys: "files", "file_size" (bytes each), "files_per_message",
 "file_delay" (seconds after each file sent in a backup or received in a
-restore), "encrypted" (the backup's Manifest.plist says IsEncrypted, so a
-restore needs its password).
+restore), "encrypted" (the device encrypts its backups, WillEncrypt: their
+Manifest.plist says IsEncrypted, their Manifest.db is ciphertext, and a
+restore needs the password), "password" (the backup password while
+encryption is on; the host changes both through mobilebackup2).
 App keys: "id", "version", "name", "executable".
 """
 
@@ -64,6 +66,7 @@ PAIRING_ERRORS = {
 DEVICE_ERROR_TEXTS = {
     105: "Insufficient free disk space on drive to back up (MBErrorDomain/105)",
     208: "Device locked (MBErrorDomain/208)",
+    207: "Invalid password (MBErrorDomain/207)",
     211: "Find My iPhone must be disabled before restoring (MBErrorDomain/211)",
 }
 
@@ -73,7 +76,7 @@ _DEVICE_KEYS = {
     "backup", "reboot_delay", "fail", "values", "tls", "paired",
 }
 _APP_KEYS = {"id", "version", "name", "executable"}
-_BACKUP_KEYS = {"files", "file_size", "files_per_message", "file_delay", "encrypted"}
+_BACKUP_KEYS = {"files", "file_size", "files_per_message", "file_delay", "encrypted", "password"}
 _FAIL_KEYS = {"kind", "code", "files", "delay", "service", "description", "key"}
 
 
@@ -151,6 +154,7 @@ class BackupConfig:
         self.files_per_message = max(1, _value("backup", raw, "files_per_message", int, 2))
         self.file_delay = max(0.0, _value("backup", raw, "file_delay", float, 0.0))
         self.encrypted = _value("backup", raw, "encrypted", bool, False)
+        self.password = _value("backup", raw, "password", str, "")
 
 
 class DeviceConfig:

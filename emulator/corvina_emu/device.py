@@ -48,6 +48,10 @@ class Device:
         self.backup_files = backupset.sample_files(config.backup.files, config.backup.file_size, config.udid)
         self.data_generation = 0
         self.last_snapshot = None
+        # Backup encryption as the device keeps it: whether its backups are
+        # encrypted (WillEncrypt) and their password; the host changes both.
+        self.will_encrypt = config.backup.encrypted
+        self.backup_password = config.backup.password
         self.installed = []          # bundle ids installed through installation_proxy
         self.restored_files = []     # paths the host sent during restores
         self.events = []             # a short history for the tests

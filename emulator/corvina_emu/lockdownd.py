@@ -46,7 +46,8 @@ def identity_values(device):
 def domain_values(device, domain):
     values = DOMAIN_VALUES.get(domain)
     if domain == "com.apple.mobile.backup":
-        encrypted = device.config.backup.encrypted
+        with device.lock:
+            encrypted = device.will_encrypt
         values = {"WillEncrypt": encrypted, "RequiresEncrypt": encrypted}
     elif domain == "com.apple.disk_usage":
         # The data in use is what the device's backup sends (backup.files of backup.file_size).
