@@ -43,8 +43,11 @@ QString CCauseText::CauseText(const structFailureCause& structFailureCauseThis)
                   "\"%1\" and choose another folder with \"%2\".")
             .arg(tr("Change the settings"), tr("Other Directory"));
     case eiFailureCause_PasswordRequired:
-        return tr("This backup is encrypted and needs its password, which Corvina cannot pass on. Restore another "
-                  "backup, or one made with encryption turned off.");
+        return tr("This backup is encrypted and needs its password. Press Retry and enter the password that was "
+                  "chosen when encryption was turned on.");
+    case eiFailureCause_WrongPassword:
+        return tr("The password is wrong. Enter the password that was chosen when backup encryption was turned on "
+                  "(not the device's passcode) and press Retry.");
     case eiFailureCause_Cancelled:
         return tr("The backup was cancelled. What was copied so far stays in its folder but cannot be restored; "
                   "press Retry to back up again.");

@@ -173,11 +173,29 @@ void COperation::CreateThread()
     m_pThread = m_pBackup;
 }
 
+void COperation::SetPassword(const QString& qstrPassword)
+{
+    m_request.qstrPassword = qstrPassword;
+}
+
+bool COperation::PasswordPassable(const QString& qstrPassword)
+{
+    if (qstrPassword.isEmpty() || qstrPassword.size() > 255)
+        return false;
+    for (const QChar character : qstrPassword) {
+        if (character.unicode() < 0x20 || character.unicode() > 0x7e)
+            return false;
+    }
+    return true;
+}
+
 void COperation::RunThread()
 {
     m_bResultPending = true;
     m_iFirstPercent = -1;
     m_iAppsPercent = 0;
+    if (m_pRestore != nullptr)
+        m_pRestore->qstrPassword = m_request.qstrPassword;
     m_pThread->StartRun();
 }
 

@@ -50,6 +50,9 @@ struct structOperationRequest
                                       // $XDG_RUNTIME_DIR/corvina); empty: no lock is taken
     qint64 iExpectedBytes = -1;       // what the personal data is expected to move (a backup: the
                                       // device's data in use); -1 unknown: progress tells no bytes
+    QString qstrPassword;             // restore of an encrypted set: its backup password, kept in memory
+                                      // only and handed to the tool through its standard input; empty:
+                                      // none (an encrypted set then fails with cause PasswordRequired)
 };
 
 struct structOperationProgress
@@ -108,6 +111,12 @@ public:
     // it could not be) after it finished; false while running or before Start(). A busy device makes
     // it false too, with signal_Finished (queued) carrying DeviceBusy.
     bool Retry();
+    // The password the next Retry() hands to the tool (after a WrongPassword failure).
+    void SetPassword(const QString& qstrPassword);
+    // Whether the backup tool can pass the password on to the device unchanged: it reads an
+    // entry up to a line break, keeps at most 255 characters and drops every byte that is not
+    // printable ASCII. Callers refuse other passwords with a message of their own.
+    static bool PasswordPassable(const QString& qstrPassword);
     // The user's Cancel: the run fails with cause Cancelled. Nothing when no tool runs.
     void Cancel();
     // The device left: the tool is ended after iDepartedGraceMsecs unless the device came back

@@ -151,7 +151,16 @@ bool ThreadDeviceRestore::RestorePersonalData()
         listArguments << QStringLiteral("-s") << qstrDataFolderName;
     listArguments << QStringLiteral("restore") << QStringLiteral("--reboot") << QStringLiteral("--system")
                   << qstrDirForTool;
-    return RunPersonalDataTool(listArguments, {qstrDeviceUDID, qstrDataFolderName, qstrDirForTool}, true);
+    const QStringList listArgumentTexts{qstrDeviceUDID, qstrDataFolderName, qstrDirForTool};
+    if (qstrPassword.isEmpty())
+        return RunPersonalDataTool(listArguments, listArgumentTexts, true);
+    // Interactive mode: the tool asks for an encrypted set's password and reads
+    // one line from its standard input (a pipe as well as a terminal); it
+    // reads nothing for a set that is not encrypted.
+    listArguments.prepend(QStringLiteral("-i"));
+    QByteArray baInput = qstrPassword.toUtf8() + '\n';
+    qstrPassword.clear();
+    return RunPersonalDataTool(listArguments, listArgumentTexts, true, &baInput);
 }
 
 void ThreadDeviceRestore::ReportPersonalDataProgress(int iToolProgress)

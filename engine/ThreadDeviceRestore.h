@@ -25,6 +25,8 @@ public:
     bool bRestoreApps = false;
     int iProgressApps = 0;       // last percentage of the apps step
     QString qstrIPAFolderName;   // IPAFolderName of the set: its apps sub-folder
+    QString qstrPassword;        // an encrypted set's password: the tool reads it from its standard
+                                 // input (interactive mode); cleared when the step has handed it on
 
     // The two steps; run() calls them in this order.
     bool RestoreApps(QString& strErrorMessage);

@@ -116,11 +116,14 @@ structFailureCause ThreadToolRun::PersonalDataFailureCause(const structFailureCa
 }
 
 bool ThreadToolRun::RunPersonalDataTool(const QStringList& listArguments, const QStringList& listArgumentTexts,
-                                        bool bTracePasses)
+                                        bool bTracePasses, QByteArray* pInput)
 {
     CProgressToolRun CProgressToolRunThis(&m_CToolEndRequest);
-    if (!CProgressToolRunThis.Start(CToolStarter::ProgramPath(CToolStarter::BackupToolName()), listArguments,
-                                    listArgumentTexts)) {
+    const QString qstrProgram = CToolStarter::ProgramPath(CToolStarter::BackupToolName());
+    const bool bStarted = pInput != nullptr
+                              ? CProgressToolRunThis.Start(qstrProgram, listArguments, listArgumentTexts, *pInput)
+                              : CProgressToolRunThis.Start(qstrProgram, listArguments, listArgumentTexts);
+    if (!bStarted) {
         TEXTLOG("Exit : the tool could not be started");
         SetFailureCause(CToolStarter::StartFailureCause(CToolStarter::BackupToolName(), &m_CToolEndRequest));
         return false;

@@ -67,8 +67,9 @@ protected:
     // request; otherwise it succeeds once the tool has ended by itself with
     // code 0 after printing some "Finished". On failure the cause is set.
     // bTracePasses adds a trace line around each pass.
+    // pInput: bytes for the tool's standard input (then closed), zeroed once handed on.
     bool RunPersonalDataTool(const QStringList& listArguments, const QStringList& listArgumentTexts,
-                             bool bTracePasses);
+                             bool bTracePasses, QByteArray* pInput = nullptr);
     // One percentage of the tool's own (1 to 100): the thread scales it into
     // its run and emits it. Called on the worker thread; the base reports nothing.
     virtual void ReportPersonalDataProgress(int iToolProgress);

@@ -27,6 +27,8 @@ const char* FailureCauseName(enumFailureCause eiCause)
         return "FolderNotWritable";
     case eiFailureCause_PasswordRequired:
         return "PasswordRequired";
+    case eiFailureCause_WrongPassword:
+        return "WrongPassword";
     case eiFailureCause_Cancelled:
         return "Cancelled";
     case eiFailureCause_BackupIncomplete:

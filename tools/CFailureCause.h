@@ -28,6 +28,7 @@ enum enumFailureCause {
     eiFailureCause_NoAppArchives, // an apps-only restore of a set that holds no app archives
     eiFailureCause_SetUnsound, // detail: how many files of a new set are missing or short on disk
     eiFailureCause_DeviceBusy, // another window or command runs an operation on this device
+    eiFailureCause_WrongPassword, // the device refused the password of an encrypted backup
 };
 
 struct structFailureCause

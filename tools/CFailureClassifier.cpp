@@ -30,6 +30,7 @@ const structLineCause aLineCauses[] = {
 // Device error codes of idevicebackup2 ("ErrorCode 105: ...", "Backup Failed (Error Code 105).").
 const structLineCause aDeviceErrors[] = {
     {"105", eiFailureCause_DiskFull},
+    {"207", eiFailureCause_WrongPassword}, // "Invalid password"
     {"208", eiFailureCause_DeviceLocked},
     {"211", eiFailureCause_FindMyEnabled}, // "Find My iPhone must be disabled before restoring"
 };

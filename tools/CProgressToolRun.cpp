@@ -6,6 +6,7 @@
 
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
+#include <QRegularExpression>
 #include <QThread>
 
 CProgressToolRun::CProgressToolRun(const CToolEndRequest* pEndRequest)
@@ -23,6 +24,22 @@ bool CProgressToolRun::Start(const QString& qstrProgram, const QStringList& list
 {
     m_CToolOutputScanner = CToolOutputScanner(listArgumentTexts);
     return CToolStarter::Start(m_QProcessThis, qstrProgram, listArguments, m_pEndRequest);
+}
+
+bool CProgressToolRun::Start(const QString& qstrProgram, const QStringList& listArguments,
+                             const QStringList& listArgumentTexts, QByteArray& baInput)
+{
+    const bool bStarted = Start(qstrProgram, listArguments, listArgumentTexts);
+    if (bStarted) {
+        // The line fits a pipe's buffer, so the write does not wait for the
+        // tool to read it.
+        m_QProcessThis.write(baInput);
+        m_QProcessThis.waitForBytesWritten(iPassMsecs);
+        m_QProcessThis.closeWriteChannel();
+        m_bHiddenInput = true;
+    }
+    baInput.fill('\0');
+    return bStarted;
 }
 
 bool CProgressToolRun::EndRequested() const
@@ -68,6 +85,11 @@ CProgressToolRun::structPass CProgressToolRun::NextPass()
     structPassThis.bToolFinished = m_QProcessThis.state() == QProcess::NotRunning;
     structPassThis.qstrStdOutput = m_DecoderOutput.decode(m_QProcessThis.readAllStandardOutput());
     structPassThis.qstrStdError = m_DecoderError.decode(m_QProcessThis.readAllStandardError());
+    if (m_bHiddenInput) {
+        // The stars a hidden entry echoes tell its length.
+        static const QRegularExpression regexStars(QStringLiteral("\\*+"));
+        structPassThis.qstrStdError.replace(regexStars, QString());
+    }
     structPassThis.structScanThis = m_CToolOutputScanner.ScanRead(
         structPassThis.qstrStdOutput, structPassThis.qstrStdError, structPassThis.bToolFinished);
     m_bErrorWordSeen = m_bErrorWordSeen || structPassThis.structScanThis.bErrorWord;

@@ -37,6 +37,12 @@ public:
     // listArgumentTexts: the texts among the arguments that the tool may echo
     // (folders, UDIDs); they are not read as the tool's words.
     bool Start(const QString& qstrProgram, const QStringList& listArguments, const QStringList& listArgumentTexts);
+    // The same, and then writes baInput to the tool's standard input and closes it; the
+    // caller's bytes are overwritten with zeros either way (a password is handed over
+    // this way: never on a command line, in an environment or in the log). The tool's
+    // echo of a hidden entry ("...password: ****") keeps no stars in the pass's texts.
+    bool Start(const QString& qstrProgram, const QStringList& listArguments, const QStringList& listArgumentTexts,
+               QByteArray& baInput);
 
     // Waits until the tool ends, iPassMsecs have passed or iPassBytes of output
     // are waiting, then reads and scans what arrived. A request to end is seen
@@ -71,6 +77,7 @@ private:
     bool m_bEnded = false;
     bool m_bErrorWordSeen = false;
     bool m_bFinishedSeen = false;
+    bool m_bHiddenInput = false;
 };
 
 #endif

@@ -5,9 +5,13 @@
 // the tool leaves: files shorter than the manifest, an encrypted set, a set
 // without Status.plist. (What else goes wrong on the way is the fault
 // suite's, tests/faults.) Then a backup seeded from the one before, under
-// each way it can end.
+// each way it can end. An encrypted set restored only with its password,
+// which nothing but the tool's standard input ever sees.
 #include "CBackup.h"
 #include "CBackupSetCheck.h"
+#include "AppGlobals.h"
+#include "CDllTextLogQT.h"
+#include "COperation.h"
 #include "EmulatorProcess.h"
 #include "ManifestWriter.h"
 #include "ScriptedTools.h"
@@ -20,10 +24,13 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <algorithm>
+#include <atomic>
+#include <thread>
 
 #include <signal.h>
 
@@ -41,6 +48,8 @@ const QString kSnapshotUDID = u"00008030c0ffee0000000000000000000000e008"_s;
 const int kBackupFiles = 6;
 const int kFileSize = 2048; // the emulator's default
 const int kSnapshotFileSize = 16384;
+// What a shell or an argument parser would trip over.
+const QString kPassword = u"-p \"it's\" open sesame"_s;
 
 QJsonObject App(const QString& qstrID, const QString& qstrVersion, const QString& qstrName)
 {
@@ -56,6 +65,65 @@ QStringList JsonStrings(const QJsonObject& jsonStatus, const char* key)
     for (const QJsonValue& jsonItem : jsonStatus.value(QLatin1String(key)).toArray())
         qstrlist << jsonItem.toString();
     return qstrlist;
+}
+
+// The texts among `needles` that appear in some process's command line or
+// environment while it runs: every process is looked at every few milliseconds.
+class ProcessWatch
+{
+public:
+    explicit ProcessWatch(const QList<QByteArray>& needles)
+        : m_thread([this, needles]() {
+              while (!m_bStop) {
+                  for (const QFileInfo& info : QDir(u"/proc"_s).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+                      for (const char* name : {"cmdline", "environ"}) {
+                          const QByteArray baText = ScriptedTools::ReadBytes(info.filePath() + u'/' + QLatin1String(name));
+                          for (const QByteArray& baNeedle : needles) {
+                              if (baText.contains(baNeedle))
+                                  m_iFound = 1 + int(needles.indexOf(baNeedle));
+                          }
+                      }
+                  }
+                  std::this_thread::sleep_for(std::chrono::milliseconds(5));
+              }
+          })
+    {
+    }
+    // 0: none seen; else 1 + the index of one seen.
+    int Stop()
+    {
+        m_bStop = true;
+        m_thread.join();
+        return m_iFound;
+    }
+
+private:
+    std::atomic<bool> m_bStop{false};
+    std::atomic<int> m_iFound{0};
+    std::thread m_thread;
+};
+
+// The files under the folder that hold one of the texts.
+QStringList FilesHolding(const QString& qstrFolder, const QList<QByteArray>& needles)
+{
+    QStringList qstrlistFiles;
+    QDirIterator it(qstrFolder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QByteArray baText = ScriptedTools::ReadBytes(it.next());
+        for (const QByteArray& baNeedle : needles) {
+            if (baText.contains(baNeedle))
+                qstrlistFiles << it.filePath();
+        }
+    }
+    return qstrlistFiles;
+}
+
+structOperationResult Finished(COperation& operation, bool bStarted)
+{
+    QSignalSpy spy(&operation, &COperation::signal_Finished);
+    if (!bStarted || !spy.wait(120000))
+        return {};
+    return spy.first().first().value<structOperationResult>();
 }
 
 template <class ThreadT>
@@ -82,6 +150,7 @@ private slots:
     void setCheckedAfterTheTool();
     void seededBackupLeavesTheOlderSetAlone_data();
     void seededBackupLeavesTheOlderSetAlone();
+    void encryptedSetRestoredOnlyWithItsPassword();
 
 private:
     // A new set folder for the device, named as the backup page names it.
@@ -100,6 +169,7 @@ void TestEngineAgainstEmulator::initTestCase()
         QSKIP(qPrintable(u"the libimobiledevice tools are not installed (%1 missing); scripts/install-deps installs them"_s
                              .arg(qstrlistMissing.join(u", "_s))));
     RegisterSharedMetaTypes();
+    COperation::RegisterMetaTypes();
     QVERIFY(m_qTemporaryDirRoot.isValid());
     // The old device speaks without TLS; the restore's target has never been
     // paired with this computer, so the tools pair it first. A short pause
@@ -125,7 +195,7 @@ void TestEngineAgainstEmulator::initTestCase()
                                   {u"file_delay"_s, 0.1}}}};
     const QJsonObject jsonEncrypted{{u"udid"_s, kEncryptedUDID},
                                     {u"name"_s, u"Locked Phone"_s},
-                                    {u"backup"_s, QJsonObject{{u"encrypted"_s, true}}}};
+                                    {u"backup"_s, QJsonObject{{u"encrypted"_s, true}, {u"password"_s, kPassword}}}};
     QString strErrorMessage;
     // And a device without apps.
     const QJsonObject jsonNoApps{{u"udid"_s, kNoAppsUDID}, {u"product_version"_s, u"17.5"_s}};
@@ -434,3 +504,47 @@ void TestEngineAgainstEmulator::seededBackupLeavesTheOlderSetAlone()
 
 QTEST_GUILESS_MAIN(TestEngineAgainstEmulator)
 #include "TestEngineAgainstEmulator.moc"
+
+void TestEngineAgainstEmulator::encryptedSetRestoredOnlyWithItsPassword()
+{
+    structOperationRequest request;
+    request.qstrDeviceUDID = kEncryptedUDID;
+    request.qstrDeviceName = u"Locked Phone"_s;
+    request.qstrBackupRoot = QDir::toNativeSeparators(m_qTemporaryDirRoot.path());
+    COperation backup(request);
+    const structOperationResult backedUp = Finished(backup, backup.Start());
+    QVERIFY(backedUp.bSucceeded);
+    QVERIFY(backedUp.structSetCheckThis.bEncrypted);
+
+    // The log goes to a file of this test's, which is searched too.
+    QTemporaryDir dirLog;
+    const QByteArray baSavedLog = g_baLogFilePath;
+    g_baLogFilePath = QFile::encodeName(dirLog.filePath(u"Corvina.log"_s));
+    g_qstrAppDirPath = QStringLiteral(CORVINA_PROGRAM_DIR);
+    QString strErrorMessage;
+    QVERIFY2(g_CDllTextLogQT.InitDataDll(strErrorMessage), qPrintable(strErrorMessage));
+    const QString qstrWrong = u"-x \u00fc 'wrong' \"pw\" 2"_s;
+    const QList<QByteArray> needles{qstrWrong.toUtf8(), kPassword.toUtf8()};
+    request.bRestore = true;
+    request.qstrSet = backedUp.qstrSet;
+    request.qstrPassword = qstrWrong;
+    COperation restore(request);
+    ProcessWatch watch(needles);
+    const structOperationResult refused = Finished(restore, restore.Start());
+    restore.SetPassword(kPassword);
+    const qsizetype iFilesBefore = JsonStrings(m_EmulatorProcess.DeviceStatus(kEncryptedUDID), "restored_files").size();
+    const structOperationResult restored = Finished(restore, restore.Retry());
+    const int iSeen = watch.Stop();
+    g_CDllTextLogQT.m_pfnWriteLogLPCSTR = nullptr;
+    g_baLogFilePath = baSavedLog;
+
+    QCOMPARE(FailureCauseName(refused.structCause.eiCause), FailureCauseName(eiFailureCause_WrongPassword));
+    QVERIFY2(restored.bSucceeded, FailureCauseName(restored.structCause.eiCause));
+    // The manifests and the status, then every file: the device read the set with the password.
+    QCOMPARE(JsonStrings(m_EmulatorProcess.DeviceStatus(kEncryptedUDID), "restored_files").size() - iFilesBefore,
+             3 + kBackupFiles);
+    QCOMPARE(iSeen, 0);
+    QVERIFY(QFileInfo(dirLog.filePath(u"Corvina.log"_s)).size() > 0);
+    QCOMPARE(FilesHolding(dirLog.path(), needles), QStringList());
+    QCOMPARE(FilesHolding(m_qTemporaryDirRoot.path(), needles), QStringList());
+}
