@@ -51,6 +51,7 @@ CCliSession::CCliSession(const structCliRequest& request, CConsoleReport& report
 
 CCliSession::~CCliSession()
 {
+    EchoBack();
     delete m_pOperation;
     if (m_pMonitor != nullptr)
         m_pMonitor->Stop();
@@ -319,8 +320,13 @@ void CCliSession::PrepareRestore(const structDeviceInfo& device)
         return;
     }
     m_iSetBytes = check.iTotalBytes;
+    m_bSetEncrypted = check.bEncrypted;
     if (m_request.bYes) {
-        StartOperation(device, true);
+        m_deviceTarget = device;
+        if (m_bSetEncrypted)
+            AskPassword();
+        else
+            StartOperation(device, true);
         return;
     }
     if (!Terminal::IsTerminal(0)) {
@@ -358,11 +364,69 @@ void CCliSession::OnAnswer()
         qstrAnswer = QString::fromLocal8Bit(input.readLine()).trimmed().toLower();
     TEXTLOG("the answer to the restore question : %s", LOG8(qstrAnswer));
     if (qstrAnswer == QLatin1String("y") || qstrAnswer == QLatin1String("yes") || qstrAnswer == tr("y")) {
-        StartOperation(m_deviceTarget, true);
+        if (m_bSetEncrypted)
+            AskPassword();
+        else
+            StartOperation(m_deviceTarget, true);
         return;
     }
     m_report.Error(tr("Nothing was restored."));
     Finish(eiCliExit_Failed);
+}
+
+void CCliSession::AskPassword()
+{
+    if (Terminal::IsTerminal(0)) {
+        const QByteArray bytes = tr("This backup is encrypted. Its password (the one chosen when backup encryption was "
+                                    "turned on, not the device's passcode): ")
+                                     .toLocal8Bit();
+        std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stderr);
+        std::fflush(stderr);
+        m_bEchoOff = Terminal::SetEcho(0, false);
+    }
+    if (m_pAnswer == nullptr)
+        m_pAnswer = new QSocketNotifier(0, QSocketNotifier::Read, this);
+    disconnect(m_pAnswer, nullptr, this, nullptr);
+    connect(m_pAnswer, &QSocketNotifier::activated, this, &CCliSession::OnPassword);
+    m_pAnswer->setEnabled(true);
+}
+
+void CCliSession::EchoBack()
+{
+    if (!m_bEchoOff)
+        return;
+    m_bEchoOff = false;
+    Terminal::SetEcho(0, true);
+    std::fputc('\n', stderr); // the Enter that was not echoed
+}
+
+void CCliSession::OnPassword()
+{
+    m_pAnswer->setEnabled(false);
+    QFile input;
+    QByteArray baLine;
+    if (input.open(stdin, QIODevice::ReadOnly))
+        baLine = input.readLine();
+    EchoBack();
+    // Only the line end goes: blanks belong to the password.
+    while (baLine.endsWith('\n') || baLine.endsWith('\r'))
+        baLine.chop(1);
+    m_qstrPassword = QString::fromLocal8Bit(baLine);
+    baLine.fill('\0');
+    TEXTLOG("a password was given : %d", m_qstrPassword.isEmpty() ? 0 : 1);
+    if (m_qstrPassword.isEmpty()) {
+        m_report.Error(tr("No password was given. Nothing was restored."));
+        Finish(eiCliExit_Failed);
+        return;
+    }
+    if (!COperation::PasswordPassable(m_qstrPassword)) {
+        m_qstrPassword.clear();
+        m_report.Error(tr("The backup tool can pass on only passwords of at most 255 plain letters, digits, blanks and "
+                          "punctuation (ASCII), without accents or other scripts. Nothing was restored."));
+        Finish(eiCliExit_Failed);
+        return;
+    }
+    StartOperation(m_deviceTarget, true);
 }
 
 void CCliSession::StartOperation(const structDeviceInfo& device, bool bRestore)
@@ -383,6 +447,8 @@ void CCliSession::StartOperation(const structDeviceInfo& device, bool bRestore)
     request.bFull = m_request.bFull;
     request.iExpectedBytes = bRestore ? m_iSetBytes : device.iDataUsedBytes;
     request.qstrLockFolder = CProgramFolder::DeviceLockFolder();
+    request.qstrPassword = m_qstrPassword;
+    m_qstrPassword.clear();
     m_pOperation = new COperation(request);
     connect(m_pOperation, &COperation::signal_Progress, this,
             [this](const structOperationProgress& progress) { m_report.Progress(progress); });
@@ -413,6 +479,7 @@ void CCliSession::Interrupt()
     TEXTLOG("a termination request");
     if (m_bDone)
         return;
+    EchoBack();
     if (m_pAnswer != nullptr && m_pOperation == nullptr) {
         m_report.Error(tr("Nothing was restored."));
         Finish(eiCliExit_Failed);

@@ -68,6 +68,11 @@ private:
     void PrepareRestore(const structDeviceInfo& device);
     void AskBeforeRestore(const structDeviceInfo& device, const QString& qstrSetUDID);
     void OnAnswer();
+    // An encrypted set: asks for its password (without echo on a terminal;
+    // otherwise one line of standard input), then starts the restore.
+    void AskPassword();
+    void OnPassword();
+    void EchoBack();
     void StartOperation(const structDeviceInfo& device, bool bRestore);
     void OnFinished(const structOperationResult& result);
     // The set folder of the command (a path, or a name in the backup root) and
@@ -86,6 +91,9 @@ private:
     QString m_qstrSet;                   // restore: the set folder; backup: the root
     QString m_qstrSetUDID;               // restore, verify: the device the set was made from
     qint64 m_iSetBytes = -1;             // restore: the set's personal data
+    bool m_bSetEncrypted = false;        // restore: the set needs its password
+    QString m_qstrPassword;              // restore: the password given, until the operation has it
+    bool m_bEchoOff = false;             // the terminal's echo is off for the password
     QSocketNotifier* m_pAnswer = nullptr; // the restore question's answer on standard input
     COperation* m_pOperation = nullptr;
     bool m_bDeparted = false;            // the operation's device has left
