@@ -79,6 +79,18 @@
         <source>A restore is running: stopping it now leaves the device half restored, and it may not start properly until a restore finishes. Press Ctrl-C again to stop it anyway.</source>
         <translation>A restore is running: stopping it now leaves the device half restored, and it may not start properly until a restore finishes. Press Ctrl-C again to stop it anyway.</translation>
     </message>
+    <message>
+        <source>This backup is encrypted. Its password (the one chosen when backup encryption was turned on, not the device&apos;s passcode): </source>
+        <translation>This backup is encrypted. Its password (the one chosen when backup encryption was turned on, not the device&apos;s passcode): </translation>
+    </message>
+    <message>
+        <source>No password was given. Nothing was restored.</source>
+        <translation>No password was given. Nothing was restored.</translation>
+    </message>
+    <message>
+        <source>The backup tool can pass on only passwords of at most 255 plain letters, digits, blanks and punctuation (ASCII), without accents or other scripts. Nothing was restored.</source>
+        <translation>The backup tool can pass on only passwords of at most 255 plain letters, digits, blanks and punctuation (ASCII), without accents or other scripts. Nothing was restored.</translation>
+    </message>
 </context>
 <context>
     <name>CCommandLine</name>
@@ -507,10 +519,6 @@ sudo systemctl start usbmuxd</translation>
         <translation>The program &quot;%1&quot; is missing. Install the package &quot;%2&quot; (sudo apt install %2) and press Retry.</translation>
     </message>
     <message>
-        <source>This backup is encrypted and needs its password, which Corvina cannot pass on. Restore another backup, or one made with encryption turned off.</source>
-        <translation>This backup is encrypted and needs its password, which Corvina cannot pass on. Restore another backup, or one made with encryption turned off.</translation>
-    </message>
-    <message>
         <source>The backup was cancelled. What was copied so far stays in its folder but cannot be restored; press Retry to back up again.</source>
         <translation>The backup was cancelled. What was copied so far stays in its folder but cannot be restored; press Retry to back up again.</translation>
     </message>
@@ -658,6 +666,14 @@ Restore it onto &quot;%3&quot;?</translation>
     <message>
         <source>About %1 left</source>
         <translation>About %1 left</translation>
+    </message>
+    <message>
+        <source>This backup is encrypted and needs its password. Press Retry and enter the password that was chosen when encryption was turned on.</source>
+        <translation>This backup is encrypted and needs its password. Press Retry and enter the password that was chosen when encryption was turned on.</translation>
+    </message>
+    <message>
+        <source>The password is wrong. Enter the password that was chosen when backup encryption was turned on (not the device&apos;s passcode) and press Retry.</source>
+        <translation>The password is wrong. Enter the password that was chosen when backup encryption was turned on (not the device&apos;s passcode) and press Retry.</translation>
     </message>
 </context>
 </TS>

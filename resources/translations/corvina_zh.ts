@@ -79,6 +79,18 @@
         <source>A restore is running: stopping it now leaves the device half restored, and it may not start properly until a restore finishes. Press Ctrl-C again to stop it anyway.</source>
         <translation>正在恢复：现在停止会让设备处于恢复了一半的状态，在完成一次恢复之前它可能无法正常启动。仍要停止请再按一次 Ctrl-C。</translation>
     </message>
+    <message>
+        <source>This backup is encrypted. Its password (the one chosen when backup encryption was turned on, not the device&apos;s passcode): </source>
+        <translation>此备份已加密。请输入其密码（开启备份加密时设置的密码，不是设备的锁屏密码）：</translation>
+    </message>
+    <message>
+        <source>No password was given. Nothing was restored.</source>
+        <translation>未输入密码。未恢复任何内容。</translation>
+    </message>
+    <message>
+        <source>The backup tool can pass on only passwords of at most 255 plain letters, digits, blanks and punctuation (ASCII), without accents or other scripts. Nothing was restored.</source>
+        <translation>备份工具只能传递由最多 255 个普通字母、数字、空格和标点（ASCII）组成的密码，不能包含带重音的字母或其他文字。未恢复任何内容。</translation>
+    </message>
 </context>
 <context>
     <name>CCommandLine</name>
@@ -507,10 +519,6 @@ sudo systemctl start usbmuxd</translation>
         <translation>缺少程序“%1”。请安装软件包“%2”（sudo apt install %2），然后点击“重试”。</translation>
     </message>
     <message>
-        <source>This backup is encrypted and needs its password, which Corvina cannot pass on. Restore another backup, or one made with encryption turned off.</source>
-        <translation>此备份已加密，需要密码，而 Corvina 无法传递密码。请恢复其他备份，或恢复关闭加密后制作的备份。</translation>
-    </message>
-    <message>
         <source>The backup was cancelled. What was copied so far stays in its folder but cannot be restored; press Retry to back up again.</source>
         <translation>备份已取消。已复制的内容保留在其文件夹中，但无法用于恢复；点击“重试”可重新备份。</translation>
     </message>
@@ -655,6 +663,14 @@ Restore it onto &quot;%3&quot;?</source>
     <message>
         <source>About %1 left</source>
         <translation>约剩 %1</translation>
+    </message>
+    <message>
+        <source>This backup is encrypted and needs its password. Press Retry and enter the password that was chosen when encryption was turned on.</source>
+        <translation>此备份已加密，需要密码。请点击“重试”，并输入开启加密时设置的密码。</translation>
+    </message>
+    <message>
+        <source>The password is wrong. Enter the password that was chosen when backup encryption was turned on (not the device&apos;s passcode) and press Retry.</source>
+        <translation>密码错误。请输入开启备份加密时设置的密码（不是设备的锁屏密码），然后点击“重试”。</translation>
     </message>
 </context>
 </TS>
