@@ -58,7 +58,7 @@ CDeviceTable::structChange CDeviceTable::Arrive(void* pAMDevice)
     info.qstrDeviceName = device->GetDeviceName();
     info.qstrDeviceVersion = device->GetProductVersion();
     info.qstrDeviceType = device->GetProductType();
-    info.iDataUsedBytes = device->GetDataUsedBytes();
+    device->GetBackupFacts(info.iDataUsedBytes, info.iWillEncrypt);
     info.pAMDevice = pAMDevice;
     info.pDeviceObject = device.get();
     Adopt(pAMDevice, device.release());

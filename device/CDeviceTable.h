@@ -22,6 +22,7 @@ struct structDeviceInfo
     QString qstrDeviceType;    // product type
     QString qstrDeviceName;    // the name the user gave the device
     qint64 iDataUsedBytes = -1; // data in use on the device (a backup needs at most about this); -1 unknown
+    int iWillEncrypt = -1;      // the device encrypts its backups: 1 yes, 0 no, -1 unknown (as it arrived)
     void* pAMDevice = nullptr; // the library's reference to the device
     CMobileDevice* pDeviceObject = nullptr;
 };

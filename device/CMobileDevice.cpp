@@ -136,15 +136,18 @@ QString CMobileDevice::GetProductType()
     return CachedValue(m_wstrProductType, "ProductType");
 }
 
-qint64 CMobileDevice::GetDataUsedBytes()
+void CMobileDevice::GetBackupFacts(qint64& iDataUsedBytes, int& iWillEncrypt)
 {
     StartSession();
     bool bCapacity = false;
     bool bAvailable = false;
     const qint64 iCapacity = CopyValueText("TotalDataCapacity", "com.apple.disk_usage").toLongLong(&bCapacity);
     const qint64 iAvailable = CopyValueText("TotalDataAvailable", "com.apple.disk_usage").toLongLong(&bAvailable);
+    const QString qstrEncrypt = CopyValueText("WillEncrypt", "com.apple.mobile.backup");
     StopSession();
-    return bCapacity && bAvailable && iAvailable >= 0 && iCapacity >= iAvailable ? iCapacity - iAvailable : -1;
+    iDataUsedBytes = bCapacity && bAvailable && iAvailable >= 0 && iCapacity >= iAvailable ? iCapacity - iAvailable : -1;
+    // Truth values read as the characters for yes and no.
+    iWillEncrypt = qstrEncrypt == QString(QChar(0x662F)) ? 1 : qstrEncrypt == QString(QChar(0x5426)) ? 0 : -1;
 }
 
 QString CMobileDevice::CachedValue(QString& wstrCache, const char* key)

@@ -40,9 +40,11 @@ public:
     QString GetProductVersion();
     QString GetDeviceName();
     QString GetProductType();
-    // The data in use on the device, from lockdownd's disk usage domain
-    // (TotalDataCapacity less TotalDataAvailable); -1 when it does not tell.
-    qint64 GetDataUsedBytes();
+    // What a backup of the device will be, in one session: the data in use,
+    // from lockdownd's disk usage domain (TotalDataCapacity less
+    // TotalDataAvailable; -1 when it does not tell), and whether the device
+    // encrypts its backups (com.apple.mobile.backup WillEncrypt: 1 yes, 0 no, -1 unknown).
+    void GetBackupFacts(qint64& iDataUsedBytes, int& iWillEncrypt);
 
 private:
     typedef decltype(&::AMDeviceStartSession) SessionCall;

@@ -209,4 +209,5 @@ class Device:
                 "tls": self.config.tls,
                 "paired": self.pair_record_data() is not None,
                 "events": list(self.events),
+                "will_encrypt": self.will_encrypt,
             }

@@ -224,6 +224,7 @@ void TestDriverAgainstEmulator::valueKindsAsText()
     QVERIFY(device.Connect());
     QCOMPARE(device.CopyValueText(key.toUtf8().constData()), text);
     QCOMPARE(present->iDataUsedBytes, 6 * 2048); // the emulator's default backup: 6 files of 2048 bytes
+    QCOMPARE(present->iWillEncrypt, 0);
 }
 
 QTEST_GUILESS_MAIN(TestDriverAgainstEmulator)

@@ -18,6 +18,7 @@
 #include "SharedTypes.h"
 #include "ThreadDeviceBackup.h"
 #include "ThreadDeviceRestore.h"
+#include "ThreadEncryptionChange.h"
 #include "ThreadSignalRecorder.h"
 
 #include <QDateTime>
@@ -45,6 +46,7 @@ const QString kNoAppsUDID = u"00008030c0ffee0000000000000000000000e006"_s;
 const QString kPlainUDID = u"00008030c0ffee0000000000000000000000e004"_s;
 const QString kEncryptedUDID = u"00008030c0ffee0000000000000000000000e005"_s;
 const QString kSnapshotUDID = u"00008030c0ffee0000000000000000000000e008"_s;
+const QString kSwitchUDID = u"00008030c0ffee0000000000000000000000e009"_s;
 const int kBackupFiles = 6;
 const int kFileSize = 2048; // the emulator's default
 const int kSnapshotFileSize = 16384;
@@ -151,6 +153,7 @@ private slots:
     void seededBackupLeavesTheOlderSetAlone_data();
     void seededBackupLeavesTheOlderSetAlone();
     void encryptedSetRestoredOnlyWithItsPassword();
+    void encryptionTurnedOnChangedAndOff();
 
 private:
     // A new set folder for the device, named as the backup page names it.
@@ -199,7 +202,8 @@ void TestEngineAgainstEmulator::initTestCase()
     QString strErrorMessage;
     // And a device without apps.
     const QJsonObject jsonNoApps{{u"udid"_s, kNoAppsUDID}, {u"product_version"_s, u"17.5"_s}};
-    QVERIFY2(m_EmulatorProcess.Start({jsonOld, jsonTarget, jsonModern, jsonNoApps, jsonPlain, jsonEncrypted, jsonSnapshot},
+    QVERIFY2(m_EmulatorProcess.Start({jsonOld, jsonTarget, jsonModern, jsonNoApps, jsonPlain, jsonEncrypted, jsonSnapshot,
+                                      QJsonObject{{u"udid"_s, kSwitchUDID}}},
                                      strErrorMessage),
              qPrintable(strErrorMessage));
 }
@@ -547,4 +551,39 @@ void TestEngineAgainstEmulator::encryptedSetRestoredOnlyWithItsPassword()
     QVERIFY(QFileInfo(dirLog.filePath(u"Corvina.log"_s)).size() > 0);
     QCOMPARE(FilesHolding(dirLog.path(), needles), QStringList());
     QCOMPARE(FilesHolding(m_qTemporaryDirRoot.path(), needles), QStringList());
+}
+
+void TestEngineAgainstEmulator::encryptionTurnedOnChangedAndOff()
+{
+    struct structStep
+    {
+        enumEncryptionChange eiChange;
+        QString qstrOld;
+        QString qstrNew;
+        enumFailureCause eiCause;
+        bool bEncryptedAfter;
+    };
+    const QString qstrSecond = u"second one"_s;
+    const structStep aSteps[] = {
+        {eiEncryptionChange_On, QString(), kPassword, eiFailureCause_None, true},
+        {eiEncryptionChange_Password, u"not it"_s, qstrSecond, eiFailureCause_WrongPassword, true},
+        {eiEncryptionChange_Password, kPassword, qstrSecond, eiFailureCause_None, true},
+        {eiEncryptionChange_Off, kPassword, QString(), eiFailureCause_WrongPassword, true},
+        {eiEncryptionChange_Off, qstrSecond, QString(), eiFailureCause_None, false},
+    };
+    for (const structStep& step : aSteps) {
+        ThreadEncryptionChange change;
+        change.qstrDeviceUDID = kSwitchUDID;
+        change.eiChange = step.eiChange;
+        change.qstrOldPassword = step.qstrOld;
+        change.qstrNewPassword = step.qstrNew;
+        QSignalSpy spy(&change, &ThreadEncryptionChange::signal_Finished);
+        change.start();
+        QVERIFY(spy.wait(60000));
+        const structFailureCause cause = spy.first().at(1).value<structFailureCause>();
+        QCOMPARE(FailureCauseName(cause.eiCause), FailureCauseName(step.eiCause));
+        QCOMPARE(spy.first().first().toBool(), step.eiCause == eiFailureCause_None);
+        QCOMPARE(m_EmulatorProcess.DeviceStatus(kSwitchUDID).value(u"will_encrypt"_s).toBool(), step.bEncryptedAfter);
+        QVERIFY(change.wait(10000));
+    }
 }
