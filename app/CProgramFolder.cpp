@@ -8,6 +8,8 @@ namespace {
 
 // Absolute; empty when none was set. Written once at start-up, read after.
 QString g_qstrSettingsFolder;
+// Absolute; empty when none was set. Written before any operation starts.
+QString g_qstrDeviceLockFolder;
 
 } // namespace
 
@@ -51,5 +53,15 @@ QString CProgramFolder::SettingsFilePath(const QString& qstrAppDirPath)
 
 QString CProgramFolder::DeviceLockFolder()
 {
-    return QDir(QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation)).filePath(QStringLiteral("corvina"));
+    if (!g_qstrDeviceLockFolder.isEmpty())
+        return g_qstrDeviceLockFolder;
+    QString qstrRuntime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (qstrRuntime.isEmpty())
+        qstrRuntime = QDir::tempPath();
+    return QDir(qstrRuntime).filePath(QStringLiteral("corvina"));
+}
+
+void CProgramFolder::SetDeviceLockFolder(const QString& qstrFolder)
+{
+    g_qstrDeviceLockFolder = qstrFolder.isEmpty() ? QString() : QDir(qstrFolder).absolutePath();
 }

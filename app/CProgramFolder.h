@@ -22,10 +22,15 @@ public:
     // asks for the settings file.
     static void SetSettingsFolder(const QString& qstrFolder);
 
-    // Where the per-device operation locks live, shared by the window and
-    // every command line of the user: "corvina" in the user's runtime folder
-    // ($XDG_RUNTIME_DIR on Linux).
+    // Where the per-device lock files of running operations live, shared by
+    // every window and command of the user: "corvina" in the user's runtime
+    // folder ($XDG_RUNTIME_DIR, else Qt's private fallback under the temporary
+    // folder), or the folder set with SetDeviceLockFolder().
     static QString DeviceLockFolder();
+
+    // Keeps the lock files in qstrFolder; empty: the usual place. Called
+    // before any operation starts (tests use a folder of their own).
+    static void SetDeviceLockFolder(const QString& qstrFolder);
 
 private:
     static bool IsWritable(const QString& qstrAppDirPath);

@@ -7,19 +7,13 @@
 #include "CProgramFolder.h"
 #include "CStaticPubFunc.h"
 #include "LogCallSite.h"
-#include "ThreadDeviceBackup.h"
-#include "ThreadDeviceRestore.h"
 #include "dialogBackupSelect.h"
 
-#include <QDateTime>
-#include <QDeadlineTimer>
 #include <QDesktopServices>
 #include <QDir>
 #include <QLocale>
 #include <QFileDialog>
 #include <QMessageBox>
-#include <QPointer>
-#include <QTimer>
 #include <QUrl>
 #include <QVersionNumber>
 #include <QPushButton>
@@ -66,8 +60,8 @@ widgetPrepareProgressResult::widgetPrepareProgressResult(QWidget* parent)
     if (qstrDirectory.isEmpty())
         qstrDirectory = DefaultDirectory();
     qstrDirectory = QDir::toNativeSeparators(qstrDirectory);
-    ui.labelBackupDirectory->setText(qstrDirectory);
-    ui.labelRestoreDirectory->setText(qstrDirectory);
+    SetBackupDirectory(qstrDirectory);
+    SetRestoreDirectory(qstrDirectory);
     StoreDirectory(qstrDirectory);
     CStaticPubFunc::CreateMultiLevelDirectory(qstrDirectory);
     // On unless the user turned it off.
@@ -85,8 +79,23 @@ widgetPrepareProgressResult::widgetPrepareProgressResult(QWidget* parent)
 
 widgetPrepareProgressResult::~widgetPrepareProgressResult()
 {
-    Retire(m_pThreadDeviceBackup);
-    Retire(m_pThreadDeviceRestore);
+    // Its results must not reach a page being destroyed; its destructor
+    // waits for a thread still running.
+    if (m_pOperation != nullptr)
+        disconnect(m_pOperation, nullptr, this, nullptr);
+    delete m_pOperation;
+}
+
+void widgetPrepareProgressResult::SetBackupDirectory(const QString& qstrDirectory)
+{
+    m_qstrBackupDirectory = qstrDirectory;
+    ui.labelBackupDirectory->setText(qstrDirectory);
+}
+
+void widgetPrepareProgressResult::SetRestoreDirectory(const QString& qstrDirectory)
+{
+    m_qstrRestoreDirectory = qstrDirectory;
+    ui.labelRestoreDirectory->setText(qstrDirectory);
 }
 
 QString widgetPrepareProgressResult::SettingsFilePath() const
@@ -138,24 +147,29 @@ QString widgetPrepareProgressResult::DefaultDirectory() const
 #endif
 }
 
-void widgetPrepareProgressResult::ChooseDirectory(QLabel* labelDirectory)
+bool widgetPrepareProgressResult::ChooseDirectory(bool bRestore)
 {
     const QString qstrChosen = QFileDialog::getExistingDirectory(
-        this, tr("Open Directory"), labelDirectory->text(), QFileDialog::ShowDirsOnly | QFileDialog::DontResolveSymlinks);
+        this, tr("Open Directory"), bRestore ? m_qstrRestoreDirectory : m_qstrBackupDirectory,
+        QFileDialog::ShowDirsOnly | QFileDialog::DontResolveSymlinks);
     if (qstrChosen.isEmpty())
-        return;
-    labelDirectory->setText(qstrChosen);
+        return false;
+    if (bRestore)
+        SetRestoreDirectory(qstrChosen);
+    else
+        SetBackupDirectory(qstrChosen);
     StoreDirectory(qstrChosen);
+    return true;
 }
 
 void widgetPrepareProgressResult::on_btnBackupOtherDirectory_clicked()
 {
-    ChooseDirectory(ui.labelBackupDirectory);
+    ChooseDirectory(false);
 }
 
 void widgetPrepareProgressResult::on_btnRestoreOtherDirectory_clicked()
 {
-    ChooseDirectory(ui.labelRestoreDirectory);
+    ChooseDirectory(true);
 }
 
 void widgetPrepareProgressResult::slot_UpdateDevice(const QList<structDeviceInfo>& listDevices)
@@ -173,7 +187,7 @@ void widgetPrepareProgressResult::slot_UpdateDevice(const QList<structDeviceInfo
         if (device.qstrDeviceID == qstrSelected)
             ui.tabWidget->setCurrentIndex(iIndex);
     }
-    EndOperationOfDepartedDevice();
+    FollowOperationDevice();
     TEXTLOG("Exit");
 }
 
@@ -191,23 +205,14 @@ bool widgetPrepareProgressResult::IsDevicePresent(const QString& qstrDeviceUDID)
     return false;
 }
 
-void widgetPrepareProgressResult::EndOperationOfDepartedDevice()
+void widgetPrepareProgressResult::FollowOperationDevice()
 {
-    if (m_pOperation == nullptr || !m_pOperation->isRunning() || IsDevicePresent(m_qstrOperationUDID))
+    if (!IsOperationRunning())
         return;
-    // Nothing can go on with the device gone: a tool left alone would wait or
-    // spin for ever, and the page would show progress that never comes. A
-    // restore's own reboot also takes the device away, just before its tool
-    // ends by itself, so the tool gets a moment first.
-    TEXTLOG("the device of the running operation departed : %s", LOG8(m_qstrOperationUDID));
-    const QPointer<ThreadToolRun> operation = m_pOperation;
-    QTimer::singleShot(iDepartedGraceMsecs, this, [this, operation]() {
-        if (operation != nullptr && operation == m_pOperation && operation->isRunning()
-            && !IsDevicePresent(m_qstrOperationUDID)) {
-            TEXTLOG("ending the operation of the departed device : %s", LOG8(m_qstrOperationUDID));
-            operation->EndRunningTool();
-        }
-    });
+    if (IsDevicePresent(m_pOperation->Request().qstrDeviceUDID))
+        m_pOperation->DeviceReturned();
+    else
+        m_pOperation->DeviceDeparted();
 }
 
 void widgetPrepareProgressResult::on_chkBackupPersonalData_stateChanged(int iState)
@@ -235,39 +240,37 @@ void widgetPrepareProgressResult::on_tabWidget_currentChanged(int iIndex)
     Q_UNUSED(iIndex);
 }
 
-void widgetPrepareProgressResult::Retire(ThreadToolRun* pThread)
+void widgetPrepareProgressResult::Retire(COperation* pOperation)
 {
-    if (pThread == nullptr)
+    if (pOperation == nullptr)
         return;
-    // Connected first, so that a thread ending right now is not missed; a
-    // queued deletion of an object deleted here is dropped with it.
-    QObject::connect(pThread, &QThread::finished, pThread, &QObject::deleteLater);
-    if (!pThread->isRunning()) {
-        delete pThread;
+    // Its signals no longer reach the page, whatever it still sends.
+    disconnect(pOperation, nullptr, this, nullptr);
+    if (!pOperation->IsRunning()) {
+        delete pOperation;
         return;
     }
-    // An operation still on its way out (its device left) is given up: two
-    // tools must not work on one device, nor two runs share the counters.
-    pThread->EndRunningTool();
+    // An operation still on its way out (its device left) is given up and
+    // freed once its thread has ended; it holds its device until then.
+    connect(pOperation, &COperation::signal_Stopped, pOperation, &QObject::deleteLater);
+    pOperation->Stop();
 }
 
-void widgetPrepareProgressResult::Adopt(ThreadToolRun* pThread, const QString& qstrDeviceUDID)
+void widgetPrepareProgressResult::StartOperation(const structOperationRequest& request)
 {
-    m_pOperation = pThread;
-    m_qstrOperationUDID = qstrDeviceUDID;
-}
-
-bool widgetPrepareProgressResult::WriteMarker()
-{
-    m_bMarkerWritten = CBackup::WriteBackupFlag(m_qstrBackupSet, m_pThreadDeviceBackup->qstrDeviceUDID);
-    TEXTLOG("m_bMarkerWritten : %d", m_bMarkerWritten ? 1 : 0);
-    return m_bMarkerWritten;
+    Retire(m_pOperation);
+    m_pOperation = new COperation(request, this);
+    connect(m_pOperation, &COperation::signal_Progress, this, &widgetPrepareProgressResult::slot_OperationProgress);
+    connect(m_pOperation, &COperation::signal_Finished, this, &widgetPrepareProgressResult::slot_OperationFinished);
+    m_bAsksPasscode = !request.bRestore && AsksPasscodeForBackup(request.qstrDeviceVersion);
+    // A start that fails (a busy device) still ends in its result, queued.
+    m_pOperation->Start();
+    emit signal_SwitchStatus_PrepareProgressResult(eiFormDeviceBackupRestoreStatus_Progress, 0);
 }
 
 void widgetPrepareProgressResult::on_btnBackup_clicked()
 {
     TEXTLOG("Enter");
-    const QDateTime dateTimeStarted = QDateTime::currentDateTime();
     QString qstrTargetUDID;
     QString qstrTargetName;
     if (!SelectedDevice(qstrTargetUDID, qstrTargetName)) {
@@ -278,35 +281,23 @@ void widgetPrepareProgressResult::on_btnBackup_clicked()
         TEXTLOG("Exit : not enough space");
         return;
     }
-    Retire(m_pThreadDeviceBackup);
-    m_pThreadDeviceBackup = new ThreadDeviceBackup;
-    connect(m_pThreadDeviceBackup, &ThreadDeviceBackup::signal_SwitchStatus_PrepareProgressResult, this,
-            &widgetPrepareProgressResult::slot_SwitchStatus_PrepareProgressResult);
-    connect(m_pThreadDeviceBackup, &ThreadDeviceBackup::signal_Progress, this, &widgetPrepareProgressResult::slot_Progress);
-    m_pThreadDeviceBackup->qstrDeviceUDID = qstrTargetUDID;
-
-    m_qstrBackupSet =
-        CBackup::JoinPath(ui.labelBackupDirectory->text(), CBackup::SetFolderName(dateTimeStarted, qstrTargetName));
-    CStaticPubFunc::CreateMultiLevelDirectory(m_qstrBackupSet);
-    m_pThreadDeviceBackup->qstrBackupDirectory = m_qstrBackupSet;
-    m_pThreadDeviceBackup->bBackupApps = ui.chkBackupGameApp->isChecked();
-    m_pThreadDeviceBackup->bBackupPersonalData = ui.chkBackupPersonalData->isChecked();
-    m_pThreadDeviceBackup->bCopyOnlyChanges = ui.chkCopyOnlyChanges->isChecked();
-    Adopt(m_pThreadDeviceBackup, m_pThreadDeviceBackup->qstrDeviceUDID);
-    m_qstrOperationSet = m_qstrBackupSet;
-    m_qstrOperationName = qstrTargetName;
+    structOperationRequest request;
+    request.qstrDeviceUDID = qstrTargetUDID;
+    request.qstrDeviceName = qstrTargetName;
+    request.qstrBackupRoot = m_qstrBackupDirectory;
+    request.bApps = ui.chkBackupGameApp->isChecked();
+    request.bPersonalData = ui.chkBackupPersonalData->isChecked();
+    request.bFull = !ui.chkCopyOnlyChanges->isChecked();
+    request.qstrLockFolder = CProgramFolder::DeviceLockFolder();
     QList<structDeviceInfo> listDevices;
     CDeviceTable::Snapshot(listDevices);
-    m_bAsksPasscode = false;
     for (const structDeviceInfo& device : listDevices) {
-        if (device.qstrDeviceID == m_qstrOperationUDID)
-            m_bAsksPasscode = AsksPasscodeForBackup(device.qstrDeviceVersion);
+        if (device.qstrDeviceID == qstrTargetUDID) {
+            request.qstrDeviceVersion = device.qstrDeviceVersion;
+            request.iExpectedBytes = device.iDataUsedBytes;
+        }
     }
-    m_pThreadDeviceBackup->StartRun();
-    emit signal_SwitchStatus_PrepareProgressResult(eiFormDeviceBackupRestoreStatus_Progress, 0);
-    // A set without its marker can never be listed or restored: its backup
-    // must not end as a success (see the result).
-    WriteMarker();
+    StartOperation(request);
     TEXTLOG("Exit");
 }
 
@@ -320,7 +311,7 @@ bool widgetPrepareProgressResult::SpaceConfirmed(const QString& qstrDeviceUDID)
             iDataBytes = device.iDataUsedBytes;
     }
     // The root may not exist yet: its nearest existing folder tells the disk.
-    QString qstrFolder = QDir::cleanPath(ui.labelBackupDirectory->text().trimmed());
+    QString qstrFolder = QDir::cleanPath(m_qstrBackupDirectory.trimmed());
     while (!qstrFolder.isEmpty() && !QFileInfo(qstrFolder).isDir() && QFileInfo(qstrFolder).path() != qstrFolder)
         qstrFolder = QFileInfo(qstrFolder).path();
     const QStorageInfo storage(qstrFolder);
@@ -336,7 +327,7 @@ bool widgetPrepareProgressResult::SpaceConfirmed(const QString& qstrDeviceUDID)
     const QPushButton* choose = box.addButton(tr("Choose Another Folder"), QMessageBox::AcceptRole);
     box.exec();
     if (box.clickedButton() == choose)
-        ChooseDirectory(ui.labelBackupDirectory);
+        ChooseDirectory(false);
     return false;
 }
 
@@ -354,7 +345,7 @@ void widgetPrepareProgressResult::on_btnRestore_clicked()
     }
     TEXTLOG("qstrTargetUDID : %s", LOG8(qstrTargetUDID));
     dialogBackupSelect dialog;
-    dialog.qstrBackupRootDirectory = ui.labelRestoreDirectory->text();
+    dialog.qstrBackupRootDirectory = m_qstrRestoreDirectory;
     // The device's own newest sound set is offered first.
     dialog.qstrDeviceUDID = qstrTargetUDID;
     dialog.InitBackupList();
@@ -363,7 +354,7 @@ void widgetPrepareProgressResult::on_btnRestore_clicked()
         TEXTLOG("Exit : nothing chosen");
         return;
     }
-    const QString qstrSet = CBackup::JoinPath(ui.labelRestoreDirectory->text().trimmed(), dialog.qstrSelectedBackup);
+    const QString qstrSet = CBackup::JoinPath(m_qstrRestoreDirectory.trimmed(), dialog.qstrSelectedBackup);
     QString qstrDataFolderName;
     QString qstrIPAFolderName;
     CBackup::ReadBackupFlag(qstrSet, qstrDataFolderName, qstrIPAFolderName);
@@ -387,23 +378,15 @@ void widgetPrepareProgressResult::on_btnRestore_clicked()
         TEXTLOG("Exit : the set of another device was not confirmed");
         return;
     }
-    Retire(m_pThreadDeviceRestore);
-    m_pThreadDeviceRestore = new ThreadDeviceRestore;
-    m_pThreadDeviceRestore->qstrDataFolderName = qstrDataFolderName;
-    m_pThreadDeviceRestore->qstrIPAFolderName = qstrIPAFolderName;
-    connect(m_pThreadDeviceRestore, &ThreadDeviceRestore::signal_SwitchStatus_PrepareProgressResult, this,
-            &widgetPrepareProgressResult::slot_SwitchStatus_PrepareProgressResult);
-    connect(m_pThreadDeviceRestore, &ThreadDeviceRestore::signal_Progress, this,
-            &widgetPrepareProgressResult::slot_Progress);
-    m_pThreadDeviceRestore->qstrDeviceUDID = qstrTargetUDID;
-    m_pThreadDeviceRestore->qstrBackupDirectory = qstrSet;
-    m_pThreadDeviceRestore->bRestoreApps = ui.chkRestoreGameApp->isChecked();
-    m_pThreadDeviceRestore->bRestorePersonalData = ui.chkRestorePersonalData->isChecked();
-    Adopt(m_pThreadDeviceRestore, qstrTargetUDID);
-    m_qstrOperationSet = qstrSet;
-    m_qstrOperationName = qstrTargetName;
-    m_pThreadDeviceRestore->StartRun();
-    emit signal_SwitchStatus_PrepareProgressResult(eiFormDeviceBackupRestoreStatus_Progress, 0);
+    structOperationRequest request;
+    request.bRestore = true;
+    request.qstrDeviceUDID = qstrTargetUDID;
+    request.qstrDeviceName = qstrTargetName;
+    request.qstrSet = qstrSet;
+    request.bApps = ui.chkRestoreGameApp->isChecked();
+    request.bPersonalData = ui.chkRestorePersonalData->isChecked();
+    request.qstrLockFolder = CProgramFolder::DeviceLockFolder();
+    StartOperation(request);
     TEXTLOG("Exit");
 }
 
@@ -441,22 +424,31 @@ bool widgetPrepareProgressResult::ConfirmSetOfAnotherDevice(const QString& qstrS
     return box.exec() == QMessageBox::Yes;
 }
 
-bool widgetPrepareProgressResult::IsCurrentOperationSignal() const
-{
-    const QObject* pSender = sender();
-    if (pSender == nullptr || pSender == this)
-        return true;
-    return pSender == m_pOperation && m_enumStatus == eiFormDeviceBackupRestoreStatus_Progress;
-}
-
 void widgetPrepareProgressResult::slot_SwitchStatus_PrepareProgressResult(
     enumFormDeviceBackupRestoreStatus enumFormDeviceBackupRestoreStatusThis, int iReserve1)
 {
+    // A result asked for from outside shows no operation's details.
+    structOperationResult result;
+    result.bSucceeded = iReserve1 == 1;
+    SwitchStatus(enumFormDeviceBackupRestoreStatusThis, result, false);
+}
+
+void widgetPrepareProgressResult::slot_OperationFinished(const structOperationResult& result)
+{
     TEXTLOG("Enter");
-    if (!IsCurrentOperationSignal()) {
+    // A page that no longer shows the progress (it was asked for its
+    // settings meanwhile) does not jump to a result.
+    if (m_enumStatus != eiFormDeviceBackupRestoreStatus_Progress) {
         TEXTLOG("Exit : a result of an earlier operation");
         return;
     }
+    SwitchStatus(eiFormDeviceBackupRestoreStatus_Result, result, true);
+}
+
+void widgetPrepareProgressResult::SwitchStatus(enumFormDeviceBackupRestoreStatus enumStatus,
+                                               const structOperationResult& result, bool bFromOperation)
+{
+    TEXTLOG("Enter");
     if (g_bDeviceRestore) {
         ui.labelProgressPrompt->setText(tr("Restoring..."));
         TEXTLOG("g_bDeviceRestore = true");
@@ -464,30 +456,27 @@ void widgetPrepareProgressResult::slot_SwitchStatus_PrepareProgressResult(
         ui.labelProgressPrompt->setText(tr("Backing up..."));
         TEXTLOG("g_bDeviceRestore = false");
     }
-    switch (enumFormDeviceBackupRestoreStatusThis) {
+    switch (enumStatus) {
     case eiFormDeviceBackupRestoreStatus_Setting:
         TEXTLOG("eiFormDeviceBackupRestoreStatus_Setting");
-        ShowSections(enumFormDeviceBackupRestoreStatusThis, false);
+        ShowSections(enumStatus, false);
         break;
     case eiFormDeviceBackupRestoreStatus_Progress:
         TEXTLOG("eiFormDeviceBackupRestoreStatus_Progress");
         ui.labelProgressValue->setText(QStringLiteral("0%"));
+        ui.labelProgressBytes->clear();
         ShowProgressHints();
-        ShowSections(enumFormDeviceBackupRestoreStatusThis, false);
+        ShowSections(enumStatus, false);
         break;
-    case eiFormDeviceBackupRestoreStatus_Result: {
+    case eiFormDeviceBackupRestoreStatus_Result:
         TEXTLOG("eiFormDeviceBackupRestoreStatus_Result");
-        ShowWarning();
-        ShowSuccessDetails();
-        // A backup whose marker could not be written left a set that can
-        // never be listed or restored.
-        const bool bMarkerMissing = sender() == m_pThreadDeviceBackup && !m_bMarkerWritten;
-        ShowFailureCause(bMarkerMissing);
-        ShowSections(enumFormDeviceBackupRestoreStatusThis, iReserve1 == 1 && !bMarkerMissing);
-        if (sender() != nullptr && sender() != this)
+        ShowWarning(result);
+        ShowSuccessDetails(result);
+        ShowFailureCause(result);
+        ShowSections(enumStatus, result.bSucceeded);
+        if (bFromOperation)
             emit signal_ShowResult();
         break;
-    }
     default:
         TEXTLOG("default");
         break;
@@ -510,62 +499,55 @@ void widgetPrepareProgressResult::ShowSections(enumFormDeviceBackupRestoreStatus
     ui.btnHome->setVisible(enumStatus != eiFormDeviceBackupRestoreStatus_Progress);
 }
 
-void widgetPrepareProgressResult::ShowWarning()
+void widgetPrepareProgressResult::ShowWarning(const structOperationResult& result)
 {
     ui.labelResultWarningPrompt->clear();
     // A set made without app archives is restored in full by its personal
     // data: that is what the user is told, not that apps failed.
-    const auto* pRestore = qobject_cast<const ThreadDeviceRestore*>(sender());
-    if (pRestore != nullptr && pRestore->SetHoldsNoArchives()) {
+    if (result.bSetHoldsNoArchives) {
         ui.labelResultWarningPrompt->setText(
             tr("The personal data was restored. This backup holds no app archives (iOS 7 and later do not allow "
                "them): the apps come back from the App Store, and their data came back with the personal data."));
         return;
     }
-    // Only the thread whose result this is can say how many of its apps
-    // failed, and why.
-    const auto* pThread = dynamic_cast<const ThreadToolRun*>(sender());
-    const int iFailed = pThread != nullptr ? pThread->AppFailedCount() : 0;
-    if (iFailed < 1)
+    if (result.iAppFailedCount < 1)
         return;
     const QString qstrFormat =
         g_bDeviceRestore ? tr("Warning: %d apps restore failed!") : tr("Warning: %d apps backup failed!");
-    QString qstrWarning = QString::asprintf(qstrFormat.toLocal8Bit().constData(), iFailed);
-    const structFailureCause structAppsCause = pThread != nullptr ? pThread->AppsFailureCause() : structFailureCause();
-    if (structAppsCause.eiCause != eiFailureCause_None)
-        qstrWarning += QLatin1Char('\n') + CCauseText::CauseText(structAppsCause);
+    QString qstrWarning = QString::asprintf(qstrFormat.toLocal8Bit().constData(), result.iAppFailedCount);
+    if (result.structAppsCause.eiCause != eiFailureCause_None)
+        qstrWarning += QLatin1Char('\n') + CCauseText::CauseText(result.structAppsCause);
     ui.labelResultWarningPrompt->setText(qstrWarning);
 }
 
-void widgetPrepareProgressResult::ShowSuccessDetails()
+void widgetPrepareProgressResult::ShowSuccessDetails(const structOperationResult& result)
 {
     // What the set holds (a backup whose set passed the check), where it is
     // and which device it belongs to.
     QStringList listLines;
-    const auto* pBackup = qobject_cast<const ThreadDeviceBackup*>(sender());
-    if (pBackup != nullptr && pBackup->bBackupPersonalData && pBackup->SetCheck().eiState == eiSetState_Complete)
-        listLines << CCauseText::SavedText(pBackup->SetCheck());
-    if (!m_qstrOperationSet.isEmpty())
+    const structOperationRequest* pRequest = m_pOperation != nullptr ? &m_pOperation->Request() : nullptr;
+    if (pRequest != nullptr && !pRequest->bRestore && pRequest->bPersonalData
+        && result.structSetCheckThis.eiState == eiSetState_Complete && !result.qstrSet.isEmpty())
+        listLines << CCauseText::SavedText(result.structSetCheckThis);
+    if (pRequest != nullptr && !result.qstrSet.isEmpty())
         listLines << (g_bDeviceRestore ? tr("Restored from %1 onto \"%2\".") : tr("Saved in %1, from \"%2\"."))
-                         .arg(QDir::toNativeSeparators(m_qstrOperationSet), m_qstrOperationName);
+                         .arg(QDir::toNativeSeparators(result.qstrSet), pRequest->qstrDeviceName);
     ui.labelResultSuccessfulDetail->setText(listLines.join(QLatin1Char('\n')));
-    ui.btnResultSuccessfulOpenFolder->setVisible(!m_qstrOperationSet.isEmpty());
+    ui.btnResultSuccessfulOpenFolder->setVisible(!result.qstrSet.isEmpty());
 }
 
 void widgetPrepareProgressResult::on_btnResultSuccessfulOpenFolder_clicked()
 {
-    TEXTLOG("Enter : %s", LOG8(m_qstrOperationSet));
-    QDesktopServices::openUrl(QUrl::fromLocalFile(m_qstrOperationSet));
+    const QString qstrSet = m_pOperation != nullptr ? m_pOperation->SetFolder() : QString();
+    TEXTLOG("Enter : %s", LOG8(qstrSet));
+    if (!qstrSet.isEmpty())
+        QDesktopServices::openUrl(QUrl::fromLocalFile(qstrSet));
 }
 
-void widgetPrepareProgressResult::ShowFailureCause(bool bMarkerMissing)
+void widgetPrepareProgressResult::ShowFailureCause(const structOperationResult& result)
 {
-    const auto* pThread = dynamic_cast<const ThreadToolRun*>(sender());
-    structFailureCause structCause = pThread != nullptr ? pThread->FailureCause() : structFailureCause();
-    if (bMarkerMissing && structCause.eiCause == eiFailureCause_None)
-        structCause.eiCause = eiFailureCause_FolderNotWritable;
-    TEXTLOG("cause : %s", FailureCauseName(structCause.eiCause));
-    ui.labelResultFailedCause->setText(CCauseText::CauseText(structCause));
+    TEXTLOG("cause : %s", FailureCauseName(result.structCause.eiCause));
+    ui.labelResultFailedCause->setText(CCauseText::CauseText(result.structCause));
 }
 
 void widgetPrepareProgressResult::ShowProgressHints()
@@ -594,7 +576,7 @@ void widgetPrepareProgressResult::on_btnProgressCancel_clicked()
     // The backup may have ended while the question was open.
     if (answer == QMessageBox::Yes && m_pOperation != nullptr && m_enumStatus == eiFormDeviceBackupRestoreStatus_Progress) {
         ui.btnProgressCancel->setEnabled(false);
-        m_pOperation->CancelRunningTool();
+        m_pOperation->Cancel();
     }
     TEXTLOG("Exit");
 }
@@ -602,31 +584,29 @@ void widgetPrepareProgressResult::on_btnProgressCancel_clicked()
 void widgetPrepareProgressResult::slot_Progress(enumStepBackupRestore enumStepBackupRestoreThis, int iProgress)
 {
     Q_UNUSED(enumStepBackupRestoreThis);
-    if (!IsCurrentOperationSignal())
-        return;
     ui.labelProgressValue->setText(QString::asprintf("%d%%", iProgress));
     // The device has let the backup begin: the passcode hint has served.
     ui.labelProgressPasscode->clear();
 }
 
+void widgetPrepareProgressResult::slot_OperationProgress(const structOperationProgress& progress)
+{
+    if (m_enumStatus != eiFormDeviceBackupRestoreStatus_Progress)
+        return;
+    slot_Progress(progress.eiStep, progress.iPercent);
+    ui.labelProgressBytes->setText(
+        CCauseText::ProgressText(progress.iBytesDone, progress.iBytesExpected, progress.iMsecsLeft));
+}
+
 void widgetPrepareProgressResult::on_btnResultFailedRetry_clicked()
 {
     TEXTLOG("Enter");
-    ThreadToolRun* pThread = g_bDeviceRestore ? static_cast<ThreadToolRun*>(m_pThreadDeviceRestore)
-                                              : static_cast<ThreadToolRun*>(m_pThreadDeviceBackup);
-    // A thread still on its way out cannot be started again; the click waits
-    // for its result like any other.
-    if (pThread == nullptr || pThread->isRunning()) {
+    // An operation still on its way out cannot be started again; the click
+    // waits for its result like any other.
+    if (m_pOperation == nullptr || !m_pOperation->Retry()) {
         TEXTLOG("Exit : no ended operation to retry");
         return;
     }
-    Adopt(pThread, m_qstrOperationUDID);
-    // A marker that could not be written is tried again with the set folder.
-    if (!g_bDeviceRestore && !m_bMarkerWritten) {
-        CStaticPubFunc::CreateMultiLevelDirectory(m_qstrBackupSet);
-        WriteMarker();
-    }
-    pThread->StartRun();
     emit signal_SwitchStatus_PrepareProgressResult(eiFormDeviceBackupRestoreStatus_Progress, 0);
     TEXTLOG("Exit");
 }
@@ -638,12 +618,12 @@ void widgetPrepareProgressResult::on_btnResultSuccessfulQuit_clicked()
 
 bool widgetPrepareProgressResult::IsOperationRunning() const
 {
-    return m_pOperation != nullptr && m_pOperation->isRunning();
+    return m_pOperation != nullptr && m_pOperation->IsRunning();
 }
 
 bool widgetPrepareProgressResult::IsRestoreRunning() const
 {
-    return IsOperationRunning() && m_pOperation == static_cast<ThreadToolRun*>(m_pThreadDeviceRestore);
+    return IsOperationRunning() && m_pOperation->Request().bRestore;
 }
 
 bool widgetPrepareProgressResult::StopOperation()
@@ -651,16 +631,12 @@ bool widgetPrepareProgressResult::StopOperation()
     if (!IsOperationRunning())
         return false;
     TEXTLOG("Enter : ending the running operation");
-    // Connected before the tool is ended, so that a thread ending right now
-    // is not missed; a second signal only repeats the news.
-    connect(m_pOperation, &QThread::finished, this, &widgetPrepareProgressResult::signal_OperationStopped,
+    connect(m_pOperation, &COperation::signal_Stopped, this, &widgetPrepareProgressResult::signal_OperationStopped,
             Qt::UniqueConnection);
     ui.labelProgressPrompt->setText(g_bDeviceRestore ? tr("Stopping the restore...") : tr("Stopping the backup..."));
     ui.labelProgressPasscode->clear();
     ui.btnProgressCancel->setEnabled(false);
-    m_pOperation->EndRunningTool();
-    if (m_pOperation->isFinished())
-        QMetaObject::invokeMethod(this, &widgetPrepareProgressResult::signal_OperationStopped, Qt::QueuedConnection);
+    m_pOperation->Stop();
     TEXTLOG("Exit");
     return true;
 }
@@ -671,7 +647,8 @@ void widgetPrepareProgressResult::on_btnResultFailedSettings_clicked()
     // Back to the settings of the failed operation's device, where another
     // folder or other items can be chosen.
     emit signal_SwitchStatus_PrepareProgressResult(eiFormDeviceBackupRestoreStatus_Setting, 0);
-    SelectDevice(m_qstrOperationUDID);
+    if (m_pOperation != nullptr)
+        SelectDevice(m_pOperation->Request().qstrDeviceUDID);
     TEXTLOG("Exit");
 }
 

@@ -1,8 +1,9 @@
 // The backup/restore page: a device selector over five sections, one shown at
 // a time: the backup settings, the restore settings, the progress display, the
-// success result and the failure result. It starts the worker threads, follows
-// their percentages and shows their result. Everything here runs on the
-// user-interface thread; the workers reach it only through queued signals.
+// success result and the failure result. It starts one operation at a time
+// (COperation, which owns the worker thread), follows its progress and shows
+// its result. Everything here runs on the user-interface thread; the
+// operation's signals arrive here queued.
 #ifndef CORVINA_WIDGETPREPAREPROGRESSRESULT_H
 #define CORVINA_WIDGETPREPAREPROGRESSRESULT_H
 
@@ -10,16 +11,13 @@
 #include "CBackupSetCheck.h"
 #include "CDeviceTable.h"
 #include "CFailureCause.h"
+#include "COperation.h"
 #include "SharedTypes.h"
 #include "ui_widgetPrepareProgressResult.h"
 
 #include <QList>
 #include <QString>
 #include <QWidget>
-
-class ThreadDeviceBackup;
-class ThreadDeviceRestore;
-class ThreadToolRun;
 
 class widgetPrepareProgressResult : public QWidget
 {
@@ -29,8 +27,7 @@ class widgetPrepareProgressResult : public QWidget
 
 public:
     explicit widgetPrepareProgressResult(QWidget* parent = nullptr);
-    // Frees the thread objects that have ended; one still running is left to
-    // the end of the process rather than destroyed under its own feet.
+    // Frees its operation, which waits (bounded) for a thread still running.
     ~widgetPrepareProgressResult() override;
 
     // One drive as the default-directory walk sees it.
@@ -45,10 +42,6 @@ public:
     // under the first when a drive that cannot be written follows it, the bare
     // folder name when no drive can be written.
     static QString DefaultDirectoryOnDrives(const QList<structDrive>& listDrives, const QString& qstrFolderName);
-
-    // How long the tool of an operation whose device departed may still run
-    // before it is ended.
-    static constexpr int iDepartedGraceMsecs = 3000;
 
     // Whether the thread of the page's operation is still running.
     bool IsOperationRunning() const;
@@ -71,8 +64,13 @@ public:
     // success, and an unplugged device's failure says what happened.
     bool ShowsResult() const { return m_enumStatus == eiFormDeviceBackupRestoreStatus_Result; }
 
-    // The thread of the latest start or retry; null before the first.
-    ThreadToolRun* Operation() const { return m_pOperation; }
+    // The operation of the latest start; null before the first.
+    COperation* Operation() const { return m_pOperation; }
+
+    // The folders the backup and the restore section use, shown in their
+    // labels; what the folder chooser sets (without storing it).
+    void SetBackupDirectory(const QString& qstrDirectory);
+    void SetRestoreDirectory(const QString& qstrDirectory);
 
 signals:
     void signal_SwitchStatus_PrepareProgressResult(enumFormDeviceBackupRestoreStatus enumFormDeviceBackupRestoreStatusThis,
@@ -110,29 +108,32 @@ private slots:
     void on_btnResultFailedSettings_clicked();
     void on_btnHome_clicked();
     void on_btnResultSuccessfulOpenFolder_clicked();
+    void slot_OperationProgress(const structOperationProgress& progress);
+    void slot_OperationFinished(const structOperationResult& result);
 
 private:
     QString DefaultDirectory() const;
     QString SettingsFilePath() const;
     void StoreDirectory(const QString& qstrDirectory) const;
-    void ChooseDirectory(QLabel* labelDirectory);
+    // The folder chooser for one section; true when a folder was chosen.
+    bool ChooseDirectory(bool bRestore);
+    // The status switch; with Result, what the result section shows.
+    void SwitchStatus(enumFormDeviceBackupRestoreStatus enumStatus, const structOperationResult& result,
+                      bool bFromOperation);
     void ShowSections(enumFormDeviceBackupRestoreStatus enumStatus, bool bSucceeded);
-    void ShowWarning();
-    void ShowSuccessDetails();
+    void ShowWarning(const structOperationResult& result);
+    void ShowSuccessDetails(const structOperationResult& result);
     // Before a backup: true when the backup folder's disk may hold the
     // device's data; otherwise says so and offers another folder, and false.
     bool SpaceConfirmed(const QString& qstrDeviceUDID);
-    void ShowFailureCause(bool bMarkerMissing);
+    void ShowFailureCause(const structOperationResult& result);
     void ShowProgressHints();
-    // The thread a start created becomes the page's operation; the one it
-    // replaces is freed once it has ended.
-    void Adopt(ThreadToolRun* pThread, const QString& qstrDeviceUDID);
-    static void Retire(ThreadToolRun* pThread);
-    // Signals from a thread that is not the page's operation, or that arrive
-    // when the page no longer shows its progress, are stale.
-    bool IsCurrentOperationSignal() const;
-    bool WriteMarker();
-    void EndOperationOfDepartedDevice();
+    // Makes and starts the page's operation; the one it replaces is freed
+    // once its thread has ended (it no longer reaches the page).
+    void StartOperation(const structOperationRequest& request);
+    void Retire(COperation* pOperation);
+    // Tells the running operation whether its device is still listed.
+    void FollowOperationDevice();
     bool IsDevicePresent(const QString& qstrDeviceUDID) const;
     // The UDID of the tab at iIndex; empty for no tab.
     QString TabDevice(int iIndex) const;
@@ -144,17 +145,12 @@ private:
     bool ConfirmSetOfAnotherDevice(const QString& qstrSet, const QString& qstrSetUDID,
                                    const QString& qstrTargetName) const;
 
-    ThreadDeviceBackup* m_pThreadDeviceBackup = nullptr;
-    ThreadDeviceRestore* m_pThreadDeviceRestore = nullptr;
     Ui::widgetPrepareProgressResult ui;
 
-    ThreadToolRun* m_pOperation = nullptr;  // the thread of the latest start
-    QString m_qstrOperationUDID;            // the device it works on
-    QString m_qstrOperationName;            // that device's name when it started
-    QString m_qstrOperationSet;             // the set it fills or restores from
-    QString m_qstrBackupSet;                // the set folder of the latest backup
-    bool m_bMarkerWritten = true;           // its BackupFlag.ini could be written
-    bool m_bAsksPasscode = false;           // its device asks for the passcode at the start
+    COperation* m_pOperation = nullptr;     // the latest start's; a child of the page
+    QString m_qstrBackupDirectory;          // the backup section's root folder
+    QString m_qstrRestoreDirectory;         // the restore section's root folder
+    bool m_bAsksPasscode = false;           // the operation's device asks for the passcode at the start
     enumFormDeviceBackupRestoreStatus m_enumStatus = eiFormDeviceBackupRestoreStatus_Setting;
 };
 

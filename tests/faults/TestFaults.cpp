@@ -10,6 +10,7 @@
 #include "CCauseText.h"
 #include "CDeviceTable.h"
 #include "CDllTextLogQT.h"
+#include "CProgramFolder.h"
 #include "CSingleInstance.h"
 #include "CToolSettings.h"
 #include "Corvina.h"
@@ -182,6 +183,8 @@ void TestFaults::initTestCase()
     // library and the settings, which name the read-only folder as backup
     // root; no tools (PATH serves). The log goes where it cannot be written.
     g_qstrAppDirPath = m_qTemporaryDir.filePath(u"program"_s);
+    // Device locks of its own: other tests may run the same devices at once.
+    CProgramFolder::SetDeviceLockFolder(m_qTemporaryDir.filePath(u"locks"_s));
     QVERIFY(QDir().mkpath(g_qstrAppDirPath));
     for (const char* library : {"libCoreFoundation.so", "libiTunesMobileDevice.so", "libTextLog.so"})
         QVERIFY(QFile::link(QStringLiteral(CORVINA_PROGRAM_DIR "/") + QLatin1String(library),
@@ -268,15 +271,15 @@ void TestFaults::init()
     if (!Shows("widgetBackupRestore"))
         emit m_pWindow->signal_SwitchStatus(eiFormBackupRestoreIndex_BackupRestoreStatus,
                                             eiFormDeviceConnectStatus_DeviceBackupRestore);
-    Child<QLabel>("labelBackupDirectory")->setText(m_qstrBackupRoot);
-    Child<QLabel>("labelRestoreDirectory")->setText(m_qstrRestoreRoot);
+    m_pPage->SetBackupDirectory(m_qstrBackupRoot);
+    m_pPage->SetRestoreDirectory(m_qstrRestoreRoot);
     QTRY_COMPARE_WITH_TIMEOUT(Child<QTabWidget>("tabWidget")->count(), 3 + kChurning.size(), kSecondsMs);
 }
 
 void TestFaults::cleanup()
 {
     if (m_pPage->Operation() != nullptr)
-        QVERIFY(m_pPage->Operation()->wait(QDeadlineTimer(kResultTimeoutMs)));
+        QVERIFY(m_pPage->Operation()->Wait(QDeadlineTimer(kResultTimeoutMs)));
     // Every case leaves every device plugged in and well.
     for (const QString& qstrUDID : QStringList{kSlow, kOld, kTarget} + kChurning) {
         m_EmulatorProcess.Command(u"set_fail"_s, qstrUDID, {{u"fail"_s, QJsonValue()}});
@@ -445,7 +448,7 @@ void TestFaults::faults()
     QFETCH(QString, qstrDetail);
     const bool bReadOnlyRoot = !bRestore && iSet < 0; // a backup with set -1: into the read-only folder
     if (bReadOnlyRoot)
-        Child<QLabel>("labelBackupDirectory")->setText(m_qstrReadOnly);
+        m_pPage->SetBackupDirectory(m_qstrReadOnly);
     const QString qstrRoot = bRestore ? m_qstrRestoreRoot : Child<QLabel>("labelBackupDirectory")->text();
     const QStringList listBefore = QDir(qstrRoot).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
     const QByteArray baBefore = bReadOnlyRoot ? QByteArray() : Digest(qstrRoot);

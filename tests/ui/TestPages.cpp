@@ -6,6 +6,7 @@
 #include "CCauseText.h"
 #include "CDeviceTable.h"
 #include "CFontSubstitutes.h"
+#include "CProgramFolder.h"
 #include "CTranslation.h"
 #include "Corvina.h"
 #include "ThreadDeviceBackup.h"
@@ -106,6 +107,8 @@ void TestPages::initTestCase()
     QVERIFY(m_qTemporaryDir.isValid());
     // The settings file goes into the program folder; the default directory into the home folder.
     g_qstrAppDirPath = m_qTemporaryDir.filePath(QStringLiteral("program"));
+    // Device locks of its own: other tests may run the same devices at once.
+    CProgramFolder::SetDeviceLockFolder(m_qTemporaryDir.filePath(QStringLiteral("locks")));
     QVERIFY(QDir().mkpath(g_qstrAppDirPath));
     qputenv("HOME", m_qTemporaryDir.filePath(QStringLiteral("home")).toLocal8Bit());
     g_iLanguage = QLocale::English;
@@ -345,7 +348,7 @@ void TestPages::restoreDecisions()
     QVERIFY(QMetaObject::invokeMethod(&page, "slot_UpdateDevice", Q_ARG(QList<structDeviceInfo>, g_mapDeviceInfo.values())));
     g_bDeviceRestore = true;
     page.slot_SwitchStatus_PrepareProgressResult(eiFormDeviceBackupRestoreStatus_Setting, 0);
-    Child<QLabel>(&page, "labelRestoreDirectory")->setText(qstrRoot);
+    page.SetRestoreDirectory(qstrRoot);
     Child<QTabWidget>(&page, "tabWidget")->setCurrentIndex(0);
 
     // In the dialog the target may leave (the selector then shows the other
@@ -373,8 +376,8 @@ void TestPages::restoreDecisions()
     });
     QTest::mouseClick(Child(&page, "btnRestore"), Qt::LeftButton);
     QTEST(qstrBox, "qstrBox");
-    const auto* restore = qobject_cast<ThreadDeviceRestore*>(page.Operation());
-    QTEST(restore != nullptr ? restore->qstrDeviceUDID : QString(), "qstrTarget");
+    const COperation* restore = page.Operation();
+    QTEST(restore != nullptr ? restore->Request().qstrDeviceUDID : QString(), "qstrTarget");
     if (restore == nullptr) {
         QCOMPARE(Shown(&page), QStringLiteral("widgetRestore"));
     } else {
@@ -405,7 +408,7 @@ void TestPages::backupThatCannotFitAsksFirst()
     g_bDeviceRestore = false;
     page.slot_SwitchStatus_PrepareProgressResult(eiFormDeviceBackupRestoreStatus_Setting, 0);
     const QString qstrRoot = m_qTemporaryDir.filePath(QStringLiteral("not yet"));
-    Child<QLabel>(&page, "labelBackupDirectory")->setText(qstrRoot + QStringLiteral("/made"));
+    page.SetBackupDirectory(qstrRoot + QStringLiteral("/made"));
     Child<QCheckBox>(&page, "chkBackupPersonalData")->setChecked(true);
     QString qstrTitle;
     QTimer::singleShot(200, this, [&qstrTitle]() {

@@ -6,6 +6,7 @@
 // process started through Qt hides the thread that started it.
 #include "AppGlobals.h"
 #include "CDeviceMonitor.h"
+#include "CProgramFolder.h"
 #include "Corvina.h"
 #include "SharedTypes.h"
 #include "ThreadDeviceBackup.h"
@@ -77,6 +78,8 @@ void TestThreadHandoffs::initTestCase()
     // A program folder with the driver libraries, and a runtime folder of its
     // own so that no other start counts as the first instance.
     g_qstrAppDirPath = m_qTemporaryDir.filePath(QStringLiteral("program"));
+    // Device locks of its own: other tests may run the same devices at once.
+    CProgramFolder::SetDeviceLockFolder(m_qTemporaryDir.filePath(QStringLiteral("locks")));
     QVERIFY(QDir().mkpath(g_qstrAppDirPath) && QDir().mkpath(m_qTemporaryDir.filePath(QStringLiteral("runtime"))));
     for (const char* library : {"libCoreFoundation.so", "libiTunesMobileDevice.so"})
         QVERIFY(QFile::link(QStringLiteral(CORVINA_PROGRAM_DIR "/") + QLatin1String(library),

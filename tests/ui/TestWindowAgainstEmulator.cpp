@@ -4,6 +4,7 @@
 // unplugged, the set cannot be marked, or the window closes mid-way.
 #include "AppGlobals.h"
 #include "CBackup.h"
+#include "CProgramFolder.h"
 #include "Corvina.h"
 #include "EmulatorProcess.h"
 #include "ThreadDeviceBackup.h"
@@ -105,6 +106,8 @@ void TestWindowAgainstEmulator::initTestCase()
     // A program folder of the test's own: the driver libraries, its settings, no tools (PATH serves).
     QVERIFY(m_qTemporaryDir.isValid());
     g_qstrAppDirPath = m_qTemporaryDir.filePath(QStringLiteral("program"));
+    // Device locks of its own: other tests may run the same devices at once.
+    CProgramFolder::SetDeviceLockFolder(m_qTemporaryDir.filePath(QStringLiteral("locks")));
     m_qstrRoot = m_qTemporaryDir.filePath(QStringLiteral("backups"));
     QVERIFY(QDir().mkpath(g_qstrAppDirPath) && QDir().mkpath(m_qstrRoot));
     for (const char* library : {"libCoreFoundation.so", "libiTunesMobileDevice.so"})
@@ -122,8 +125,8 @@ void TestWindowAgainstEmulator::init()
 {
     if (!Shows("widgetBackupRestore"))
         emit m_pWindow->signal_SwitchStatus(eiFormBackupRestoreIndex_BackupRestoreStatus, eiFormDeviceConnectStatus_DeviceBackupRestore);
-    Child<QLabel>("labelBackupDirectory")->setText(m_qstrRoot);
-    Child<QLabel>("labelRestoreDirectory")->setText(m_qstrRoot);
+    m_pPage->SetBackupDirectory(m_qstrRoot);
+    m_pPage->SetRestoreDirectory(m_qstrRoot);
     // The cases need backups that take their time, each as long as the first.
     Child<QCheckBox>("chkCopyOnlyChanges")->setChecked(false);
 }
@@ -131,7 +134,7 @@ void TestWindowAgainstEmulator::init()
 void TestWindowAgainstEmulator::cleanup()
 {
     if (m_pPage->Operation() != nullptr)
-        QVERIFY(m_pPage->Operation()->wait(QDeadlineTimer(kResultTimeoutMs)));
+        QVERIFY(m_pPage->Operation()->Wait(QDeadlineTimer(kResultTimeoutMs)));
     for (const QString& qstrUDID : {kPhone, kSlow, kFull, kEmpty})
         m_EmulatorProcess.Command(QStringLiteral("attach"), qstrUDID);
     QTRY_COMPARE_WITH_TIMEOUT(Child<QTabWidget>("tabWidget")->count(), 4, kSecondsMs);
@@ -289,11 +292,11 @@ void TestWindowAgainstEmulator::setThatCannotBeMarkedIsAFailure()
 {
     // The set folder cannot be made there, so neither can its marker; an
     // apps-only backup of a device without apps fails by itself as well.
-    Child<QLabel>("labelBackupDirectory")->setText(QStringLiteral("/proc/corvina-no-such-place"));
+    m_pPage->SetBackupDirectory(QStringLiteral("/proc/corvina-no-such-place"));
     Child<QCheckBox>("chkBackupPersonalData")->setChecked(false);
     Start(false, kEmpty, true);
     Child<QCheckBox>("chkBackupPersonalData")->setChecked(true);
-    QTRY_VERIFY_WITH_TIMEOUT(m_pPage->Operation()->isFinished(), kResultTimeoutMs);
+    QTRY_VERIFY_WITH_TIMEOUT(!m_pPage->Operation()->IsRunning(), kResultTimeoutMs);
     QTRY_VERIFY_WITH_TIMEOUT(Shows("widgetResultFailed"), kSecondsMs);
 }
 
@@ -320,7 +323,7 @@ void TestWindowAgainstEmulator::closingAsksWhileAnOperationRuns()
     answer(QMessageBox::No);
     m_pWindow->close();
     QTRY_COMPARE_WITH_TIMEOUT(qstrAsked, QStringLiteral("Cancel the backup?"), kSecondsMs);
-    QVERIFY(m_pWindow->isVisible() && m_pPage->Operation()->isRunning());
+    QVERIFY(m_pWindow->isVisible() && m_pPage->Operation()->IsRunning());
     QTRY_VERIFY_WITH_TIMEOUT(Shows("widgetResultSuccessful"), kResultTimeoutMs);
 
     // The set just made is restored onto its device; closing mid-way asks.
@@ -335,7 +338,7 @@ void TestWindowAgainstEmulator::closingAsksWhileAnOperationRuns()
     m_pWindow->close();
     QTRY_COMPARE_WITH_TIMEOUT(qstrShownAfter, QStringLiteral("Restoring..."), kSecondsMs);
     QCOMPARE(qstrAsked, QStringLiteral("Stop the restore?"));
-    QVERIFY(m_pWindow->isVisible() && m_pPage->Operation()->isRunning());
+    QVERIFY(m_pWindow->isVisible() && m_pPage->Operation()->IsRunning());
     // Yes stops it; the window stays, says so and keeps its event loop
     // running until the tool has ended, then closes.
     qstrAsked.clear();
@@ -343,7 +346,7 @@ void TestWindowAgainstEmulator::closingAsksWhileAnOperationRuns()
     m_pWindow->close();
     QTRY_COMPARE_WITH_TIMEOUT(qstrShownAfter, QStringLiteral("Stopping the restore..."), kSecondsMs);
     QTRY_VERIFY_WITH_TIMEOUT(!m_pWindow->isVisible(), kSecondsMs);
-    QVERIFY(m_pPage->Operation()->isFinished());
+    QVERIFY(!m_pPage->Operation()->IsRunning());
     QVERIFY(EmulatorProcess::ToolProcesses().isEmpty());
     m_pWindow->show();
 }
