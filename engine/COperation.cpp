@@ -68,10 +68,16 @@ bool COperation::Wait(QDeadlineTimer deadline)
 bool COperation::Start()
 {
     TEXTLOG("Enter : %s of %s", m_request.bRestore ? "restore" : "backup", LOG8(m_request.qstrDeviceUDID));
-    if (m_pThread != nullptr || m_bResultPending) {
+    if (m_bStarted) {
         TEXTLOG("Exit : started before");
         return false;
     }
+    m_bStarted = true;
+    return Begin();
+}
+
+bool COperation::Begin()
+{
     if (!Lock())
         return false;
     if (!m_request.bRestore) {
@@ -93,10 +99,13 @@ bool COperation::Start()
 bool COperation::Retry()
 {
     TEXTLOG("Enter");
-    if (m_pThread == nullptr || m_bResultPending) {
+    if (!m_bStarted || m_bResultPending) {
         TEXTLOG("Exit : no ended operation to retry");
         return false;
     }
+    // A start that found the device busy begins now.
+    if (m_pThread == nullptr)
+        return Begin();
     // The result has come: the thread is on its last instruction.
     if (m_pThread->isRunning() && !m_pThread->wait(QDeadlineTimer(iEndWaitMsecs))) {
         TEXTLOG("Exit : the thread has not ended");

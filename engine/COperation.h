@@ -108,8 +108,9 @@ public:
     // False, and no signal, when this operation was started before.
     bool Start();
     // Runs the same operation again (same set folder for a backup, whose marker is written again when
-    // it could not be) after it finished; false while running or before Start(). A busy device makes
-    // it false too, with signal_Finished (queued) carrying DeviceBusy.
+    // it could not be) after it finished, also after a start that found the device busy; false while
+    // running or before Start(). A busy device makes it false too, with signal_Finished (queued)
+    // carrying DeviceBusy.
     bool Retry();
     // The password the next Retry() hands to the tool (after a WrongPassword failure).
     void SetPassword(const QString& qstrPassword);
@@ -144,6 +145,8 @@ private slots:
     void slot_ThreadResult(enumFormDeviceBackupRestoreStatus eiStatus, int iSucceeded);
 
 private:
+    // What Start() does, and Retry() after a start that found the device busy.
+    bool Begin();
     // Takes the lock; false (and the DeviceBusy result queued) when busy.
     bool Lock();
     void CreateThread();
@@ -162,6 +165,7 @@ private:
     ThreadToolRun* m_pThread = nullptr;     // the one of the two above
     CDeviceLock m_CDeviceLock;
     bool m_bMarkerWritten = true;
+    bool m_bStarted = false;
     bool m_bResultPending = false;          // a run started and its result has not come yet
     QTimer m_timerDeparted;
     // Time left: measured from the first percentage of a run.

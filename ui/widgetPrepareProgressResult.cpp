@@ -603,10 +603,13 @@ void widgetPrepareProgressResult::on_btnResultFailedRetry_clicked()
     TEXTLOG("Enter");
     // An operation still on its way out cannot be started again; the click
     // waits for its result like any other.
-    if (m_pOperation == nullptr || !m_pOperation->Retry()) {
+    if (m_pOperation == nullptr || m_pOperation->IsRunning()) {
         TEXTLOG("Exit : no ended operation to retry");
         return;
     }
+    // A device still busy with another window's or command's operation ends
+    // in that result again, which the progress display then gives way to.
+    m_pOperation->Retry();
     emit signal_SwitchStatus_PrepareProgressResult(eiFormDeviceBackupRestoreStatus_Progress, 0);
     TEXTLOG("Exit");
 }

@@ -638,7 +638,7 @@ Restore it onto &quot;%3&quot;?</source>
     </message>
     <message>
         <source>Another Corvina window or command is already backing up or restoring this device. Wait for it to end and press Retry.</source>
-        <translation>另一个 Corvina 窗口或命令正在备份或恢复此设备。请等它结束后按“重试”。</translation>
+        <translation>另一个 Corvina 窗口或命令正在备份或恢复此设备。请等它结束后点击“重试”。</translation>
     </message>
     <message>
         <source>less than a minute</source>

@@ -6,6 +6,7 @@
 // process started through Qt hides the thread that started it.
 #include "AppGlobals.h"
 #include "CDeviceMonitor.h"
+#include "COperation.h"
 #include "CProgramFolder.h"
 #include "Corvina.h"
 #include "SharedTypes.h"
@@ -133,16 +134,20 @@ void TestThreadHandoffs::requestsFromOtherThreads()
 
 void TestThreadHandoffs::resultReadOnTheGuiThread()
 {
-    // Nothing chosen: the run decides its result at once.
-    ThreadDeviceBackup backup;
+    // Nothing chosen: the run decides its result at once, and the operation
+    // reads the thread's counts on this thread when it arrives.
+    structOperationRequest request;
+    request.qstrDeviceUDID = QStringLiteral("a1");
+    request.qstrBackupRoot = m_qTemporaryDir.filePath(QStringLiteral("sets"));
+    request.bPersonalData = false;
+    COperation operation(request);
     QList<int> listSeen;
-    connect(&backup, &ThreadDeviceBackup::signal_SwitchStatus_PrepareProgressResult, this,
-            [&listSeen, &backup](enumFormDeviceBackupRestoreStatus, int iReserve1) {
-                listSeen << iReserve1 << backup.AppFailedCount();
-            });
-    backup.StartRun();
+    connect(&operation, &COperation::signal_Finished, this, [&listSeen](const structOperationResult& result) {
+        listSeen << int(result.bSucceeded) << result.iAppFailedCount;
+    });
+    QVERIFY(operation.Start());
     QTRY_COMPARE(listSeen, QList<int>({1, 0}));
-    QVERIFY(backup.wait(QDeadlineTimer(10000)));
+    QVERIFY(operation.Wait(QDeadlineTimer(10000)));
 }
 
 void TestThreadHandoffs::notificationsFromTheLibraryThread()

@@ -92,6 +92,7 @@ void ShootResults(Corvina& window, widgetPrepareProgressResult* page)
         {eiFailureCause_DiskFull, QString()},
         {eiFailureCause_NotTrusted, QString()},
         {eiFailureCause_FindMyEnabled, QString()},
+        {eiFailureCause_DeviceBusy, QString()},
         {eiFailureCause_Unknown, QStringLiteral("ERROR: Could not start service com.apple.mobilebackup2: -12")}};
     for (const structFailureCause& cause : aCauses) {
         page->slot_SwitchStatus_PrepareProgressResult(eiFormDeviceBackupRestoreStatus_Result, 0);
@@ -104,6 +105,9 @@ void ShootProgress(Corvina& window, widgetPrepareProgressResult* page)
 {
     page->slot_SwitchStatus_PrepareProgressResult(eiFormDeviceBackupRestoreStatus_Progress, 0);
     page->slot_Progress(eiStepBackupRestore_PersonalData, 42);
+    // 42 % of a device with 64 GB in use, seven minutes after its first percentage.
+    Child<QLabel>(page, "labelProgressBytes")
+        ->setText(CCauseText::ProgressText(qint64(42) * 640000000, qint64(64000000000), 9 * 60000 + 40000));
     Shoot(&window, QStringLiteral("progress"));
     // Before the first percentage of a device that asks for its passcode.
     page->slot_SwitchStatus_PrepareProgressResult(eiFormDeviceBackupRestoreStatus_Progress, 0);
