@@ -175,6 +175,7 @@ void widgetPrepareProgressResult::on_btnRestoreOtherDirectory_clicked()
 void widgetPrepareProgressResult::slot_UpdateDevice(const QList<structDeviceInfo>& listDevices)
 {
     TEXTLOG("Enter");
+    m_listDevices = listDevices;
     const QString qstrSelected = TabDevice(ui.tabWidget->currentIndex());
     while (ui.tabWidget->count() > 0) {
         QWidget* page = ui.tabWidget->widget(0);
@@ -289,27 +290,25 @@ void widgetPrepareProgressResult::on_btnBackup_clicked()
     request.bPersonalData = ui.chkBackupPersonalData->isChecked();
     request.bFull = !ui.chkCopyOnlyChanges->isChecked();
     request.qstrLockFolder = CProgramFolder::DeviceLockFolder();
-    QList<structDeviceInfo> listDevices;
-    CDeviceTable::Snapshot(listDevices);
-    for (const structDeviceInfo& device : listDevices) {
-        if (device.qstrDeviceID == qstrTargetUDID) {
-            request.qstrDeviceVersion = device.qstrDeviceVersion;
-            request.iExpectedBytes = device.iDataUsedBytes;
-        }
-    }
+    const structDeviceInfo device = ListedDevice(qstrTargetUDID);
+    request.qstrDeviceVersion = device.qstrDeviceVersion;
+    request.iExpectedBytes = device.iDataUsedBytes;
     StartOperation(request);
     TEXTLOG("Exit");
 }
 
+structDeviceInfo widgetPrepareProgressResult::ListedDevice(const QString& qstrDeviceUDID) const
+{
+    for (const structDeviceInfo& device : m_listDevices) {
+        if (device.qstrDeviceID == qstrDeviceUDID)
+            return device;
+    }
+    return structDeviceInfo();
+}
+
 bool widgetPrepareProgressResult::SpaceConfirmed(const QString& qstrDeviceUDID)
 {
-    QList<structDeviceInfo> listDevices;
-    CDeviceTable::Snapshot(listDevices);
-    qint64 iDataBytes = -1;
-    for (const structDeviceInfo& device : listDevices) {
-        if (device.qstrDeviceID == qstrDeviceUDID)
-            iDataBytes = device.iDataUsedBytes;
-    }
+    const qint64 iDataBytes = ListedDevice(qstrDeviceUDID).iDataUsedBytes;
     // The root may not exist yet: its nearest existing folder tells the disk.
     QString qstrFolder = QDir::cleanPath(m_qstrBackupDirectory.trimmed());
     while (!qstrFolder.isEmpty() && !QFileInfo(qstrFolder).isDir() && QFileInfo(qstrFolder).path() != qstrFolder)

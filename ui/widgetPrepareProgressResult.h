@@ -126,6 +126,8 @@ private:
     // Before a backup: true when the backup folder's disk may hold the
     // device's data; otherwise says so and offers another folder, and false.
     bool SpaceConfirmed(const QString& qstrDeviceUDID);
+    // The device as the latest list gave it; an empty record when not listed.
+    structDeviceInfo ListedDevice(const QString& qstrDeviceUDID) const;
     void ShowFailureCause(const structOperationResult& result);
     void ShowProgressHints();
     // Makes and starts the page's operation; the one it replaces is freed
@@ -148,6 +150,7 @@ private:
     Ui::widgetPrepareProgressResult ui;
 
     COperation* m_pOperation = nullptr;     // the latest start's; a child of the page
+    QList<structDeviceInfo> m_listDevices;  // the latest device list
     QString m_qstrBackupDirectory;          // the backup section's root folder
     QString m_qstrRestoreDirectory;         // the restore section's root folder
     bool m_bAsksPasscode = false;           // the operation's device asks for the passcode at the start
