@@ -255,6 +255,9 @@ void TestWindowAgainstEmulator::departureEndsInAResultOnTheOperationsPage()
             [&bWentHome](int iIndex) { bWentHome |= iIndex == eiFormBackupRestoreIndex_BackupRestoreStatus; });
     Start(false, kSlow, false);
     QTRY_VERIFY_WITH_TIMEOUT(Child<QLabel>("labelProgressValue")->text() != QLatin1String("0%"), kSecondsMs);
+    // With the percentage come the bytes so far of the device's data in use.
+    QVERIFY2(Child<QLabel>("labelProgressBytes")->text().contains(QLatin1String(" of ")),
+             qPrintable(Child<QLabel>("labelProgressBytes")->text()));
     // A Retry that reaches the page while the run goes on starts nothing.
     m_pPage->slot_SwitchStatus_PrepareProgressResult(eiFormDeviceBackupRestoreStatus_Result, 0);
     Child<QPushButton>("btnResultFailedRetry")->click();
