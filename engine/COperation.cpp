@@ -287,7 +287,10 @@ void COperation::slot_ThreadProgress(enumStepBackupRestore eiStep, int iPercent)
     structOperationProgress progress;
     progress.eiStep = eiStep;
     progress.iPercent = qBound(0, iPercent, 100);
-    if (m_request.bPersonalData && m_request.iExpectedBytes > 0) {
+    // A seeded set takes from the device only what changed, which its data
+    // in use does not tell: such a backup shows no bytes.
+    const bool bSeeded = m_pBackup != nullptr && m_pBackup->SeedRoad() != eiSeedRoad_Full;
+    if (m_request.bPersonalData && m_request.iExpectedBytes > 0 && !bSeeded && eiStep != eiStepBackupRestore_Seed) {
         progress.iBytesExpected = m_request.iExpectedBytes;
         progress.iBytesDone = m_request.iExpectedBytes * PersonalDataPercent(eiStep, iPercent) / 100;
     }
@@ -327,8 +330,11 @@ structOperationResult COperation::Result(bool bThreadSucceeded) const
     result.structAppsCause = m_pThread->AppsFailureCause();
     if (m_pRestore != nullptr)
         result.bSetHoldsNoArchives = m_pRestore->SetHoldsNoArchives();
-    if (m_pBackup != nullptr)
+    if (m_pBackup != nullptr) {
         result.structSetCheckThis = m_pBackup->SetCheck();
+        result.eiSeedRoad = m_pBackup->SeedRoad();
+        result.structTransferThis = m_pBackup->Transfer();
+    }
     return result;
 }
 

@@ -21,6 +21,7 @@
 #include "CBackupSetCheck.h"
 #include "CDeviceLock.h"
 #include "CFailureCause.h"
+#include "CSetSeed.h"
 #include "SharedTypes.h"
 
 #include <QDeadlineTimer>
@@ -74,6 +75,8 @@ struct structOperationResult
     structSetCheck structSetCheckThis;    // backup with personal data: the set's check
     QString qstrSet;                      // the set folder filled or restored from
     bool bMarkerWritten = true;           // backup: BackupFlag.ini could be written
+    enumSeedRoad eiSeedRoad = eiSeedRoad_Full; // backup: how the set was seeded (Full: not at all)
+    structTransfer structTransferThis;    // backup: bytes the device sent against the set's
 };
 Q_DECLARE_METATYPE(structOperationProgress)
 Q_DECLARE_METATYPE(structOperationResult)

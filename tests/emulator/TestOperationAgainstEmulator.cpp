@@ -141,10 +141,23 @@ void TestOperationAgainstEmulator::backupAndItsRestoreSucceed()
     QCOMPARE(iPercent, 100);
     QVERIFY(bTimeLeftKnown);
 
-    // The device is free again: its set is restored onto it.
+    // Seeded from that set, a backup takes only what changed: its device's
+    // data in use tells no bytes. The device is free again after each.
+    const QString qstrFirstSet = result.qstrSet;
+    request.bFull = false;
+    COperation seeded(request);
+    QSignalSpy spySeededProgress(&seeded, &COperation::signal_Progress);
+    QSignalSpy spySeeded(&seeded, &COperation::signal_Finished);
+    QVERIFY(seeded.Start());
+    QVERIFY(WaitForResult(seeded, spySeeded, result));
+    QVERIFY(result.bSucceeded && result.eiSeedRoad != eiSeedRoad_Full && !spySeededProgress.isEmpty());
+    for (const QList<QVariant>& arguments : spySeededProgress)
+        QCOMPARE(arguments.at(0).value<structOperationProgress>().iBytesDone, qint64(-1));
+
+    // The first set is restored onto the device.
     structOperationRequest restoreRequest = Request(kPlain);
     restoreRequest.bRestore = true;
-    restoreRequest.qstrSet = result.qstrSet;
+    restoreRequest.qstrSet = qstrFirstSet;
     COperation restore(restoreRequest);
     QSignalSpy spyRestored(&restore, &COperation::signal_Finished);
     QVERIFY(restore.Start());
