@@ -80,7 +80,7 @@ bool CDeviceMonitor::Start(const QString& qstrProgramFolder, DriverLoadFailure* 
     // Listening before the copy: a change after it reaches this monitor as well.
     bool bRead = false;
     const QList<structDeviceInfo> listDevices = DevicesForListeners(bRead);
-    QMetaObject::invokeMethod(this, [this, listDevices]() { emit signal_Devices(listDevices); }, Qt::QueuedConnection);
+    Post(listDevices);
     return true;
 }
 
@@ -103,7 +103,34 @@ void CDeviceMonitor::EmitToAll(const QList<structDeviceInfo>& listDevices)
     Listeners& listeners = TheListeners();
     const std::lock_guard<std::mutex> lock(listeners.mutex);
     for (CDeviceMonitor* monitor : listeners.monitors)
-        emit monitor->signal_Devices(listDevices);
+        monitor->Post(listDevices);
+}
+
+void CDeviceMonitor::Post(const QList<structDeviceInfo>& listDevices)
+{
+    // The list crosses threads under this lock rather than inside a queued
+    // signal's copy: the lock is what orders the handler's writes before the
+    // listener's reads.
+    const std::lock_guard<std::mutex> lock(m_mailboxMutex);
+    m_listMailbox = listDevices;
+    if (m_bDeliveryQueued)
+        return;
+    m_bDeliveryQueued = true;
+    // Dropped with the monitor if it is destroyed first. Invoked by name, so
+    // that Qt itself makes the queued call: nothing this thread builds for it
+    // is read on the monitor's thread outside the lock.
+    QMetaObject::invokeMethod(this, "Deliver", Qt::QueuedConnection);
+}
+
+void CDeviceMonitor::Deliver()
+{
+    QList<structDeviceInfo> listDevices;
+    {
+        const std::lock_guard<std::mutex> lock(m_mailboxMutex);
+        listDevices.swap(m_listMailbox);
+        m_bDeliveryQueued = false;
+    }
+    emit signal_Devices(listDevices);
 }
 
 void CDeviceMonitor::HandleNotification(DeviceNotificationArgs* pDeviceNotificationArgs, void*)

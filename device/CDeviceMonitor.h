@@ -3,10 +3,13 @@
 // connected: after every change, and once right after Start(), each monitor
 // emits the whole list. The window and the command line each have one.
 //
-// Threads: a monitor lives on the thread that made it; signal_Devices is
-// emitted on the library's notification thread and so arrives queued. The
-// notifications are handled on that thread because reading a device (its
-// pairing, its values) can block for many seconds.
+// Threads: a monitor lives on the thread that made it, and emits
+// signal_Devices there. The notifications are handled on the library's
+// notification thread, because reading a device (its pairing, its values) can
+// block for many seconds; the list they leave is put into the monitor's
+// mailbox under a lock and taken out on the monitor's thread. Lists that
+// follow each other faster than that thread takes them out are delivered as
+// the latest one only: each list is whole, so no change is lost.
 //
 // The library is loaded once per process, with one handler for every
 // monitor; a monitor made later gets the table as it is at its Start().
@@ -19,6 +22,8 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+
+#include <mutex>
 
 class CDeviceMonitor : public QObject
 {
@@ -60,8 +65,15 @@ signals:
 
 private:
     static void EmitToAll(const QList<structDeviceInfo>& listDevices);
+    // Any thread: leaves the list for Deliver(), which is queued once.
+    void Post(const QList<structDeviceInfo>& listDevices);
+    // The monitor's thread: emits the list the mailbox holds.
+    Q_INVOKABLE void Deliver();
 
     bool m_bStarted = false;
+    std::mutex m_mailboxMutex;
+    QList<structDeviceInfo> m_listMailbox; // guarded by m_mailboxMutex
+    bool m_bDeliveryQueued = false;        // guarded by m_mailboxMutex
 };
 
 #endif
