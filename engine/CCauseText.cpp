@@ -103,6 +103,15 @@ QString CCauseText::SavedText(const structSetCheck& structSetCheckThis)
                                          : tr("Saved: %n files, %1 in all, not encrypted.", nullptr, iFiles).arg(qstrSize);
 }
 
+QString CCauseText::TransferText(const structTransfer& structTransferThis)
+{
+    if (structTransferThis.iTransferredBytes < 0 || structTransferThis.iSetBytes < 0)
+        return QString();
+    return tr("Transferred from the device: %1 of the set's %2.")
+        .arg(QLocale().formattedDataSize(structTransferThis.iTransferredBytes),
+             QLocale().formattedDataSize(structTransferThis.iSetBytes));
+}
+
 QString CCauseText::DurationText(qint64 iMsecs)
 {
     const qint64 iMinutes = (qMax<qint64>(iMsecs, 0) + 59999) / 60000;

@@ -9,6 +9,7 @@
 
 #include "CBackupSetCheck.h"
 #include "CFailureCause.h"
+#include "CSetSeed.h"
 
 #include <QCoreApplication>
 #include <QString>
@@ -25,6 +26,10 @@ public:
     // What a backup whose set passed the check saved: its files, their total
     // size and whether the set is encrypted; one line.
     static QString SavedText(const structSetCheck& structSetCheckThis);
+
+    // What a backup seeded from an earlier set took from the device, against
+    // the set's whole size; empty when either was not counted.
+    static QString TransferText(const structTransfer& structTransferThis);
 
     // Bytes so far of the expected total and the time left, as far as each is
     // known (negative: unknown): "12 MB of 64 MB · about 3 min left", either

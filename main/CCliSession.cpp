@@ -469,6 +469,9 @@ void CCliSession::OnFinished(const structOperationResult& result)
         if (result.structAppsCause.eiCause != eiFailureCause_None)
             qstrWarning += QLatin1Char(' ') + CCauseText::CauseText(result.structAppsCause);
     }
+    if (result.bSucceeded && result.eiSeedRoad != eiSeedRoad_Full
+        && !CCauseText::TransferText(result.structTransferThis).isEmpty())
+        m_report.Note(CCauseText::TransferText(result.structTransferThis));
     m_report.Finished(result.bSucceeded, result.qstrSet, QString::fromLatin1(FailureCauseName(result.structCause.eiCause)),
                       CCauseText::CauseText(result.structCause), qstrWarning);
     Finish(result.bSucceeded ? eiCliExit_Done : eiCliExit_Failed);

@@ -528,6 +528,10 @@ void widgetPrepareProgressResult::ShowSuccessDetails(const structOperationResult
     if (pRequest != nullptr && !pRequest->bRestore && pRequest->bPersonalData
         && result.structSetCheckThis.eiState == eiSetState_Complete && !result.qstrSet.isEmpty())
         listLines << CCauseText::SavedText(result.structSetCheckThis);
+    // A set seeded from an earlier one: how little the device had to send.
+    if (pRequest != nullptr && !pRequest->bRestore && result.eiSeedRoad != eiSeedRoad_Full
+        && !CCauseText::TransferText(result.structTransferThis).isEmpty())
+        listLines << CCauseText::TransferText(result.structTransferThis);
     if (pRequest != nullptr && !result.qstrSet.isEmpty())
         listLines << (g_bDeviceRestore ? tr("Restored from %1 onto \"%2\".") : tr("Saved in %1, from \"%2\"."))
                          .arg(QDir::toNativeSeparators(result.qstrSet), pRequest->qstrDeviceName);

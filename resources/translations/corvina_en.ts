@@ -632,6 +632,10 @@ Restore it onto &quot;%3&quot;?</translation>
         <translation>Open the backup folder</translation>
     </message>
     <message>
+        <source>Transferred from the device: %1 of the set&apos;s %2.</source>
+        <translation>Transferred from the device: %1 of the set&apos;s %2.</translation>
+    </message>
+    <message>
         <source>Restored from %1 onto &quot;%2&quot;.</source>
         <translation>Restored from %1 onto &quot;%2&quot;.</translation>
     </message>

@@ -629,6 +629,10 @@ Restore it onto &quot;%3&quot;?</source>
         <translation>打开备份文件夹</translation>
     </message>
     <message>
+        <source>Transferred from the device: %1 of the set&apos;s %2.</source>
+        <translation>从设备传输了 %1，备份共 %2。</translation>
+    </message>
+    <message>
         <source>Restored from %1 onto &quot;%2&quot;.</source>
         <translation>已从 %1 恢复到“%2”。</translation>
     </message>

@@ -63,6 +63,7 @@ private slots:
     void cleanup();
     void cleanupTestCase();
     void backupAndRestoreThroughTheWindow();
+    void secondBackupTakesOnlyWhatChanged();
     void deviceErrorShowsTheFailure();
     void cancelEndsTheBackupAndRetryRunsAgain();
     void departureEndsInAResultOnTheOperationsPage();
@@ -219,6 +220,25 @@ void TestWindowAgainstEmulator::backupAndRestoreThroughTheWindow()
     // The device reboots at the end of a restore; the success stays on show.
     QTRY_COMPARE_WITH_TIMEOUT(m_EmulatorProcess.Counter(kPhone, "reboots"), 1, kSecondsMs);
     QVERIFY(Shows("widgetResultSuccessful"));
+}
+
+void TestWindowAgainstEmulator::secondBackupTakesOnlyWhatChanged()
+{
+    // A root of its own, so that the first backup is the second's base.
+    m_pPage->SetBackupDirectory(m_qstrRoot + QStringLiteral("/snapshots"));
+    for (const bool bCopyOnlyChanges : {false, true}) {
+        if (!Shows("widgetBackupRestore"))
+            emit m_pWindow->signal_SwitchStatus(eiFormBackupRestoreIndex_BackupRestoreStatus,
+                                                eiFormDeviceConnectStatus_DeviceBackupRestore);
+        Child<QCheckBox>("chkCopyOnlyChanges")->setChecked(bCopyOnlyChanges);
+        QTest::qWait(1100); // set folders are named to the second
+        Start(false, kPhone, false);
+        QTRY_VERIFY_WITH_TIMEOUT(Shows("widgetResultSuccessful"), kResultTimeoutMs);
+        const QStringList listDetail = Child<QLabel>("labelResultSuccessfulDetail")->text().split(QLatin1Char('\n'));
+        QCOMPARE(listDetail.size(), bCopyOnlyChanges ? 3 : 2);
+        if (bCopyOnlyChanges)
+            QVERIFY2(listDetail.at(1).startsWith(QLatin1String("Transferred from the device: ")), qPrintable(listDetail.at(1)));
+    }
 }
 
 void TestWindowAgainstEmulator::deviceErrorShowsTheFailure()
