@@ -175,6 +175,9 @@ void COperation::CreateThread()
     m_pBackup->bBackupApps = m_request.bApps;
     m_pBackup->bBackupPersonalData = m_request.bPersonalData;
     m_pBackup->bCopyOnlyChanges = !m_request.bFull;
+    m_pBackup->eiDeviceEncryption = m_request.iWillEncrypt < 0 ? eiDeviceEncryption_Unknown
+                                    : m_request.iWillEncrypt == 0 ? eiDeviceEncryption_Off
+                                                                  : eiDeviceEncryption_On;
     connect(m_pBackup, &ThreadDeviceBackup::signal_SwitchStatus_PrepareProgressResult, this,
             &COperation::slot_ThreadResult, Qt::QueuedConnection);
     connect(m_pBackup, &ThreadDeviceBackup::signal_Progress, this, &COperation::slot_ThreadProgress,

@@ -47,6 +47,8 @@ struct structOperationRequest
     bool bApps = false;
     bool bFull = true;                // backup: full; false: seeded from the device's last sound set in
                                       // the root, the device sends what changed (full without such a set)
+    int iWillEncrypt = -1;            // backup: the device encrypts its backups: 1 yes, 0 no, -1 unknown;
+                                      // a set encrypted otherwise is never the base of a seeded one
     QString qstrLockFolder;           // where per-device lock files live (the caller passes it; e.g.
                                       // $XDG_RUNTIME_DIR/corvina); empty: no lock is taken
     qint64 iExpectedBytes = -1;       // what the personal data is expected to move (a backup: the

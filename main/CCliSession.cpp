@@ -445,6 +445,7 @@ void CCliSession::StartOperation(const structDeviceInfo& device, bool bRestore)
     request.bApps = !bRestore && m_request.bApps;
     // Without --full, from the last sound set of the device in the root when there is one.
     request.bFull = m_request.bFull;
+    request.iWillEncrypt = device.iWillEncrypt;
     request.iExpectedBytes = bRestore ? m_iSetBytes : device.iDataUsedBytes;
     request.qstrLockFolder = CProgramFolder::DeviceLockFolder();
     request.qstrPassword = m_qstrPassword;

@@ -293,6 +293,7 @@ void widgetPrepareProgressResult::on_btnBackup_clicked()
     const structDeviceInfo device = ListedDevice(qstrTargetUDID);
     request.qstrDeviceVersion = device.qstrDeviceVersion;
     request.iExpectedBytes = device.iDataUsedBytes;
+    request.iWillEncrypt = device.iWillEncrypt;
     StartOperation(request);
     TEXTLOG("Exit");
 }

@@ -145,6 +145,18 @@ void TestOperationAgainstEmulator::backupAndItsRestoreSucceed()
     // data in use tells no bytes. The device is free again after each.
     const QString qstrFirstSet = result.qstrSet;
     request.bFull = false;
+    // A device that now encrypts its backups never builds on a set that is not encrypted.
+    request.iWillEncrypt = 1;
+    {
+        COperation full(request);
+        QSignalSpy spyFull(&full, &COperation::signal_Finished);
+        QVERIFY(full.Start());
+        QVERIFY(WaitForResult(full, spyFull, result));
+        QVERIFY(result.bSucceeded);
+        QCOMPARE(int(result.eiSeedRoad), int(eiSeedRoad_Full));
+    }
+    request.iWillEncrypt = 0;
+    QTest::qWait(1100); // set folders are named to the second
     COperation seeded(request);
     QSignalSpy spySeededProgress(&seeded, &COperation::signal_Progress);
     QSignalSpy spySeeded(&seeded, &COperation::signal_Finished);
