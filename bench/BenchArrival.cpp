@@ -5,6 +5,7 @@
 // waiting state before the next round. Reports the latency of each round.
 #include "AppGlobals.h"
 #include "BenchCommandLine.h"
+#include "BenchDeviceConfig.h"
 #include "BenchFigures.h"
 #include "Corvina.h"
 #include "EmulatorProcess.h"
@@ -14,8 +15,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
 
@@ -64,15 +63,9 @@ int main(int argc, char** argv)
     QApplication application(argc, argv);
     RegisterSharedMetaTypes();
 
-    QFile configFile(QString::fromStdString(strConfig));
-    const QJsonArray jsonDevices = configFile.open(QIODevice::ReadOnly)
-                                       ? QJsonDocument::fromJson(configFile.readAll())[QStringLiteral("devices")].toArray()
-                                       : QJsonArray();
-    if (jsonDevices.isEmpty()) {
-        std::fprintf(stderr, "no device in %s\n", strConfig.c_str());
+    QJsonObject jsonDevice = BenchDeviceConfig::FirstDevice(strConfig);
+    if (jsonDevice.isEmpty())
         return BenchCommandLine::iBadArgument;
-    }
-    QJsonObject jsonDevice = jsonDevices.first().toObject();
     jsonDevice.insert(QStringLiteral("attached"), false);
     const QString qstrUDID = jsonDevice[QStringLiteral("udid")].toString();
     EmulatorProcess emulator;

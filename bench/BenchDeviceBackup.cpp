@@ -7,6 +7,7 @@
 // their ratio, and the CPU time this process (the program's own share: the
 // thread and its event loop, not the tool) spent per GB backed up.
 #include "BenchCommandLine.h"
+#include "BenchDeviceConfig.h"
 #include "BenchFigures.h"
 #include "CBackup.h"
 #include "CStaticPubFunc.h"
@@ -22,8 +23,6 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -135,15 +134,9 @@ int main(int argc, char** argv)
 
     QCoreApplication application(argc, argv);
     RegisterSharedMetaTypes();
-    QFile configFile(QString::fromStdString(strConfig));
-    const QJsonArray jsonDevices = configFile.open(QIODevice::ReadOnly)
-                                       ? QJsonDocument::fromJson(configFile.readAll())[QStringLiteral("devices")].toArray()
-                                       : QJsonArray();
-    if (jsonDevices.isEmpty()) {
-        std::fprintf(stderr, "no device in %s\n", strConfig.c_str());
+    const QJsonObject jsonDevice = BenchDeviceConfig::FirstDevice(strConfig);
+    if (jsonDevice.isEmpty())
         return BenchCommandLine::iBadArgument;
-    }
-    const QJsonObject jsonDevice = jsonDevices.first().toObject();
     const QString qstrUDID = jsonDevice[QStringLiteral("udid")].toString();
     const QString qstrName = jsonDevice[QStringLiteral("name")].toString(QStringLiteral("iPhone"));
 

@@ -10,6 +10,7 @@
 //
 //   corvina_bench_snapshot_backup [--config FILE] [--repeat R]
 #include "BenchCommandLine.h"
+#include "BenchDeviceConfig.h"
 #include "BenchFigures.h"
 #include "CBackup.h"
 #include "CSetSeed.h"
@@ -24,8 +25,6 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -129,15 +128,9 @@ int main(int argc, char** argv)
 
     QCoreApplication application(argc, argv);
     RegisterSharedMetaTypes();
-    QFile configFile(QString::fromStdString(strConfig));
-    const QJsonArray jsonDevices = configFile.open(QIODevice::ReadOnly)
-                                       ? QJsonDocument::fromJson(configFile.readAll())[QStringLiteral("devices")].toArray()
-                                       : QJsonArray();
-    if (jsonDevices.isEmpty()) {
-        std::fprintf(stderr, "no device in %s\n", strConfig.c_str());
+    const QJsonObject jsonDevice = BenchDeviceConfig::FirstDevice(strConfig);
+    if (jsonDevice.isEmpty())
         return BenchCommandLine::iBadArgument;
-    }
-    const QJsonObject jsonDevice = jsonDevices.first().toObject();
     const QString qstrUDID = jsonDevice[QStringLiteral("udid")].toString();
     const QString qstrName = jsonDevice[QStringLiteral("name")].toString(QStringLiteral("iPhone"));
 
