@@ -178,8 +178,11 @@ void dialogBackupSelect::ShowCheck(const CheckedSet& checked)
                               "be restored. Choose another backup.");
     QListWidgetItem* item = ui.listWidgetBackup->item(iRow);
     item->setText(CheckedRowText(qstrlistBackupName.at(iRow), structSetCheckThis));
-    if (structSetCheckThis.bEncrypted)
+    state.bEncrypted = structSetCheckThis.bEncrypted;
+    if (structSetCheckThis.bEncrypted) {
         item->setIcon(LockIcon());
+        item->setToolTip(tr("Encrypted: restoring it asks for its password."));
+    }
     if (bPreselecting && state.bComplete && checked.qstrDataFolderName == qstrDeviceUDID) {
         bPreselecting = false;
         bSettingRow = true;
@@ -195,6 +198,7 @@ void dialogBackupSelect::ShowCurrentState()
     const int iRow = ui.listWidgetBackup->currentRow();
     const bool bValid = iRow >= 0 && iRow < listRowState.size();
     ui.btnOK->setEnabled(bValid && listRowState.at(iRow).bComplete);
+    bSelectedEncrypted = bValid && listRowState.at(iRow).bEncrypted;
     labelReason->setText(bValid ? listRowState.at(iRow).qstrReason : QString());
 }
 

@@ -55,6 +55,7 @@ public:
     QString qstrBackupRootDirectory;
     QString qstrDeviceUDID;
     QString qstrSelectedBackup;
+    bool bSelectedEncrypted = false; // the chosen set is encrypted: its restore needs the password
     bool bAccepted = false;
 
 protected:
@@ -79,6 +80,7 @@ private:
     {
         bool bChecked = false;
         bool bComplete = false;
+        bool bEncrypted = false;
         QString qstrReason; // why it cannot be taken; empty when it can
     };
 

@@ -1,0 +1,57 @@
+// The backup settings' encryption part for the selected device: whether the
+// device encrypts its backups (one check box), "Change password", two
+// sentences on what encryption adds and that a forgotten password cannot be
+// recovered, and the device's answer when it refused a change. Ticking asks
+// for a new password twice and turns encryption on; unticking asks for the
+// current one and turns it off. The change runs on a worker thread
+// (ThreadEncryptionChange); the passwords go to the backup tool's standard
+// input only. What a device was known to do when it arrived is updated by the
+// changes made here. GUI thread only.
+#ifndef CORVINA_WIDGETBACKUPENCRYPTION_H
+#define CORVINA_WIDGETBACKUPENCRYPTION_H
+
+#include "CFailureCause.h"
+#include "ThreadEncryptionChange.h"
+
+#include <QMap>
+#include <QString>
+#include <QWidget>
+
+class QCheckBox;
+class QLabel;
+class QPushButton;
+
+class widgetBackupEncryption : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit widgetBackupEncryption(QWidget* pParent = nullptr);
+    // Waits for a change that still runs (the tool ends within its time limit).
+    ~widgetBackupEncryption() override;
+
+    // The device the settings are for, and whether it encrypted its backups
+    // when it arrived (1, 0, -1 unknown); a change made here since counts instead.
+    void SetDevice(const QString& qstrUDID, int iWillEncrypt);
+    bool IsChanging() const { return m_pThread != nullptr; }
+
+private:
+    void OnBoxClicked();
+    void OnChangePassword();
+    // Asks for a password; empty when the user cancelled.
+    QString Ask(const QString& qstrTitle, const QString& qstrText, bool bNew, const QString& qstrOk);
+    void Run(enumEncryptionChange eiChange, const QString& qstrOld, const QString& qstrNew);
+    void OnFinished(bool bSucceeded, const structFailureCause& structCause);
+    void ShowState();
+
+    QCheckBox* m_pBox;
+    QPushButton* m_pChange;
+    QLabel* m_pAnswer;
+    QString m_qstrUDID;
+    QMap<QString, int> m_mapEncrypts; // UDID: 1, 0, -1 unknown
+    ThreadEncryptionChange* m_pThread = nullptr;
+    enumEncryptionChange m_eiRunning = eiEncryptionChange_On;
+    QString m_qstrRunningUDID;
+};
+
+#endif
