@@ -7,7 +7,9 @@
 #include "CProgramFolder.h"
 #include "CStaticPubFunc.h"
 #include "LogCallSite.h"
+#include "dialogBackupPassword.h"
 #include "dialogBackupSelect.h"
+#include "widgetBackupEncryption.h"
 
 #include <QDesktopServices>
 #include <QDir>
@@ -69,6 +71,10 @@ widgetPrepareProgressResult::widgetPrepareProgressResult(QWidget* parent)
     connect(ui.chkCopyOnlyChanges, &QCheckBox::toggled, this, [this](bool bChecked) {
         QSettings(SettingsFilePath(), QSettings::IniFormat).setValue(kCopyOnlyChangesKey, bChecked);
     });
+
+    // Below the Backup button: the device's encryption, which every later backup follows.
+    m_pEncryption = new widgetBackupEncryption(ui.widgetBackup);
+    m_pEncryption->setGeometry(40, 470, 879, 125);
 
     ui.labelBackupAppPic->hide();
     ui.labelBackupApp->hide();
@@ -189,6 +195,7 @@ void widgetPrepareProgressResult::slot_UpdateDevice(const QList<structDeviceInfo
             ui.tabWidget->setCurrentIndex(iIndex);
     }
     FollowOperationDevice();
+    on_tabWidget_currentChanged(ui.tabWidget->currentIndex());
     TEXTLOG("Exit");
 }
 
@@ -238,7 +245,17 @@ void widgetPrepareProgressResult::on_chkRestoreGameApp_stateChanged(int iState)
 
 void widgetPrepareProgressResult::on_tabWidget_currentChanged(int iIndex)
 {
-    Q_UNUSED(iIndex);
+    if (m_pEncryption == nullptr)
+        return; // the form's own tabs, before the constructor has made it
+    const QString qstrUDID = TabDevice(iIndex);
+    m_pEncryption->SetDevice(qstrUDID, ListedDevice(qstrUDID).iWillEncrypt);
+}
+
+QString widgetPrepareProgressResult::AskPassword(const QString& qstrSetName, bool bAgain)
+{
+    dialogBackupPassword dialog(tr("Backup password"), dialogBackupPassword::RestoreText(qstrSetName, bAgain), false,
+                                tr("Restore"), this);
+    return dialog.exec() == QDialog::Accepted ? dialog.Password() : QString();
 }
 
 void widgetPrepareProgressResult::Retire(COperation* pOperation)
@@ -378,11 +395,18 @@ void widgetPrepareProgressResult::on_btnRestore_clicked()
         TEXTLOG("Exit : the set of another device was not confirmed");
         return;
     }
+    // An encrypted set goes nowhere without its password; cancelling starts nothing.
+    QString qstrPassword;
+    if (dialog.bSelectedEncrypted && (qstrPassword = AskPassword(dialog.qstrSelectedBackup, false)).isEmpty()) {
+        TEXTLOG("Exit : no password for the encrypted set");
+        return;
+    }
     structOperationRequest request;
     request.bRestore = true;
     request.qstrDeviceUDID = qstrTargetUDID;
     request.qstrDeviceName = qstrTargetName;
     request.qstrSet = qstrSet;
+    request.qstrPassword = qstrPassword;
     request.bApps = ui.chkRestoreGameApp->isChecked();
     request.bPersonalData = ui.chkRestorePersonalData->isChecked();
     request.qstrLockFolder = CProgramFolder::DeviceLockFolder();
@@ -442,6 +466,7 @@ void widgetPrepareProgressResult::slot_OperationFinished(const structOperationRe
         TEXTLOG("Exit : a result of an earlier operation");
         return;
     }
+    m_eiLastCause = result.structCause.eiCause;
     SwitchStatus(eiFormDeviceBackupRestoreStatus_Result, result, true);
 }
 
@@ -610,6 +635,16 @@ void widgetPrepareProgressResult::on_btnResultFailedRetry_clicked()
     if (m_pOperation == nullptr || m_pOperation->IsRunning()) {
         TEXTLOG("Exit : no ended operation to retry");
         return;
+    }
+    // A refused or missing password is asked for again; cancelling keeps the result.
+    if (m_eiLastCause == eiFailureCause_WrongPassword || m_eiLastCause == eiFailureCause_PasswordRequired) {
+        const QString qstrPassword = AskPassword(QFileInfo(m_pOperation->SetFolder()).fileName(),
+                                                 m_eiLastCause == eiFailureCause_WrongPassword);
+        if (qstrPassword.isEmpty()) {
+            TEXTLOG("Exit : no password");
+            return;
+        }
+        m_pOperation->SetPassword(qstrPassword);
     }
     // A device still busy with another window's or command's operation ends
     // in that result again, which the progress display then gives way to.

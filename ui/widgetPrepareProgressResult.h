@@ -19,6 +19,8 @@
 #include <QString>
 #include <QWidget>
 
+class widgetBackupEncryption;
+
 class widgetPrepareProgressResult : public QWidget
 {
     Q_OBJECT
@@ -143,6 +145,8 @@ private:
     // button: the operation goes to that device and no other.
     bool SelectedDevice(QString& qstrUDID, QString& qstrName) const;
     void SelectDevice(const QString& qstrUDID);
+    // An encrypted set's password from the user; empty when they cancelled.
+    QString AskPassword(const QString& qstrSetName, bool bAgain);
     // Asks before a set made from another device replaces this one's data.
     bool ConfirmSetOfAnotherDevice(const QString& qstrSet, const QString& qstrSetUDID,
                                    const QString& qstrTargetName) const;
@@ -153,7 +157,9 @@ private:
     QList<structDeviceInfo> m_listDevices;  // the latest device list
     QString m_qstrBackupDirectory;          // the backup section's root folder
     QString m_qstrRestoreDirectory;         // the restore section's root folder
-    bool m_bAsksPasscode = false;           // the operation's device asks for the passcode at the start
+    bool m_bAsksPasscode = false;
+    enumFailureCause m_eiLastCause = eiFailureCause_None; // of the latest result shown
+    widgetBackupEncryption* m_pEncryption = nullptr;           // the operation's device asks for the passcode at the start
     enumFormDeviceBackupRestoreStatus m_enumStatus = eiFormDeviceBackupRestoreStatus_Setting;
 };
 

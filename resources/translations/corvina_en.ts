@@ -259,6 +259,41 @@ Exit codes: 0 done, 1 failed (the cause on standard error), 2 wrong usage,
     </message>
 </context>
 <context>
+    <name>dialogBackupPassword</name>
+    <message>
+        <source>New password</source>
+        <translation>New password</translation>
+    </message>
+    <message>
+        <source>Password</source>
+        <translation>Password</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation type="unfinished">Cancel</translation>
+    </message>
+    <message>
+        <source>The new password again</source>
+        <translation>The new password again</translation>
+    </message>
+    <message>
+        <source>The backup %1 is encrypted. Enter its password: the one chosen when backup encryption was turned on, not the device&apos;s passcode.</source>
+        <translation>The backup %1 is encrypted. Enter its password: the one chosen when backup encryption was turned on, not the device&apos;s passcode.</translation>
+    </message>
+    <message>
+        <source>The password was wrong.</source>
+        <translation>The password was wrong.</translation>
+    </message>
+    <message>
+        <source>The backup tool can pass on only passwords of at most 255 plain letters, digits, blanks and punctuation (ASCII), without accents or other scripts.</source>
+        <translation>The backup tool can pass on only passwords of at most 255 plain letters, digits, blanks and punctuation (ASCII), without accents or other scripts.</translation>
+    </message>
+    <message>
+        <source>The two entries differ.</source>
+        <translation>The two entries differ.</translation>
+    </message>
+</context>
+<context>
     <name>dialogBackupSelect</name>
     <message>
         <source>iOS %1</source>
@@ -315,6 +350,89 @@ Exit codes: 0 done, 1 failed (the cause on standard error), 2 wrong usage,
     <message>
         <source>Select Backup Directory</source>
         <translation>Select a Backup</translation>
+    </message>
+    <message>
+        <source>Encrypted: restoring it asks for its password.</source>
+        <translation>Encrypted: restoring it asks for its password.</translation>
+    </message>
+</context>
+<context>
+    <name>widgetBackupEncryption</name>
+    <message>
+        <source>Encrypt this device&apos;s backups</source>
+        <translation>Encrypt this device&apos;s backups</translation>
+    </message>
+    <message>
+        <source>Change password</source>
+        <translation>Change password</translation>
+    </message>
+    <message>
+        <source>An encrypted backup also keeps saved passwords, Wi-Fi settings, call and browsing history and Health data. If the password is forgotten, nobody can recover it, and the encrypted backups cannot be restored.</source>
+        <translation>An encrypted backup also keeps saved passwords, Wi-Fi settings, call and browsing history and Health data. If the password is forgotten, nobody can recover it, and the encrypted backups cannot be restored.</translation>
+    </message>
+    <message>
+        <source>Waiting for the device... If it asks for its passcode, enter it there.</source>
+        <translation>Waiting for the device... If it asks for its passcode, enter it there.</translation>
+    </message>
+    <message>
+        <source>The device did not tell whether it encrypts its backups.</source>
+        <translation>The device did not tell whether it encrypts its backups.</translation>
+    </message>
+    <message>
+        <source>Encrypt backups</source>
+        <translation>Encrypt backups</translation>
+    </message>
+    <message>
+        <source>Choose a password for this device&apos;s backups. Every backup of it is encrypted from now on, and restoring one needs this password. Nobody can recover it if it is forgotten.</source>
+        <translation>Choose a password for this device&apos;s backups. Every backup of it is encrypted from now on, and restoring one needs this password. Nobody can recover it if it is forgotten.</translation>
+    </message>
+    <message>
+        <source>Turn on</source>
+        <translation>Turn on</translation>
+    </message>
+    <message>
+        <source>Stop encrypting backups</source>
+        <translation>Stop encrypting backups</translation>
+    </message>
+    <message>
+        <source>Enter the current backup password (the one chosen when encryption was turned on, not the device&apos;s passcode) to turn encryption off.</source>
+        <translation>Enter the current backup password (the one chosen when encryption was turned on, not the device&apos;s passcode) to turn encryption off.</translation>
+    </message>
+    <message>
+        <source>Turn off</source>
+        <translation>Turn off</translation>
+    </message>
+    <message>
+        <source>Enter the current backup password (the one chosen when encryption was turned on, not the device&apos;s passcode).</source>
+        <translation>Enter the current backup password (the one chosen when encryption was turned on, not the device&apos;s passcode).</translation>
+    </message>
+    <message>
+        <source>Next</source>
+        <translation>Next</translation>
+    </message>
+    <message>
+        <source>Choose the new backup password.</source>
+        <translation>Choose the new backup password.</translation>
+    </message>
+    <message>
+        <source>Change</source>
+        <translation>Change</translation>
+    </message>
+    <message>
+        <source>Backups of this device are encrypted now.</source>
+        <translation>Backups of this device are encrypted now.</translation>
+    </message>
+    <message>
+        <source>Backups of this device are no longer encrypted.</source>
+        <translation>Backups of this device are no longer encrypted.</translation>
+    </message>
+    <message>
+        <source>The backup password was changed.</source>
+        <translation>The backup password was changed.</translation>
+    </message>
+    <message>
+        <source>The device refused the current password and kept its setting. Enter the password chosen when encryption was turned on, not the device&apos;s passcode.</source>
+        <translation>The device refused the current password and kept its setting. Enter the password chosen when encryption was turned on, not the device&apos;s passcode.</translation>
     </message>
 </context>
 <context>
@@ -678,6 +796,10 @@ Restore it onto &quot;%3&quot;?</translation>
     <message>
         <source>The password is wrong. Enter the password that was chosen when backup encryption was turned on (not the device&apos;s passcode) and press Retry.</source>
         <translation>The password is wrong. Enter the password that was chosen when backup encryption was turned on (not the device&apos;s passcode) and press Retry.</translation>
+    </message>
+    <message>
+        <source>Backup password</source>
+        <translation>Backup password</translation>
     </message>
 </context>
 </TS>

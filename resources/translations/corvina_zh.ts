@@ -259,6 +259,41 @@ Ctrl-C 取消正在进行的备份。
     </message>
 </context>
 <context>
+    <name>dialogBackupPassword</name>
+    <message>
+        <source>New password</source>
+        <translation>新密码</translation>
+    </message>
+    <message>
+        <source>Password</source>
+        <translation>密码</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation type="unfinished">取消</translation>
+    </message>
+    <message>
+        <source>The new password again</source>
+        <translation>再次输入新密码</translation>
+    </message>
+    <message>
+        <source>The backup %1 is encrypted. Enter its password: the one chosen when backup encryption was turned on, not the device&apos;s passcode.</source>
+        <translation>备份 %1 已加密。请输入其密码：即开启备份加密时设置的密码，不是设备的锁屏密码。</translation>
+    </message>
+    <message>
+        <source>The password was wrong.</source>
+        <translation>密码错误。</translation>
+    </message>
+    <message>
+        <source>The backup tool can pass on only passwords of at most 255 plain letters, digits, blanks and punctuation (ASCII), without accents or other scripts.</source>
+        <translation>备份工具只能传递由最多 255 个普通字母、数字、空格和标点（ASCII）组成的密码，不能包含带重音的字母或其他文字。</translation>
+    </message>
+    <message>
+        <source>The two entries differ.</source>
+        <translation>两次输入的密码不一致。</translation>
+    </message>
+</context>
+<context>
     <name>dialogBackupSelect</name>
     <message>
         <source>iOS %1</source>
@@ -315,6 +350,89 @@ Ctrl-C 取消正在进行的备份。
     <message>
         <source>Select Backup Directory</source>
         <translation>选择备份</translation>
+    </message>
+    <message>
+        <source>Encrypted: restoring it asks for its password.</source>
+        <translation>已加密：恢复时需要输入其密码。</translation>
+    </message>
+</context>
+<context>
+    <name>widgetBackupEncryption</name>
+    <message>
+        <source>Encrypt this device&apos;s backups</source>
+        <translation>加密此设备的备份</translation>
+    </message>
+    <message>
+        <source>Change password</source>
+        <translation>更改密码</translation>
+    </message>
+    <message>
+        <source>An encrypted backup also keeps saved passwords, Wi-Fi settings, call and browsing history and Health data. If the password is forgotten, nobody can recover it, and the encrypted backups cannot be restored.</source>
+        <translation>加密的备份还会保存已存储的密码、无线局域网设置、通话和浏览记录以及健康数据。如果忘记密码，任何人都无法找回，加密的备份也将无法恢复。</translation>
+    </message>
+    <message>
+        <source>Waiting for the device... If it asks for its passcode, enter it there.</source>
+        <translation>正在等待设备……如果设备要求输入锁屏密码，请在设备上输入。</translation>
+    </message>
+    <message>
+        <source>The device did not tell whether it encrypts its backups.</source>
+        <translation>设备未告知是否加密其备份。</translation>
+    </message>
+    <message>
+        <source>Encrypt backups</source>
+        <translation>加密备份</translation>
+    </message>
+    <message>
+        <source>Choose a password for this device&apos;s backups. Every backup of it is encrypted from now on, and restoring one needs this password. Nobody can recover it if it is forgotten.</source>
+        <translation>为此设备的备份设置密码。从现在起，它的每个备份都会加密，恢复时需要此密码。忘记密码后任何人都无法找回。</translation>
+    </message>
+    <message>
+        <source>Turn on</source>
+        <translation>开启</translation>
+    </message>
+    <message>
+        <source>Stop encrypting backups</source>
+        <translation>停止加密备份</translation>
+    </message>
+    <message>
+        <source>Enter the current backup password (the one chosen when encryption was turned on, not the device&apos;s passcode) to turn encryption off.</source>
+        <translation>请输入当前的备份密码（开启加密时设置的密码，不是设备的锁屏密码）以关闭加密。</translation>
+    </message>
+    <message>
+        <source>Turn off</source>
+        <translation>关闭</translation>
+    </message>
+    <message>
+        <source>Enter the current backup password (the one chosen when encryption was turned on, not the device&apos;s passcode).</source>
+        <translation>请输入当前的备份密码（开启加密时设置的密码，不是设备的锁屏密码）。</translation>
+    </message>
+    <message>
+        <source>Next</source>
+        <translation>下一步</translation>
+    </message>
+    <message>
+        <source>Choose the new backup password.</source>
+        <translation>请设置新的备份密码。</translation>
+    </message>
+    <message>
+        <source>Change</source>
+        <translation>更改</translation>
+    </message>
+    <message>
+        <source>Backups of this device are encrypted now.</source>
+        <translation>此设备的备份现在已加密。</translation>
+    </message>
+    <message>
+        <source>Backups of this device are no longer encrypted.</source>
+        <translation>此设备的备份已不再加密。</translation>
+    </message>
+    <message>
+        <source>The backup password was changed.</source>
+        <translation>备份密码已更改。</translation>
+    </message>
+    <message>
+        <source>The device refused the current password and kept its setting. Enter the password chosen when encryption was turned on, not the device&apos;s passcode.</source>
+        <translation>设备拒绝了当前密码，设置保持不变。请输入开启加密时设置的密码，不是设备的锁屏密码。</translation>
     </message>
 </context>
 <context>
@@ -675,6 +793,10 @@ Restore it onto &quot;%3&quot;?</source>
     <message>
         <source>The password is wrong. Enter the password that was chosen when backup encryption was turned on (not the device&apos;s passcode) and press Retry.</source>
         <translation>密码错误。请输入开启备份加密时设置的密码（不是设备的锁屏密码），然后点击“重试”。</translation>
+    </message>
+    <message>
+        <source>Backup password</source>
+        <translation>备份密码</translation>
     </message>
 </context>
 </TS>

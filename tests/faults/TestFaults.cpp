@@ -16,6 +16,7 @@
 #include "Corvina.h"
 #include "EmulatorProcess.h"
 #include "ThreadDeviceBackup.h"
+#include "dialogBackupPassword.h"
 #include "widgetPrepareProgressResult.h"
 
 #include <QApplication>
@@ -23,6 +24,7 @@
 #include <QCryptographicHash>
 #include <QDirIterator>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QProcess>
@@ -315,6 +317,13 @@ void TestFaults::Start(bool bRestore, const QString& qstrUDID, bool bApps, int i
                 auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
                 if (box != nullptr && box->button(QMessageBox::Yes) != nullptr)
                     box->button(QMessageBox::Yes)->click();
+                // Then an encrypted set's password, which the device refuses.
+                QTimer::singleShot(300, []() {
+                    if (auto* dialog = qobject_cast<dialogBackupPassword*>(QApplication::activeModalWidget())) {
+                        dialog->findChild<QLineEdit*>(u"lineEditPassword"_s)->setText(u"not the password"_s);
+                        dialog->accept();
+                    }
+                });
             });
         });
     }
@@ -427,9 +436,9 @@ void TestFaults::faults_data()
         << false << kSlow << false << 0 << failure("refuse_service", "service", u"com.apple.mobile.notification_proxy"_s)
         << -1 << 0 << int(eiFailureCause_ToolCrashed) << u"11"_s;
     // Sets the tool refuses, before it talks to the device.
-    QTest::newRow("encrypted set") << true << kTarget << false << int(eiSetEncrypted) << none << -1 << 0
-                                   << int(eiFailureCause_PasswordRequired)
-                                   << u"ERROR: a backup password is required to restore an encrypted backup. Cannot continue."_s;
+    QTest::newRow("encrypted set, wrong password") << true << kTarget << false << int(eiSetEncrypted) << none << -1
+                                                   << 0 << int(eiFailureCause_WrongPassword)
+                                                   << u"ErrorCode 207: Invalid password (MBErrorDomain/207)"_s;
     // No set folder can be made there, and so no marker.
     QTest::newRow("backup root on a read-only folder") << false << kSlow << false << -1 << none << -1 << 0
                                                        << int(eiFailureCause_FolderNotWritable) << QString();
@@ -463,6 +472,20 @@ void TestFaults::faults()
     QCOMPARE(Child<QLabel>("labelResultFailedCause")->text(),
              CCauseText::CauseText({enumFailureCause(iCause), qstrDetail}));
     QTRY_VERIFY_WITH_TIMEOUT(EmulatorProcess::ToolProcesses().isEmpty(), kSecondsMs);
+    if (iCause == eiFailureCause_WrongPassword) {
+        // Retry asks again, saying the last one was wrong; cancelling keeps the result.
+        QString qstrAsked;
+        QTimer::singleShot(300, this, [&qstrAsked]() {
+            if (auto* dialog = qobject_cast<dialogBackupPassword*>(QApplication::activeModalWidget())) {
+                for (const QLabel* label : dialog->findChildren<QLabel*>())
+                    qstrAsked += label->text();
+                dialog->reject();
+            }
+        });
+        Child<QPushButton>("btnResultFailedRetry")->click();
+        QVERIFY2(qstrAsked.startsWith(u"The password was wrong."_s), qPrintable(qstrAsked));
+        QVERIFY(Shows("widgetResultFailed"));
+    }
 
     // A backup leaves its set with the marker and touches nothing else; a
     // restore leaves the sets as they were.

@@ -12,6 +12,7 @@
 #include "ThreadDeviceBackup.h"
 #include "ThreadDeviceRestore.h"
 #include "ManifestWriter.h"
+#include "dialogBackupPassword.h"
 #include "dialogBackupSelect.h"
 #include "widgetBackupRestoreStatus.h"
 #include "widgetPrepareProgressResult.h"
@@ -21,6 +22,7 @@
 #include <QGlyphRun>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QLocalServer>
 #include <QMessageBox>
@@ -307,14 +309,19 @@ void TestPages::restoreDecisions_data()
     QTest::addColumn<int>("iAnswer");            // to the box that comes up, if any
     QTest::addColumn<QString>("qstrBox");        // its title
     QTest::addColumn<QString>("qstrTarget");     // the device the restore goes to, "" for none
+    QTest::addColumn<bool>("bEncrypted");        // the set; its password is asked for (Ok: "a b" given)
 
-    QTest::newRow("own set, no question") << "a1" << false << 0 << "" << "a1";
-    QTest::newRow("marker without its keys") << "" << false << int(QMessageBox::Ok) << "Prompt" << "";
-    QTest::newRow("target left while choosing") << "a1" << true << int(QMessageBox::Ok) << "Prompt" << "";
+    QTest::newRow("own set, no question") << "a1" << false << 0 << "" << "a1" << false;
+    QTest::newRow("marker without its keys") << "" << false << int(QMessageBox::Ok) << "Prompt" << "" << false;
+    QTest::newRow("target left while choosing") << "a1" << true << int(QMessageBox::Ok) << "Prompt" << "" << false;
     QTest::newRow("another device's set, declined")
-        << "b2" << false << int(QMessageBox::No) << "Restore a backup of another device?" << "";
+        << "b2" << false << int(QMessageBox::No) << "Restore a backup of another device?" << "" << false;
     QTest::newRow("another device's set, confirmed")
-        << "b2" << false << int(QMessageBox::Yes) << "Restore a backup of another device?" << "a1";
+        << "b2" << false << int(QMessageBox::Yes) << "Restore a backup of another device?" << "a1" << false;
+    QTest::newRow("encrypted set, password cancelled")
+        << "a1" << false << int(QMessageBox::Cancel) << "Backup password" << "" << true;
+    QTest::newRow("encrypted set, password given")
+        << "a1" << false << int(QMessageBox::Ok) << "Backup password" << "a1" << true;
 }
 
 void TestPages::restoreDecisions()
@@ -327,9 +334,11 @@ void TestPages::restoreDecisions()
     QFETCH(QString, qstrSetFrom);
     QFETCH(bool, bTargetDeparts);
     QFETCH(int, iAnswer);
+    QFETCH(bool, bEncrypted);
     const QString qstrRoot = m_qTemporaryDir.filePath(QStringLiteral("decisions-") + QTest::currentDataTag());
     const QString qstrSet = qstrRoot + QStringLiteral("/2024-05-01__10_00_00_@_@_Phone B");
-    MakeCheckedSet(qstrSet, qstrSetFrom.isEmpty() ? QStringLiteral("a1") : qstrSetFrom);
+    MakeCheckedSet(qstrSet, qstrSetFrom.isEmpty() ? QStringLiteral("a1") : qstrSetFrom, QStringLiteral("finished"),
+                   bEncrypted);
     if (qstrSetFrom.isEmpty())
         QSettings(qstrSet + QStringLiteral("/BackupFlag.ini"), QSettings::IniFormat)
             .remove(QStringLiteral("/BackupFlag/IPAFolderName"));
@@ -371,6 +380,13 @@ void TestPages::restoreDecisions()
                     button->click();
                 else
                     box->reject();
+            } else if (auto* dialog = qobject_cast<dialogBackupPassword*>(QApplication::activeModalWidget())) {
+                qstrBox = dialog->windowTitle();
+                Child<QLineEdit>(dialog, "lineEditPassword")->setText(QStringLiteral("a b"));
+                if (iAnswer == QMessageBox::Ok)
+                    dialog->accept();
+                else
+                    dialog->reject();
             }
         });
     });
@@ -378,6 +394,8 @@ void TestPages::restoreDecisions()
     QTEST(qstrBox, "qstrBox");
     const COperation* restore = page.Operation();
     QTEST(restore != nullptr ? restore->Request().qstrDeviceUDID : QString(), "qstrTarget");
+    if (restore != nullptr)
+        QCOMPARE(restore->Request().qstrPassword, bEncrypted ? QStringLiteral("a b") : QString());
     if (restore == nullptr) {
         QCOMPARE(Shown(&page), QStringLiteral("widgetRestore"));
     } else {
