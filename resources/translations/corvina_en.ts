@@ -270,7 +270,7 @@ Exit codes: 0 done, 1 failed (the cause on standard error), 2 wrong usage,
     </message>
     <message>
         <source>Cancel</source>
-        <translation type="unfinished">Cancel</translation>
+        <translation>Cancel</translation>
     </message>
     <message>
         <source>The new password again</source>

@@ -270,7 +270,7 @@ Ctrl-C 取消正在进行的备份。
     </message>
     <message>
         <source>Cancel</source>
-        <translation type="unfinished">取消</translation>
+        <translation>取消</translation>
     </message>
     <message>
         <source>The new password again</source>
