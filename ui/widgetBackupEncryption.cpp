@@ -33,6 +33,7 @@ widgetBackupEncryption::widgetBackupEncryption(QWidget* pParent)
         "QPushButton#btnChangeBackupPassword { color: rgb(178, 219, 144); border: none; text-decoration: underline; }"));
     auto* pLayout = new QGridLayout(this);
     pLayout->setContentsMargins(0, 0, 0, 0);
+    pLayout->setVerticalSpacing(2);
     pLayout->addWidget(m_pBox, 0, 0);
     pLayout->addWidget(m_pChange, 0, 1, Qt::AlignRight);
     pLayout->addWidget(pAbout, 1, 0, 1, 2);
@@ -48,6 +49,12 @@ widgetBackupEncryption::~widgetBackupEncryption()
         m_pThread->wait();
         delete m_pThread;
     }
+}
+
+void widgetBackupEncryption::StyleLike(const QCheckBox* pModel)
+{
+    m_pBox->setFont(pModel->font());
+    m_pBox->setStyleSheet(pModel->styleSheet());
 }
 
 void widgetBackupEncryption::SetDevice(const QString& qstrUDID, int iWillEncrypt)

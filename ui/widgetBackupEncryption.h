@@ -34,6 +34,8 @@ public:
     // when it arrived (1, 0, -1 unknown); a change made here since counts instead.
     void SetDevice(const QString& qstrUDID, int iWillEncrypt);
     bool IsChanging() const { return m_pThread != nullptr; }
+    // The check box looks like the page's other one.
+    void StyleLike(const QCheckBox* pModel);
 
 private:
     void OnBoxClicked();

@@ -72,9 +72,10 @@ widgetPrepareProgressResult::widgetPrepareProgressResult(QWidget* parent)
         QSettings(SettingsFilePath(), QSettings::IniFormat).setValue(kCopyOnlyChangesKey, bChecked);
     });
 
-    // Below the Backup button: the device's encryption, which every later backup follows.
+    // The device's encryption, which every later backup follows, above the Backup button.
     m_pEncryption = new widgetBackupEncryption(ui.widgetBackup);
-    m_pEncryption->setGeometry(40, 470, 879, 125);
+    m_pEncryption->StyleLike(ui.chkCopyOnlyChanges);
+    m_pEncryption->setGeometry(40, 368, 879, 100);
 
     ui.labelBackupAppPic->hide();
     ui.labelBackupApp->hide();
