@@ -8,12 +8,14 @@
 #include "Corvina.h"
 #include "EmulatorProcess.h"
 #include "ThreadDeviceBackup.h"
+#include "dialogBackupPassword.h"
 #include "widgetBackupRestoreStatus.h"
 #include "widgetPrepareProgressResult.h"
 
 #include <QCheckBox>
 #include <QDir>
 #include <QLabel>
+#include <QLineEdit>
 #include <QLocale>
 #include <QMessageBox>
 #include <QPointer>
@@ -25,6 +27,8 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+
+using namespace Qt::StringLiterals;
 
 
 namespace {
@@ -69,6 +73,7 @@ private slots:
     void departureEndsInAResultOnTheOperationsPage();
     void setThatCannotBeMarkedIsAFailure();
     void closingAsksWhileAnOperationRuns();
+    void settingsTurnEncryptionOnAndOff();
 
 private:
     template <typename T = QWidget>
@@ -372,6 +377,40 @@ void TestWindowAgainstEmulator::closingAsksWhileAnOperationRuns()
     QVERIFY(!m_pPage->Operation()->IsRunning());
     QVERIFY(EmulatorProcess::ToolProcesses().isEmpty());
     m_pWindow->show();
+}
+
+void TestWindowAgainstEmulator::settingsTurnEncryptionOnAndOff()
+{
+    Child<QToolButton>("toolButtonBackup")->click();
+    auto* tabs = Child<QTabWidget>("tabWidget");
+    for (int i = 0; i < tabs->count(); ++i) {
+        if (tabs->tabBar()->tabData(i).toString() == kEmpty)
+            tabs->setCurrentIndex(i);
+    }
+    auto* box = Child<QCheckBox>("chkBackupEncrypt");
+    auto* answer = Child<QLabel>("labelEncryptionAnswer");
+    QVERIFY(box->isEnabled() && !box->isChecked());
+    // Each click asks for the password(s) in a dialog, which gets this one.
+    const auto click = [box](const QString& qstrPassword) {
+        QTimer::singleShot(300, [qstrPassword]() {
+            if (auto* dialog = qobject_cast<dialogBackupPassword*>(QApplication::activeModalWidget())) {
+                for (QLineEdit* edit : dialog->findChildren<QLineEdit*>())
+                    edit->setText(qstrPassword);
+                dialog->accept();
+            }
+        });
+        box->click();
+    };
+    const auto encrypts = [this]() { return m_EmulatorProcess.DeviceStatus(kEmpty).value(u"will_encrypt"_s).toBool(); };
+    click(u"-a \"b\" c"_s);
+    QTRY_COMPARE_WITH_TIMEOUT(answer->text(), u"Backups of this device are encrypted now."_s, kResultTimeoutMs);
+    QVERIFY(box->isChecked() && encrypts());
+    click(u"not it"_s);
+    QTRY_VERIFY_WITH_TIMEOUT(answer->text().startsWith(u"The device refused the current password"_s), kResultTimeoutMs);
+    QVERIFY(box->isChecked() && encrypts());
+    click(u"-a \"b\" c"_s);
+    QTRY_COMPARE_WITH_TIMEOUT(answer->text(), u"Backups of this device are no longer encrypted."_s, kResultTimeoutMs);
+    QVERIFY(!box->isChecked() && !encrypts());
 }
 
 QTEST_MAIN(TestWindowAgainstEmulator)
