@@ -62,14 +62,13 @@ void widgetBackupEncryption::SetDevice(const QString& qstrUDID, int iWillEncrypt
     if (qstrUDID != m_qstrUDID)
         m_pAnswer->clear();
     m_qstrUDID = qstrUDID;
-    if (!m_mapEncrypts.contains(qstrUDID) || m_mapEncrypts.value(qstrUDID) < 0)
-        m_mapEncrypts.insert(qstrUDID, iWillEncrypt);
+    m_iArrived = iWillEncrypt;
     ShowState();
 }
 
 void widgetBackupEncryption::ShowState()
 {
-    const int iEncrypts = m_mapEncrypts.value(m_qstrUDID, -1);
+    const int iEncrypts = m_mapEncrypts.value(m_qstrUDID, m_iArrived);
     const bool bIdle = m_pThread == nullptr && !m_qstrUDID.isEmpty() && iEncrypts >= 0;
     m_pBox->setChecked(iEncrypts == 1);
     m_pBox->setEnabled(bIdle);
@@ -89,7 +88,7 @@ QString widgetBackupEncryption::Ask(const QString& qstrTitle, const QString& qst
 
 void widgetBackupEncryption::OnBoxClicked()
 {
-    const bool bTurnOn = m_mapEncrypts.value(m_qstrUDID, -1) != 1;
+    const bool bTurnOn = m_mapEncrypts.value(m_qstrUDID, m_iArrived) != 1;
     ShowState(); // the box follows the device, not the click
     if (bTurnOn) {
         const QString qstrNew =

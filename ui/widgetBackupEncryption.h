@@ -50,7 +50,8 @@ private:
     QPushButton* m_pChange;
     QLabel* m_pAnswer;
     QString m_qstrUDID;
-    QMap<QString, int> m_mapEncrypts; // UDID: 1, 0, -1 unknown
+    int m_iArrived = -1;              // the device's setting when it arrived
+    QMap<QString, int> m_mapEncrypts; // UDID: 1 or 0, as changed here since
     ThreadEncryptionChange* m_pThread = nullptr;
     enumEncryptionChange m_eiRunning = eiEncryptionChange_On;
     QString m_qstrRunningUDID;
