@@ -34,6 +34,9 @@ public:
     // when it arrived (1, 0, -1 unknown); a change made here since counts instead.
     void SetDevice(const QString& qstrUDID, int iWillEncrypt);
     bool IsChanging() const { return m_pThread != nullptr; }
+    // Whether the device encrypts its backups now: as changed here, else as it
+    // arrived (iArrived: 1, 0, -1 unknown).
+    int Encrypts(const QString& qstrUDID, int iArrived) const { return m_mapEncrypts.value(qstrUDID, iArrived); }
     // The check box looks like the page's other one.
     void StyleLike(const QCheckBox* pModel);
 

@@ -311,7 +311,8 @@ void widgetPrepareProgressResult::on_btnBackup_clicked()
     const structDeviceInfo device = ListedDevice(qstrTargetUDID);
     request.qstrDeviceVersion = device.qstrDeviceVersion;
     request.iExpectedBytes = device.iDataUsedBytes;
-    request.iWillEncrypt = device.iWillEncrypt;
+    // A change made in the settings since the device arrived counts.
+    request.iWillEncrypt = m_pEncryption->Encrypts(qstrTargetUDID, device.iWillEncrypt);
     StartOperation(request);
     TEXTLOG("Exit");
 }
