@@ -127,6 +127,11 @@ QString CCauseText::ProgressText(qint64 iBytesDone, qint64 iBytesExpected, qint6
     const QLocale locale;
     const bool bBytes = iBytesDone >= 0 && iBytesExpected > 0;
     const bool bTime = iMsecsLeft >= 0;
+    // "About" goes with a number of minutes, not with "less than a minute".
+    if (bTime && iMsecsLeft <= 60000)
+        return bBytes ? tr("%1 of %2 · less than a minute left")
+                            .arg(locale.formattedDataSize(iBytesDone), locale.formattedDataSize(iBytesExpected))
+                      : tr("Less than a minute left");
     if (bBytes && bTime)
         return tr("%1 of %2 · about %3 left")
             .arg(locale.formattedDataSize(iBytesDone), locale.formattedDataSize(iBytesExpected),

@@ -786,6 +786,14 @@ Restore it onto &quot;%3&quot;?</translation>
         <translation>%1 of %2</translation>
     </message>
     <message>
+        <source>%1 of %2 · less than a minute left</source>
+        <translation>%1 of %2 · less than a minute left</translation>
+    </message>
+    <message>
+        <source>Less than a minute left</source>
+        <translation>Less than a minute left</translation>
+    </message>
+    <message>
         <source>About %1 left</source>
         <translation>About %1 left</translation>
     </message>

@@ -783,6 +783,14 @@ Restore it onto &quot;%3&quot;?</source>
         <translation>%1 / %2</translation>
     </message>
     <message>
+        <source>%1 of %2 · less than a minute left</source>
+        <translation>%1 / %2 · 剩余不到一分钟</translation>
+    </message>
+    <message>
+        <source>Less than a minute left</source>
+        <translation>剩余不到一分钟</translation>
+    </message>
+    <message>
         <source>About %1 left</source>
         <translation>约剩 %1</translation>
     </message>

@@ -5,6 +5,7 @@
 // falls back when the disk cannot share files or has no room.
 #include "CBackup.h"
 #include "CBackupSetCheck.h"
+#include "CCauseText.h"
 #include "ManifestWriter.h"
 #include "CSetSeed.h"
 #include "CStaticPubFunc.h"
@@ -38,6 +39,7 @@ private slots:
     void ipaList();
     void listSets();
     void spaceForABackup();
+    void progressWords();
     void setCheck_data();
     void setCheck();
     void seedRoads_data();
@@ -281,6 +283,16 @@ void TestFileHelpers::spaceForABackup()
     QVERIFY(CBackup::ClearlyDoesNotFit(499, 1000));
     QVERIFY(!CBackup::ClearlyDoesNotFit(500, 1000)); // a backup may need half the data in use
     QVERIFY(!CBackup::ClearlyDoesNotFit(-1, 1000) && !CBackup::ClearlyDoesNotFit(0, -1)); // unknown
+}
+
+void TestFileHelpers::progressWords()
+{
+    const QString done = QLocale().formattedDataSize(1000000), whole = QLocale().formattedDataSize(4000000);
+    QCOMPARE(CCauseText::ProgressText(1000000, 4000000, 3 * 60000), u"%1 of %2 · about 3 min left"_s.arg(done, whole));
+    QCOMPARE(CCauseText::ProgressText(1000000, 4000000, 59000), u"%1 of %2 · less than a minute left"_s.arg(done, whole));
+    QCOMPARE(CCauseText::ProgressText(-1, 4000000, 59000), u"Less than a minute left"_s);
+    QCOMPARE(CCauseText::ProgressText(1000000, 4000000, -1), u"%1 of %2"_s.arg(done, whole));
+    QVERIFY(CCauseText::ProgressText(-1, -1, -1).isEmpty());
 }
 
 void TestFileHelpers::setCheck_data()
