@@ -112,6 +112,11 @@ QString CCauseText::TransferText(const structTransfer& structTransferThis)
              QLocale().formattedDataSize(structTransferThis.iSetBytes));
 }
 
+QString CCauseText::PasscodeHintText()
+{
+    return tr("If the device asks for its passcode, unlock it and enter the passcode there: the backup starts after that.");
+}
+
 QString CCauseText::DurationText(qint64 iMsecs)
 {
     const qint64 iMinutes = (qMax<qint64>(iMsecs, 0) + 59999) / 60000;

@@ -31,6 +31,9 @@ public:
     // the set's whole size; empty when either was not counted.
     static QString TransferText(const structTransfer& structTransferThis);
 
+    // What to do when the device asks for its passcode as a backup starts.
+    static QString PasscodeHintText();
+
     // Bytes so far of the expected total and the time left, as far as each is
     // known (negative: unknown): "12 MB of 64 MB · about 3 min left", either
     // half alone, or empty when neither is known.

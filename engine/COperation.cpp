@@ -7,6 +7,7 @@
 #include "ThreadDeviceRestore.h"
 
 #include <QDateTime>
+#include <QVersionNumber>
 
 COperation::COperation(const structOperationRequest& request, QObject* parent)
     : QObject(parent)
@@ -188,6 +189,11 @@ void COperation::CreateThread()
 void COperation::SetPassword(const QString& qstrPassword)
 {
     m_request.qstrPassword = qstrPassword;
+}
+
+bool COperation::AsksPasscodeForBackup(const QString& qstrDeviceVersion)
+{
+    return QVersionNumber::fromString(qstrDeviceVersion) >= QVersionNumber(16, 1);
 }
 
 bool COperation::PasswordPassable(const QString& qstrPassword)

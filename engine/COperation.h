@@ -123,6 +123,9 @@ public:
     // entry up to a line break, keeps at most 255 characters and drops every byte that is not
     // printable ASCII. Callers refuse other passwords with a message of their own.
     static bool PasswordPassable(const QString& qstrPassword);
+    // Whether a backup of a device on this iOS version asks for the passcode
+    // on the device when it starts (iOS 16.1 and later do, every time).
+    static bool AsksPasscodeForBackup(const QString& qstrDeviceVersion);
     // The user's Cancel: the run fails with cause Cancelled. Nothing when no tool runs.
     void Cancel();
     // The device left: the tool is ended after iDepartedGraceMsecs unless the device came back

@@ -460,6 +460,9 @@ void CCliSession::StartOperation(const structDeviceInfo& device, bool bRestore)
     m_report.Note(bRestore ? tr("Restoring %1 onto \"%2\" (%3).").arg(m_qstrSet, device.qstrDeviceName, device.qstrDeviceID)
                            : tr("Backing up \"%1\" (%2) into %3.")
                                  .arg(device.qstrDeviceName, device.qstrDeviceID, m_pOperation->SetFolder()));
+    // An unattended run waits here until the device is unlocked or gives up.
+    if (!bRestore && COperation::AsksPasscodeForBackup(device.qstrDeviceVersion))
+        m_report.Note(CCauseText::PasscodeHintText());
 }
 
 void CCliSession::OnFinished(const structOperationResult& result)

@@ -17,7 +17,6 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QUrl>
-#include <QVersionNumber>
 #include <QPushButton>
 #include <QSettings>
 #include <QStorageInfo>
@@ -281,7 +280,7 @@ void widgetPrepareProgressResult::StartOperation(const structOperationRequest& r
     m_pOperation = new COperation(request, this);
     connect(m_pOperation, &COperation::signal_Progress, this, &widgetPrepareProgressResult::slot_OperationProgress);
     connect(m_pOperation, &COperation::signal_Finished, this, &widgetPrepareProgressResult::slot_OperationFinished);
-    m_bAsksPasscode = !request.bRestore && AsksPasscodeForBackup(request.qstrDeviceVersion);
+    m_bAsksPasscode = !request.bRestore && COperation::AsksPasscodeForBackup(request.qstrDeviceVersion);
     // A start that fails (a busy device) still ends in its result, queued.
     m_pOperation->Start();
     emit signal_SwitchStatus_PrepareProgressResult(eiFormDeviceBackupRestoreStatus_Progress, 0);
@@ -588,13 +587,8 @@ void widgetPrepareProgressResult::ShowProgressHints()
     ui.btnProgressCancel->setEnabled(true);
     ui.labelProgressPasscode->setText(
         !g_bDeviceRestore && m_bAsksPasscode
-            ? tr("If the device asks for its passcode, unlock it and enter the passcode there: the backup starts after that.")
+            ? CCauseText::PasscodeHintText()
             : QString());
-}
-
-bool widgetPrepareProgressResult::AsksPasscodeForBackup(const QString& qstrDeviceVersion)
-{
-    return QVersionNumber::fromString(qstrDeviceVersion) >= QVersionNumber(16, 1);
 }
 
 void widgetPrepareProgressResult::on_btnProgressCancel_clicked()

@@ -57,10 +57,6 @@ public:
     // False (and no signal) when no operation runs.
     bool StopOperation();
 
-    // Whether a backup of a device on this iOS version asks for the passcode
-    // when it starts (iOS 16.1 and later do, every time).
-    static bool AsksPasscodeForBackup(const QString& qstrDeviceVersion);
-
     // Whether the page shows the outcome of an operation. A departure is no
     // reason to take it away: a restore reboots its device right after its
     // success, and an unplugged device's failure says what happened.

@@ -195,7 +195,7 @@ void TestPages::toolTextInACauseIsPlainAndCut()
     // iOS 16.1 and later ask for the passcode at the start of every backup.
     for (const auto& row : {std::pair("16.1", true), std::pair("17.5.1", true), std::pair("16.0.3", false),
                             std::pair("9.3", false), std::pair("", false)})
-        QCOMPARE(widgetPrepareProgressResult::AsksPasscodeForBackup(QLatin1String(row.first)), row.second);
+        QCOMPARE(COperation::AsksPasscodeForBackup(QLatin1String(row.first)), row.second);
 }
 
 void TestPages::selectorKeepsTheChosenDevice()
