@@ -112,6 +112,11 @@ QString CCauseText::TransferText(const structTransfer& structTransferThis)
              QLocale().formattedDataSize(structTransferThis.iSetBytes));
 }
 
+QString CCauseText::SeedStepText()
+{
+    return tr("Starting from the last backup...");
+}
+
 QString CCauseText::PasscodeHintText()
 {
     return tr("If the device asks for its passcode, unlock it and enter the passcode there: the backup starts after that.");

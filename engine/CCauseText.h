@@ -31,6 +31,9 @@ public:
     // the set's whole size; empty when either was not counted.
     static QString TransferText(const structTransfer& structTransferThis);
 
+    // The step that fills a new set with what the last backup of the device holds.
+    static QString SeedStepText();
+
     // What to do when the device asks for its passcode as a backup starts.
     static QString PasscodeHintText();
 

@@ -7,6 +7,7 @@
 #include "ThreadDeviceRestore.h"
 
 #include <QDateTime>
+#include <QFileInfo>
 #include <QVersionNumber>
 
 COperation::COperation(const structOperationRequest& request, QObject* parent)
@@ -82,8 +83,7 @@ bool COperation::Begin()
     if (!Lock())
         return false;
     if (!m_request.bRestore) {
-        m_qstrSet = CBackup::JoinPath(m_request.qstrBackupRoot,
-                                      CBackup::SetFolderName(QDateTime::currentDateTime(), m_request.qstrDeviceName));
+        m_qstrSet = FreeSetFolder(m_request.qstrBackupRoot, QDateTime::currentDateTime(), m_request.qstrDeviceName);
         CStaticPubFunc::CreateMultiLevelDirectory(m_qstrSet);
     }
     CreateThread();
@@ -189,6 +189,20 @@ void COperation::CreateThread()
 void COperation::SetPassword(const QString& qstrPassword)
 {
     m_request.qstrPassword = qstrPassword;
+}
+
+QString COperation::FreeSetFolder(const QString& qstrRoot, const QDateTime& started, const QString& qstrDeviceName)
+{
+    // Names carry the second: a backup started in the same second as another
+    // of a device of that name (the next one of a script, a namesake device
+    // in another window) takes the next free second rather than its folder.
+    QString qstrSet;
+    for (int i = 0; i < iSetNameTries; ++i) {
+        qstrSet = CBackup::JoinPath(qstrRoot, CBackup::SetFolderName(started.addSecs(i), qstrDeviceName));
+        if (!QFileInfo::exists(qstrSet))
+            break;
+    }
+    return qstrSet;
 }
 
 bool COperation::AsksPasscodeForBackup(const QString& qstrDeviceVersion)

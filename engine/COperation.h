@@ -24,6 +24,7 @@
 #include "CSetSeed.h"
 #include "SharedTypes.h"
 
+#include <QDateTime>
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QObject>
@@ -126,6 +127,10 @@ public:
     // Whether a backup of a device on this iOS version asks for the passcode
     // on the device when it starts (iOS 16.1 and later do, every time).
     static bool AsksPasscodeForBackup(const QString& qstrDeviceVersion);
+    // The folder of a new set in the root: named by the second it started and
+    // the device's name, or by the next second that no folder has taken yet.
+    static QString FreeSetFolder(const QString& qstrRoot, const QDateTime& started, const QString& qstrDeviceName);
+    static constexpr int iSetNameTries = 3600;
     // The user's Cancel: the run fails with cause Cancelled. Nothing when no tool runs.
     void Cancel();
     // The device left: the tool is ended after iDepartedGraceMsecs unless the device came back

@@ -218,9 +218,10 @@ void CCliSession::CheckSettled()
 {
     if (m_bSettled || m_bDone)
         return;
-    const bool bQuiet = m_sinceStart.elapsed() >= iSettleMsecs && m_sinceList.elapsed() >= iQuietMsecs
-                        && CDeviceMonitor::NotificationsInHand() == 0;
-    if (!bQuiet && m_sinceStart.elapsed() < iWaitMaxMsecs)
+    const bool bReading = CDeviceMonitor::NotificationsInHand() > 0;
+    const int iSettle = m_listDevices.isEmpty() ? iEmptySettleMsecs : iSettleMsecs;
+    const bool bQuiet = m_sinceStart.elapsed() >= iSettle && m_sinceList.elapsed() >= iQuietMsecs && !bReading;
+    if (!bQuiet && m_sinceStart.elapsed() < (bReading ? iReadingMaxMsecs : iWaitMaxMsecs))
         return;
     m_bSettled = true;
     m_pSettleTimer->stop();

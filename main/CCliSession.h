@@ -42,10 +42,16 @@ public:
 
     // The device wait: at least iSettleMsecs for the library to report the
     // devices present, then until no device is being read and no list came for
-    // iQuietMsecs; never longer than iWaitMaxMsecs.
+    // iQuietMsecs; never longer than iWaitMaxMsecs, or iReadingMaxMsecs while
+    // a device is being read (a loaded machine or a slow device may take many
+    // seconds, and that device is there: it must not be reported missing).
+    // With no device reported yet, "none" is said only after iEmptySettleMsecs:
+    // on a loaded machine the library's first report may come late.
     static constexpr int iSettleMsecs = 1500;
+    static constexpr int iEmptySettleMsecs = 3000;
     static constexpr int iQuietMsecs = 300;
     static constexpr int iWaitMaxMsecs = 10000;
+    static constexpr int iReadingMaxMsecs = 40000;
 
     // The backup root the window uses: Corvina.ini's /Config/BackupDirectory
     // in the settings file, else "PeloraBackup" in the home folder.

@@ -149,7 +149,8 @@ void CConsoleReport::Progress(const structOperationProgress& progress)
     const int iStep = static_cast<int>(progress.eiStep);
     if (m_bJson) {
         WriteJson({{QStringLiteral("event"), QStringLiteral("progress")},
-                   {QStringLiteral("step"), progress.eiStep == eiStepBackupRestore_Apps ? QStringLiteral("apps")
+                   {QStringLiteral("step"), progress.eiStep == eiStepBackupRestore_Apps   ? QStringLiteral("apps")
+                                            : progress.eiStep == eiStepBackupRestore_Seed ? QStringLiteral("seed")
                                                                                           : QStringLiteral("personal-data")},
                    {QStringLiteral("percent"), progress.iPercent},
                    {QStringLiteral("bytes"), progress.iBytesDone},
@@ -158,7 +159,9 @@ void CConsoleReport::Progress(const structOperationProgress& progress)
         return;
     }
     QStringList listParts{QStringLiteral("%1%").arg(progress.iPercent, 3)};
-    listParts << (progress.eiStep == eiStepBackupRestore_Apps ? tr("apps") : tr("personal data"));
+    listParts << (progress.eiStep == eiStepBackupRestore_Apps   ? tr("apps")
+                  : progress.eiStep == eiStepBackupRestore_Seed ? CCauseText::SeedStepText()
+                                                                : tr("personal data"));
     const QString qstrAmount = CCauseText::ProgressText(progress.iBytesDone, progress.iBytesExpected, progress.iMsecsLeft);
     if (!qstrAmount.isEmpty())
         listParts << qstrAmount;

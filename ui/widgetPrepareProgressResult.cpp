@@ -619,8 +619,11 @@ void widgetPrepareProgressResult::slot_OperationProgress(const structOperationPr
     if (m_enumStatus != eiFormDeviceBackupRestoreStatus_Progress)
         return;
     slot_Progress(progress.eiStep, progress.iPercent);
+    // Seeding the new set from the last one takes a moment of its own, before the device sends anything.
     ui.labelProgressBytes->setText(
-        CCauseText::ProgressText(progress.iBytesDone, progress.iBytesExpected, progress.iMsecsLeft));
+        progress.eiStep == eiStepBackupRestore_Seed
+            ? CCauseText::SeedStepText()
+            : CCauseText::ProgressText(progress.iBytesDone, progress.iBytesExpected, progress.iMsecsLeft));
 }
 
 void widgetPrepareProgressResult::on_btnResultFailedRetry_clicked()

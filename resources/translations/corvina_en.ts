@@ -790,6 +790,10 @@ Restore it onto &quot;%3&quot;?</translation>
         <translation>%1 of %2 · less than a minute left</translation>
     </message>
     <message>
+        <source>Starting from the last backup...</source>
+        <translation>Starting from the last backup...</translation>
+    </message>
+    <message>
         <source>Less than a minute left</source>
         <translation>Less than a minute left</translation>
     </message>

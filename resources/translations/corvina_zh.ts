@@ -787,6 +787,10 @@ Restore it onto &quot;%3&quot;?</source>
         <translation>%1 / %2 · 剩余不到一分钟</translation>
     </message>
     <message>
+        <source>Starting from the last backup...</source>
+        <translation>正在从上次备份开始……</translation>
+    </message>
+    <message>
         <source>Less than a minute left</source>
         <translation>剩余不到一分钟</translation>
     </message>

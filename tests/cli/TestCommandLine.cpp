@@ -15,6 +15,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <csignal>
 
 using namespace Qt::StringLiterals;
@@ -164,6 +165,13 @@ void TestCommandLine::commandsFromBackupToRestore()
     QCOMPARE(run.iExitCode, 0);
     QCOMPARE(run.listJson.first().value(u"files"_s).toInteger(), qint64(kFiles));
 
+    // Again at once: a set of its own, even within the same second, filled from the first.
+    run = Run({u"backup"_s, u"--json"_s});
+    QVERIFY2(run.iExitCode == 0, qPrintable(run.qstrErrors));
+    QVERIFY(std::any_of(run.listJson.cbegin(), run.listJson.cend(),
+                        [](const QJsonObject& json) { return json.value(u"step"_s).toString() == u"seed"_s; }));
+    QVERIFY(run.listJson.last().value(u"set"_s).toString() != qstrSet);
+
     // Without a terminal to ask on and without --yes nothing is replaced.
     run = Run({u"restore"_s, qstrSet});
     QCOMPARE(run.iExitCode, 2);
@@ -203,7 +211,8 @@ void TestCommandLine::interruptCancelsTheBackup()
     // Ctrl-C once the backup is under way.
     QVERIFY(QTest::qWaitFor([&process]() { return process.canReadLine() || process.state() == QProcess::NotRunning; },
                             60000));
-    QVERIFY(process.state() == QProcess::Running);
+    QVERIFY2(process.state() == QProcess::Running,
+             (process.readAllStandardOutput() + process.readAllStandardError() + QByteArray::number(process.exitCode())).constData());
     ::kill(static_cast<pid_t>(process.processId()), SIGINT);
     QVERIFY(process.waitForFinished(60000));
     const structRun run = Collect(process);
