@@ -6,6 +6,7 @@
 #include "CBackup.h"
 #include "CBackupSetCheck.h"
 #include "CCauseText.h"
+#include "COperation.h"
 #include "ManifestWriter.h"
 #include "CSetSeed.h"
 #include "CStaticPubFunc.h"
@@ -115,6 +116,14 @@ void TestFileHelpers::names()
     const QString qstrJoined = u"root"_s + QDir::separator() + u"set"_s;
     QCOMPARE(CBackup::JoinPath(u"root"_s, u"set"_s), qstrJoined);
     QCOMPARE(CBackup::JoinPath(u"root"_s + QDir::separator(), u"set"_s), qstrJoined);
+
+    // A second backup in the same second takes the next free one, never the first's folder.
+    QTemporaryDir root;
+    const QString qstrFirst = COperation::FreeSetFolder(root.path(), started, u"Test iPhone"_s);
+    QCOMPARE(qstrFirst, CBackup::JoinPath(root.path(), u"2024-03-07__14_05_09_@_@_Test iPhone"_s));
+    QVERIFY(QDir().mkpath(qstrFirst));
+    QCOMPARE(COperation::FreeSetFolder(root.path(), started, u"Test iPhone"_s),
+             CBackup::JoinPath(root.path(), u"2024-03-07__14_05_10_@_@_Test iPhone"_s));
 }
 
 void TestFileHelpers::writeStringToFile()
