@@ -2,7 +2,7 @@
 
 namespace {
 
-struct structCommandSpec
+struct structCommandEntry
 {
     const char* pszName;
     enumCliCommand eiCommand;
@@ -10,7 +10,7 @@ struct structCommandSpec
     int iPositionals;        // arguments it needs (exactly), or -1: none or one
 };
 
-const structCommandSpec kCommands[] = {
+const structCommandEntry kCommands[] = {
     {"devices", eiCliCommand_Devices, "--json", 0},
     {"backup", eiCliCommand_Backup, "--device --to --apps --full --json", 0},
     {"restore", eiCliCommand_Restore, "--device --yes --json", 1},
@@ -23,11 +23,11 @@ bool TakesValue(const QString& qstrOption)
     return qstrOption == QLatin1String("--device") || qstrOption == QLatin1String("--to");
 }
 
-const structCommandSpec* FindCommand(const QString& qstrName)
+const structCommandEntry* FindCommand(const QString& qstrName)
 {
-    for (const structCommandSpec& spec : kCommands) {
-        if (qstrName == QLatin1String(spec.pszName))
-            return &spec;
+    for (const structCommandEntry& entry : kCommands) {
+        if (qstrName == QLatin1String(entry.pszName))
+            return &entry;
     }
     return nullptr;
 }
@@ -58,13 +58,13 @@ bool CCommandLine::Parse(const QStringList& listArguments, structCliRequest& req
         request.eiCommand = eiCliCommand_Help;
         return true;
     }
-    const structCommandSpec* spec = FindCommand(listArguments.first());
-    if (spec == nullptr) {
+    const structCommandEntry* entry = FindCommand(listArguments.first());
+    if (entry == nullptr) {
         qstrError = tr("Unknown command \"%1\".").arg(listArguments.first());
         return false;
     }
-    request.eiCommand = spec->eiCommand;
-    const QStringList listAllowed = QString::fromLatin1(spec->pszOptions).split(QLatin1Char(' '));
+    request.eiCommand = entry->eiCommand;
+    const QStringList listAllowed = QString::fromLatin1(entry->pszOptions).split(QLatin1Char(' '));
     QStringList listPositionals;
     bool bOptionsEnded = false;
     for (qsizetype i = 1; i < listArguments.size(); ++i) {
@@ -103,14 +103,14 @@ bool CCommandLine::Parse(const QStringList& listArguments, structCliRequest& req
         }
         SetOption(request, qstrOption, qstrValue);
     }
-    const bool bCountRight = spec->iPositionals < 0 ? listPositionals.size() <= 1
-                                                    : listPositionals.size() == spec->iPositionals;
+    const bool bCountRight = entry->iPositionals < 0 ? listPositionals.size() <= 1
+                                                    : listPositionals.size() == entry->iPositionals;
     if (!bCountRight) {
-        qstrError = spec->iPositionals == 1 ? tr("The command %1 needs one backup set folder.").arg(listArguments.first())
+        qstrError = entry->iPositionals == 1 ? tr("The command %1 needs one backup set folder.").arg(listArguments.first())
                                             : tr("Too many arguments for the command %1.").arg(listArguments.first());
         return false;
     }
-    if (spec->eiCommand == eiCliCommand_List)
+    if (entry->eiCommand == eiCliCommand_List)
         request.qstrDir = listPositionals.value(0);
     else
         request.qstrSet = listPositionals.value(0);
