@@ -82,6 +82,7 @@ void ShootResults(Corvina& window, widgetPrepareProgressResult* page)
                   + Translated("Saved in %1, from \"%2\".")
                         .arg(QStringLiteral("/home/anna/PeloraBackup/2026-12-07__02_37_34_@_@_Anna’s iPhone"),
                              QString::fromUtf8("Anna’s iPhone")));
+    Child<QPushButton>(page, "btnResultSuccessfulOpenFolder")->show();
     Shoot(&window, QStringLiteral("success"));
     // The warning of a backup whose 12 apps the device would not archive.
     Child<QLabel>(page, "labelResultWarningPrompt")
