@@ -58,6 +58,7 @@ int main(int argc, char* argv[])
     CConsoleReport report(request.bJson, Terminal::IsTerminal(1));
     auto* session = new CCliSession(request, report);
     QObject::connect(session, &CCliSession::signal_Done, &application, &QCoreApplication::exit);
+    TerminationSignals::IgnoreBrokenPipes();
     TerminationSignals::Watch([session]() { session->Interrupt(); });
     session->Start();
     const int iExitCode = application.exec();

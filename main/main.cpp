@@ -63,6 +63,7 @@ int main(int argc, char* argv[])
     // (the driver box included) takes the same road as one that comes later.
     // Also closes a dialog that is open, which ends its own event loop first.
     Corvina* window = nullptr;
+    TerminationSignals::IgnoreBrokenPipes();
     TerminationSignals::Watch([&window]() {
         if (window != nullptr)
             window->CloseWithoutAsking();

@@ -15,6 +15,11 @@ public:
     // event loop starts. On Windows the toolkit turns the system's requests
     // into a close of the window itself, so nothing is watched there.
     static void Watch(std::function<void()> onRequest);
+
+    // A write to a connection whose other end has closed (a device that left
+    // during a read, the device service restarting) fails with an error
+    // instead of ending the program with SIGPIPE. Call once at start-up.
+    static void IgnoreBrokenPipes();
 };
 
 #endif

@@ -22,6 +22,11 @@ void OnSignal(int)
 
 } // namespace
 
+void TerminationSignals::IgnoreBrokenPipes()
+{
+    std::signal(SIGPIPE, SIG_IGN);
+}
+
 void TerminationSignals::Watch(std::function<void()> onRequest)
 {
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_aiSignalPipe) != 0)
