@@ -71,10 +71,11 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${CORVINA_HOMEPAGE_URL}")
 # dpkg-shlibdeps adds the libraries the binaries link (Qt, libimobiledevice,
 # libplist, libusbmuxd, libsqlite3) with their versions; the list names what the program
 # needs without linking it: the tools it runs, usbmuxd, the Qt platform
-# plugins, Qt's own translations (its buttons and dialogs in Chinese) and the
+# plugins, libsecret (which the keyring library loads to reach the desktop's
+# Secret Service), Qt's own translations (its buttons and dialogs in Chinese) and the
 # fonts that stand in for the forms' Arial and 微软雅黑.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS "${CORVINA_PROGRAM_DIR}")
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-  "libimobiledevice-utils, ideviceinstaller, usbmuxd, qt6-qpa-plugins, qt6-translations-l10n, fonts-noto-cjk, fonts-liberation2")
+  "libimobiledevice-utils, ideviceinstaller, usbmuxd, qt6-qpa-plugins, libsecret-1-0, qt6-translations-l10n, fonts-noto-cjk, fonts-liberation2")
 include(CPack)

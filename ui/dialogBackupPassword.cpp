@@ -1,7 +1,9 @@
 #include "dialogBackupPassword.h"
 
 #include "COperation.h"
+#include "CPasswordKeyring.h"
 
+#include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -25,7 +27,7 @@ QLineEdit* MaskedEntry(QWidget* pParent, const char* szName, const QString& qstr
 dialogBackupPassword::dialogBackupPassword(const QString& qstrTitle, const QString& qstrText, bool bNew,
                                            const QString& qstrOk, QWidget* pParent)
     : QDialog(pParent), m_pEdit(MaskedEntry(this, "lineEditPassword", bNew ? tr("New password") : tr("Password"))),
-      m_pProblem(new QLabel(this)), m_pButtons(new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this))
+      m_pProblem(new QLabel(this)), m_pRemember(new QCheckBox(tr("Remember in the keyring"), this)), m_pButtons(new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this))
 {
     setObjectName(QStringLiteral("dialogBackupPassword"));
     setWindowTitle(qstrTitle);
@@ -46,6 +48,11 @@ dialogBackupPassword::dialogBackupPassword(const QString& qstrTitle, const QStri
         connect(m_pRepeat, &QLineEdit::textChanged, this, &dialogBackupPassword::UpdateState);
     }
     pLayout->addWidget(m_pProblem);
+    m_pRemember->setObjectName(QStringLiteral("chkRememberPassword"));
+    m_pRemember->setToolTip(tr("Keeps the password in the desktop's keyring for this device, so that it is filled "
+                               "in next time."));
+    m_pRemember->hide(); // offered only where the desktop has a keyring
+    pLayout->addWidget(m_pRemember);
     pLayout->addWidget(m_pButtons);
     setMinimumWidth(440);
     connect(m_pButtons, &QDialogButtonBox::accepted, this, &QDialog::accept);
@@ -84,4 +91,35 @@ QString dialogBackupPassword::Password()
     if (m_pRepeat != nullptr)
         m_pRepeat->clear();
     return qstrPassword;
+}
+
+void dialogBackupPassword::FillFromKeyring(CPasswordKeyring* pKeyring, const QString& qstrUDID)
+{
+    if (pKeyring == nullptr || qstrUDID.isEmpty() || !CPasswordKeyring::Available())
+        return;
+    // The dialog as receiver: an answer after it closed goes nowhere.
+    connect(pKeyring, &CPasswordKeyring::signal_Read, this,
+            [this, qstrUDID](const QString& qstrFor, const QString& qstrPassword) {
+                if (qstrFor != qstrUDID || qstrPassword.isEmpty() || !m_pEdit->text().isEmpty() || m_bFilled)
+                    return;
+                m_bFilled = true;
+                m_pEdit->setText(qstrPassword);
+                if (m_pRepeat != nullptr)
+                    m_pRepeat->setText(qstrPassword);
+                m_pRemember->setChecked(true);
+            });
+    pKeyring->Read(qstrUDID);
+}
+
+void dialogBackupPassword::OfferRemember(bool bTicked)
+{
+    if (!CPasswordKeyring::Available())
+        return;
+    m_pRemember->setChecked(bTicked || m_bFilled);
+    m_pRemember->show();
+}
+
+bool dialogBackupPassword::Remember() const
+{
+    return m_pRemember->isVisibleTo(this) && m_pRemember->isChecked();
 }

@@ -1,6 +1,7 @@
 #include "widgetBackupEncryption.h"
 
 #include "CCauseText.h"
+#include "CPasswordKeyring.h"
 #include "LogCallSite.h"
 #include "dialogBackupPassword.h"
 
@@ -9,8 +10,8 @@
 #include <QLabel>
 #include <QPushButton>
 
-widgetBackupEncryption::widgetBackupEncryption(QWidget* pParent)
-    : QWidget(pParent), m_pBox(new QCheckBox(tr("Encrypt this device's backups"), this)),
+widgetBackupEncryption::widgetBackupEncryption(CPasswordKeyring* pKeyring, QWidget* pParent)
+    : QWidget(pParent), m_pKeyring(pKeyring), m_pBox(new QCheckBox(tr("Encrypt this device's backups"), this)),
       m_pChange(new QPushButton(tr("Change password"), this)), m_pAnswer(new QLabel(this))
 {
     setObjectName(QStringLiteral("widgetBackupEncryption"));
@@ -80,9 +81,8 @@ void widgetBackupEncryption::ShowState()
         m_pAnswer->setText(tr("The device did not tell whether it encrypts its backups."));
 }
 
-QString widgetBackupEncryption::Ask(const QString& qstrTitle, const QString& qstrText, bool bNew, const QString& qstrOk)
+QString widgetBackupEncryption::Take(dialogBackupPassword& dialog)
 {
-    dialogBackupPassword dialog(qstrTitle, qstrText, bNew, qstrOk, this);
     return dialog.exec() == QDialog::Accepted ? dialog.Password() : QString();
 }
 
@@ -91,32 +91,44 @@ void widgetBackupEncryption::OnBoxClicked()
     const bool bTurnOn = m_mapEncrypts.value(m_qstrUDID, m_iArrived) != 1;
     ShowState(); // the box follows the device, not the click
     if (bTurnOn) {
-        const QString qstrNew =
-            Ask(tr("Encrypt backups"),
-                tr("Choose a password for this device's backups. Every backup of it is encrypted from now on, "
-                   "and restoring one needs this password. Nobody can recover it if it is forgotten."),
-                true, tr("Turn on"));
+        dialogBackupPassword dialog(
+            tr("Encrypt backups"),
+            tr("Choose a password for this device's backups. Every backup of it is encrypted from now on, "
+               "and restoring one needs this password. Nobody can recover it if it is forgotten."),
+            true, tr("Turn on"), this);
+        dialog.OfferRemember(false);
+        const QString qstrNew = Take(dialog);
+        m_qstrPasswordToKeep = dialog.Remember() ? qstrNew : QString();
         if (!qstrNew.isEmpty())
             Run(eiEncryptionChange_On, QString(), qstrNew);
         return;
     }
-    const QString qstrOld = Ask(tr("Stop encrypting backups"),
+    dialogBackupPassword dialog(tr("Stop encrypting backups"),
                                 tr("Enter the current backup password (the one chosen when encryption was turned "
                                    "on, not the device's passcode) to turn encryption off."),
-                                false, tr("Turn off"));
+                                false, tr("Turn off"), this);
+    dialog.FillFromKeyring(m_pKeyring, m_qstrUDID);
+    const QString qstrOld = Take(dialog);
+    m_qstrPasswordToKeep.clear();
     if (!qstrOld.isEmpty())
         Run(eiEncryptionChange_Off, qstrOld, QString());
 }
 
 void widgetBackupEncryption::OnChangePassword()
 {
-    const QString qstrOld = Ask(tr("Change password"),
-                                tr("Enter the current backup password (the one chosen when encryption was turned "
-                                   "on, not the device's passcode)."),
-                                false, tr("Next"));
+    dialogBackupPassword dialogOld(tr("Change password"),
+                                   tr("Enter the current backup password (the one chosen when encryption was "
+                                      "turned on, not the device's passcode)."),
+                                   false, tr("Next"), this);
+    dialogOld.FillFromKeyring(m_pKeyring, m_qstrUDID);
+    const QString qstrOld = Take(dialogOld);
     if (qstrOld.isEmpty())
         return;
-    const QString qstrNew = Ask(tr("Change password"), tr("Choose the new backup password."), true, tr("Change"));
+    dialogBackupPassword dialogNew(tr("Change password"), tr("Choose the new backup password."), true, tr("Change"),
+                                   this);
+    dialogNew.OfferRemember(dialogOld.FilledFromKeyring());
+    const QString qstrNew = Take(dialogNew);
+    m_qstrPasswordToKeep = dialogNew.Remember() ? qstrNew : QString();
     if (!qstrNew.isEmpty())
         Run(eiEncryptionChange_Password, qstrOld, qstrNew);
 }
@@ -144,6 +156,13 @@ void widgetBackupEncryption::OnFinished(bool bSucceeded, const structFailureCaus
     m_pThread = nullptr;
     if (bSucceeded && m_eiRunning != eiEncryptionChange_Password)
         m_mapEncrypts.insert(m_qstrRunningUDID, m_eiRunning == eiEncryptionChange_On ? 1 : 0);
+    // The keyring follows the device: the new password if the user wants it
+    // kept, else nothing (a password turned off or replaced is of no use).
+    if (bSucceeded && !m_qstrPasswordToKeep.isEmpty())
+        m_pKeyring->Write(m_qstrRunningUDID, m_qstrPasswordToKeep);
+    else if (bSucceeded)
+        m_pKeyring->Forget(m_qstrRunningUDID);
+    m_qstrPasswordToKeep.clear();
     const QString qstrDone = m_eiRunning == eiEncryptionChange_On    ? tr("Backups of this device are encrypted now.")
                              : m_eiRunning == eiEncryptionChange_Off ? tr("Backups of this device are no longer encrypted.")
                                                                      : tr("The backup password was changed.");

@@ -5,7 +5,8 @@
 // for a new password twice and turns encryption on; unticking asks for the
 // current one and turns it off. The change runs on a worker thread
 // (ThreadEncryptionChange); the passwords go to the backup tool's standard
-// input only. What a device was known to do when it arrived is updated by the
+// input only; a new password the user asked to remember goes to the keyring
+// once the device took it. What a device was known to do when it arrived is updated by the
 // changes made here. GUI thread only.
 #ifndef CORVINA_WIDGETBACKUPENCRYPTION_H
 #define CORVINA_WIDGETBACKUPENCRYPTION_H
@@ -17,6 +18,8 @@
 #include <QString>
 #include <QWidget>
 
+class CPasswordKeyring;
+class dialogBackupPassword;
 class QCheckBox;
 class QLabel;
 class QPushButton;
@@ -26,7 +29,8 @@ class widgetBackupEncryption : public QWidget
     Q_OBJECT
 
 public:
-    explicit widgetBackupEncryption(QWidget* pParent = nullptr);
+    // pKeyring: where remembered passwords are kept; it outlives the widget.
+    widgetBackupEncryption(CPasswordKeyring* pKeyring, QWidget* pParent = nullptr);
     // Waits for a change that still runs (the tool ends within its time limit).
     ~widgetBackupEncryption() override;
 
@@ -43,12 +47,13 @@ public:
 private:
     void OnBoxClicked();
     void OnChangePassword();
-    // Asks for a password; empty when the user cancelled.
-    QString Ask(const QString& qstrTitle, const QString& qstrText, bool bNew, const QString& qstrOk);
+    // The password the dialog asked for; empty when the user cancelled.
+    static QString Take(dialogBackupPassword& dialog);
     void Run(enumEncryptionChange eiChange, const QString& qstrOld, const QString& qstrNew);
     void OnFinished(bool bSucceeded, const structFailureCause& structCause);
     void ShowState();
 
+    CPasswordKeyring* m_pKeyring;
     QCheckBox* m_pBox;
     QPushButton* m_pChange;
     QLabel* m_pAnswer;
@@ -58,6 +63,7 @@ private:
     ThreadEncryptionChange* m_pThread = nullptr;
     enumEncryptionChange m_eiRunning = eiEncryptionChange_On;
     QString m_qstrRunningUDID;
+    QString m_qstrPasswordToKeep; // for the keyring once the running change succeeded
 };
 
 #endif

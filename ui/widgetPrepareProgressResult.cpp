@@ -4,6 +4,7 @@
 #include "CBackup.h"
 #include "CCauseText.h"
 #include "CDeviceTable.h"
+#include "CPasswordKeyring.h"
 #include "CProgramFolder.h"
 #include "CStaticPubFunc.h"
 #include "LogCallSite.h"
@@ -72,7 +73,8 @@ widgetPrepareProgressResult::widgetPrepareProgressResult(QWidget* parent)
     });
 
     // The device's encryption, which every later backup follows, above the Backup button.
-    m_pEncryption = new widgetBackupEncryption(ui.widgetBackup);
+    m_pKeyring = new CPasswordKeyring(this);
+    m_pEncryption = new widgetBackupEncryption(m_pKeyring, ui.widgetBackup);
     m_pEncryption->StyleLike(ui.chkCopyOnlyChanges);
     m_pEncryption->setGeometry(40, 368, 879, 100);
 
@@ -251,11 +253,20 @@ void widgetPrepareProgressResult::on_tabWidget_currentChanged(int iIndex)
     m_pEncryption->SetDevice(qstrUDID, ListedDevice(qstrUDID).iWillEncrypt);
 }
 
-QString widgetPrepareProgressResult::AskPassword(const QString& qstrSetName, bool bAgain)
+QString widgetPrepareProgressResult::AskPassword(const QString& qstrSetName, const QString& qstrSetUDID, bool bAgain)
 {
     dialogBackupPassword dialog(tr("Backup password"), dialogBackupPassword::RestoreText(qstrSetName, bAgain), false,
                                 tr("Restore"), this);
-    return dialog.exec() == QDialog::Accepted ? dialog.Password() : QString();
+    if (!bAgain) // not the refused password again
+        dialog.FillFromKeyring(m_pKeyring, qstrSetUDID);
+    dialog.OfferRemember(!m_qstrPasswordToKeep.isEmpty());
+    if (dialog.exec() != QDialog::Accepted)
+        return QString();
+    const QString qstrPassword = dialog.Password();
+    m_qstrPasswordToKeep = dialog.Remember() ? qstrPassword : QString();
+    if (!dialog.Remember() && dialog.FilledFromKeyring())
+        m_pKeyring->Forget(qstrSetUDID);
+    return qstrPassword;
 }
 
 void widgetPrepareProgressResult::Retire(COperation* pOperation)
@@ -277,6 +288,8 @@ void widgetPrepareProgressResult::Retire(COperation* pOperation)
 void widgetPrepareProgressResult::StartOperation(const structOperationRequest& request)
 {
     Retire(m_pOperation);
+    if (!request.bRestore)
+        m_qstrPasswordToKeep.clear();
     m_pOperation = new COperation(request, this);
     connect(m_pOperation, &COperation::signal_Progress, this, &widgetPrepareProgressResult::slot_OperationProgress);
     connect(m_pOperation, &COperation::signal_Finished, this, &widgetPrepareProgressResult::slot_OperationFinished);
@@ -397,8 +410,11 @@ void widgetPrepareProgressResult::on_btnRestore_clicked()
         return;
     }
     // An encrypted set goes nowhere without its password; cancelling starts nothing.
+    m_qstrSetUDID = qstrDataFolderName;
+    m_qstrPasswordToKeep.clear();
     QString qstrPassword;
-    if (dialog.bSelectedEncrypted && (qstrPassword = AskPassword(dialog.qstrSelectedBackup, false)).isEmpty()) {
+    if (dialog.bSelectedEncrypted
+        && (qstrPassword = AskPassword(dialog.qstrSelectedBackup, m_qstrSetUDID, false)).isEmpty()) {
         TEXTLOG("Exit : no password for the encrypted set");
         return;
     }
@@ -461,6 +477,11 @@ void widgetPrepareProgressResult::slot_SwitchStatus_PrepareProgressResult(
 void widgetPrepareProgressResult::slot_OperationFinished(const structOperationResult& result)
 {
     TEXTLOG("Enter");
+    // The restore proved the password right.
+    if (result.bSucceeded && !m_qstrPasswordToKeep.isEmpty()) {
+        m_pKeyring->Write(m_qstrSetUDID, m_qstrPasswordToKeep);
+        m_qstrPasswordToKeep.clear();
+    }
     // A page that no longer shows the progress (it was asked for its
     // settings meanwhile) does not jump to a result.
     if (m_enumStatus != eiFormDeviceBackupRestoreStatus_Progress) {
@@ -637,7 +658,7 @@ void widgetPrepareProgressResult::on_btnResultFailedRetry_clicked()
     }
     // A refused or missing password is asked for again; cancelling keeps the result.
     if (m_eiLastCause == eiFailureCause_WrongPassword || m_eiLastCause == eiFailureCause_PasswordRequired) {
-        const QString qstrPassword = AskPassword(QFileInfo(m_pOperation->SetFolder()).fileName(),
+        const QString qstrPassword = AskPassword(QFileInfo(m_pOperation->SetFolder()).fileName(), m_qstrSetUDID,
                                                  m_eiLastCause == eiFailureCause_WrongPassword);
         if (qstrPassword.isEmpty()) {
             TEXTLOG("Exit : no password");

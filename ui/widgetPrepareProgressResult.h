@@ -19,6 +19,7 @@
 #include <QString>
 #include <QWidget>
 
+class CPasswordKeyring;
 class widgetBackupEncryption;
 
 class widgetPrepareProgressResult : public QWidget
@@ -142,7 +143,10 @@ private:
     bool SelectedDevice(QString& qstrUDID, QString& qstrName) const;
     void SelectDevice(const QString& qstrUDID);
     // An encrypted set's password from the user; empty when they cancelled.
-    QString AskPassword(const QString& qstrSetName, bool bAgain);
+    // The set's device (qstrSetUDID) names its password in the keyring, which
+    // fills the dialog unless the last password was wrong; a password the user
+    // asked to remember is kept once a restore with it succeeded.
+    QString AskPassword(const QString& qstrSetName, const QString& qstrSetUDID, bool bAgain);
     // Asks before a set made from another device replaces this one's data.
     bool ConfirmSetOfAnotherDevice(const QString& qstrSet, const QString& qstrSetUDID,
                                    const QString& qstrTargetName) const;
@@ -155,7 +159,10 @@ private:
     QString m_qstrRestoreDirectory;         // the restore section's root folder
     bool m_bAsksPasscode = false;
     enumFailureCause m_eiLastCause = eiFailureCause_None; // of the latest result shown
-    widgetBackupEncryption* m_pEncryption = nullptr;           // the operation's device asks for the passcode at the start
+    widgetBackupEncryption* m_pEncryption = nullptr;
+    CPasswordKeyring* m_pKeyring = nullptr;
+    QString m_qstrSetUDID;       // the device whose set the latest restore restores
+    QString m_qstrPasswordToKeep; // kept in the keyring when that restore succeeds
     enumFormDeviceBackupRestoreStatus m_enumStatus = eiFormDeviceBackupRestoreStatus_Setting;
 };
 

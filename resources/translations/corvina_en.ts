@@ -261,6 +261,14 @@ Exit codes: 0 done, 1 failed (the cause on standard error), 2 wrong usage,
 <context>
     <name>dialogBackupPassword</name>
     <message>
+        <source>Remember in the keyring</source>
+        <translation>Remember in the keyring</translation>
+    </message>
+    <message>
+        <source>Keeps the password in the desktop&apos;s keyring for this device, so that it is filled in next time.</source>
+        <translation>Keeps the password in the desktop&apos;s keyring for this device, so that it is filled in next time.</translation>
+    </message>
+    <message>
         <source>New password</source>
         <translation>New password</translation>
     </message>

@@ -261,6 +261,14 @@ Ctrl-C 取消正在进行的备份。
 <context>
     <name>dialogBackupPassword</name>
     <message>
+        <source>Remember in the keyring</source>
+        <translation>在密钥环中记住此密码</translation>
+    </message>
+    <message>
+        <source>Keeps the password in the desktop&apos;s keyring for this device, so that it is filled in next time.</source>
+        <translation>将此设备的备份密码保存在桌面的密钥环中，下次自动填入。</translation>
+    </message>
+    <message>
         <source>New password</source>
         <translation>新密码</translation>
     </message>

@@ -1,12 +1,15 @@
 // The whole window with the real driver libraries, the real Debian tools and
 // the device emulator: what a person sees from plugging a phone in to the
 // result of a backup and a restore, and what must happen when the device is
-// unplugged, the set cannot be marked, or the window closes mid-way.
+// unplugged, the set cannot be marked, or the window closes mid-way. The
+// window's desktop keyring is a real one of the test's own.
 #include "AppGlobals.h"
 #include "CBackup.h"
+#include "CPasswordKeyring.h"
 #include "CProgramFolder.h"
 #include "Corvina.h"
 #include "EmulatorProcess.h"
+#include "KeyringSession.h"
 #include "ThreadDeviceBackup.h"
 #include "dialogBackupPassword.h"
 #include "widgetBackupRestoreStatus.h"
@@ -20,6 +23,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QStackedWidget>
 #include <QTabBar>
 #include <QTabWidget>
@@ -27,6 +31,8 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+
+#include <functional>
 
 using namespace Qt::StringLiterals;
 
@@ -73,15 +79,24 @@ private slots:
     void departureEndsInAResultOnTheOperationsPage();
     void setThatCannotBeMarkedIsAFailure();
     void closingAsksWhileAnOperationRuns();
-    void settingsTurnEncryptionOnAndOff();
+    void encryptionOnAndOffWithTheKeyring();
 
 private:
     template <typename T = QWidget>
     T* Child(const char* name) { return m_pWindow->findChild<T*>(QLatin1String(name)); }
     bool Shows(const char* name) { return Child(name)->isVisible(); }
+    // Selects the device's tab.
+    void Select(const QString& qstrUDID);
     // From the home page through the settings of the operation to its start.
     void Start(bool bRestore, const QString& qstrUDID, bool bApps);
+    // Answers the next password dialog: `answer` gets it every 100 ms until
+    // it returns true (it may wait for the keyring to fill the dialog), and the
+    // dialog is then accepted.
+    void AnswerPassword(const std::function<bool(QDialog*)>& answer);
+    // What the window's keyring holds for the device; empty for nothing.
+    QString Stored(const QString& qstrUDID);
 
+    KeyringSession m_KeyringSession;
     EmulatorProcess m_EmulatorProcess;
     QTemporaryDir m_qTemporaryDir;
     QString m_qstrRoot;
@@ -98,6 +113,7 @@ void TestWindowAgainstEmulator::initTestCase()
     RegisterSharedMetaTypes();
     QApplication::setQuitOnLastWindowClosed(false);
     QString strErrorMessage;
+    QVERIFY2(m_KeyringSession.Start(strErrorMessage), qPrintable(strErrorMessage));
     // The phone backed up and restored here speaks without TLS, as older
     // devices do; the other emulator tests take the TLS road.
     QJsonObject jsonPhone = Device(kPhone, "Anna’s Phone: 1", 3, 6, 0.05);
@@ -155,16 +171,21 @@ void TestWindowAgainstEmulator::cleanupTestCase()
     m_EmulatorProcess.Stop();
 }
 
-void TestWindowAgainstEmulator::Start(bool bRestore, const QString& qstrUDID, bool bApps)
+void TestWindowAgainstEmulator::Select(const QString& qstrUDID)
 {
-    Child<QToolButton>(bRestore ? "toolButtonRestore" : "toolButtonBackup")->click();
-    QVERIFY(Shows(bRestore ? "widgetRestore" : "widgetBackup"));
     auto* tabs = Child<QTabWidget>("tabWidget");
     for (int i = 0; i < tabs->count(); ++i) {
         if (tabs->tabBar()->tabData(i).toString() == qstrUDID)
             tabs->setCurrentIndex(i);
     }
     QCOMPARE(tabs->tabBar()->tabData(tabs->currentIndex()).toString(), qstrUDID);
+}
+
+void TestWindowAgainstEmulator::Start(bool bRestore, const QString& qstrUDID, bool bApps)
+{
+    Child<QToolButton>(bRestore ? "toolButtonRestore" : "toolButtonBackup")->click();
+    QVERIFY(Shows(bRestore ? "widgetRestore" : "widgetBackup"));
+    Select(qstrUDID);
     Child<QCheckBox>(bRestore ? "chkRestoreGameApp" : "chkBackupGameApp")->setChecked(bApps);
     Child<QPushButton>(bRestore ? "btnRestore" : "btnBackup")->click();
 }
@@ -379,38 +400,104 @@ void TestWindowAgainstEmulator::closingAsksWhileAnOperationRuns()
     m_pWindow->show();
 }
 
-void TestWindowAgainstEmulator::settingsTurnEncryptionOnAndOff()
+void TestWindowAgainstEmulator::AnswerPassword(const std::function<bool(QDialog*)>& answer)
+{
+    auto* timer = new QTimer(this);
+    QDeadlineTimer deadline(kSecondsMs);
+    connect(timer, &QTimer::timeout, this, [timer, answer, deadline]() {
+        auto* dialog = qobject_cast<dialogBackupPassword*>(QApplication::activeModalWidget());
+        if (deadline.hasExpired() || (dialog != nullptr && answer(dialog))) {
+            timer->deleteLater();
+            if (dialog != nullptr)
+                dialog->accept();
+        }
+    });
+    timer->start(100);
+}
+
+QString TestWindowAgainstEmulator::Stored(const QString& qstrUDID)
+{
+    auto* keyring = m_pPage->findChild<CPasswordKeyring*>();
+    QSignalSpy spy(keyring, &CPasswordKeyring::signal_Read);
+    keyring->Read(qstrUDID);
+    if (!spy.wait(kSecondsMs))
+        return QStringLiteral("(the keyring did not answer)");
+    return spy.first().at(1).toString();
+}
+
+void TestWindowAgainstEmulator::encryptionOnAndOffWithTheKeyring()
 {
     Child<QToolButton>("toolButtonBackup")->click();
-    auto* tabs = Child<QTabWidget>("tabWidget");
-    for (int i = 0; i < tabs->count(); ++i) {
-        if (tabs->tabBar()->tabData(i).toString() == kEmpty)
-            tabs->setCurrentIndex(i);
-    }
+    Select(kEmpty);
     auto* box = Child<QCheckBox>("chkBackupEncrypt");
     auto* answer = Child<QLabel>("labelEncryptionAnswer");
     QVERIFY(box->isEnabled() && !box->isChecked());
-    // Each click asks for the password(s) in a dialog, which gets this one.
-    const auto click = [box](const QString& qstrPassword) {
-        QTimer::singleShot(300, [qstrPassword]() {
-            if (auto* dialog = qobject_cast<dialogBackupPassword*>(QApplication::activeModalWidget())) {
-                for (QLineEdit* edit : dialog->findChildren<QLineEdit*>())
-                    edit->setText(qstrPassword);
-                dialog->accept();
-            }
-        });
-        box->click();
-    };
     const auto encrypts = [this]() { return m_EmulatorProcess.DeviceStatus(kEmpty).value(u"will_encrypt"_s).toBool(); };
-    click(u"-a \"b\" c"_s);
+    const QString qstrPassword = u"-a \"b\" c"_s;
+    // The keyring fills a dialog a moment after it opens.
+    const auto filled = [](QDialog* dialog) {
+        return !dialog->findChild<QLineEdit*>(u"lineEditPassword"_s)->text().isEmpty();
+    };
+
+    // On: the keyring is offered, and used only when asked.
+    bool bOffered = false;
+    AnswerPassword([&](QDialog* dialog) {
+        for (QLineEdit* edit : dialog->findChildren<QLineEdit*>())
+            edit->setText(qstrPassword);
+        bOffered = dialog->findChild<QCheckBox*>(u"chkRememberPassword"_s)->isVisible();
+        return true;
+    });
+    box->click();
     QTRY_COMPARE_WITH_TIMEOUT(answer->text(), u"Backups of this device are encrypted now."_s, kResultTimeoutMs);
+    QVERIFY(bOffered && box->isChecked() && encrypts());
+    QCOMPARE(Stored(kEmpty), QString());
+
+    // An encrypted backup, restored with its password, which is remembered once it proved right.
+    Start(false, kEmpty, false);
+    QTRY_VERIFY_WITH_TIMEOUT(Shows("widgetResultSuccessful"), kResultTimeoutMs);
+    emit m_pWindow->signal_SwitchStatus(eiFormBackupRestoreIndex_BackupRestoreStatus, eiFormDeviceConnectStatus_DeviceBackupRestore);
+    QTimer::singleShot(500, this, []() {
+        if (auto* ok = QApplication::activeModalWidget()->findChild<QPushButton*>(u"btnOK"_s))
+            ok->click();
+    });
+    AnswerPassword([&](QDialog* dialog) {
+        dialog->findChild<QLineEdit*>(u"lineEditPassword"_s)->setText(qstrPassword);
+        dialog->findChild<QCheckBox*>(u"chkRememberPassword"_s)->setChecked(true);
+        return true;
+    });
+    Start(true, kEmpty, false);
+    QTRY_VERIFY_WITH_TIMEOUT(Shows("widgetResultSuccessful"), kResultTimeoutMs);
+    QCOMPARE(m_EmulatorProcess.Counter(kEmpty, "restores"), 1);
+    QCOMPARE(Stored(kEmpty), qstrPassword);
+    QTRY_COMPARE_WITH_TIMEOUT(m_EmulatorProcess.Counter(kEmpty, "reboots"), 1, kSecondsMs);
+    QTRY_COMPARE_WITH_TIMEOUT(Child<QTabWidget>("tabWidget")->count(), 4, kSecondsMs); // back from its reboot
+    emit m_pWindow->signal_SwitchStatus(eiFormBackupRestoreIndex_BackupRestoreStatus, eiFormDeviceConnectStatus_DeviceBackupRestore);
+    Child<QToolButton>("toolButtonBackup")->click();
+    Select(kEmpty);
+
+    // Off: a wrong password typed over the filled one is refused and forgets nothing.
+    AnswerPassword([](QDialog* dialog) {
+        dialog->findChild<QLineEdit*>(u"lineEditPassword"_s)->setText(u"not it"_s);
+        return true;
+    });
+    box->click();
+    QTRY_VERIFY2_WITH_TIMEOUT(answer->text().startsWith(u"The device refused the current password"_s),
+                              qPrintable(answer->text()), kResultTimeoutMs);
     QVERIFY(box->isChecked() && encrypts());
-    click(u"not it"_s);
-    QTRY_VERIFY_WITH_TIMEOUT(answer->text().startsWith(u"The device refused the current password"_s), kResultTimeoutMs);
-    QVERIFY(box->isChecked() && encrypts());
-    click(u"-a \"b\" c"_s);
+    QCOMPARE(Stored(kEmpty), qstrPassword);
+    // The filled one turns encryption off, and the keyring lets go of it.
+    AnswerPassword(filled);
+    box->click();
     QTRY_COMPARE_WITH_TIMEOUT(answer->text(), u"Backups of this device are no longer encrypted."_s, kResultTimeoutMs);
     QVERIFY(!box->isChecked() && !encrypts());
+    QCOMPARE(Stored(kEmpty), QString());
+
+    // A locked keyring (its unlock prompt cannot show here) answers, with nothing.
+    m_pPage->findChild<CPasswordKeyring*>()->Write(kEmpty, qstrPassword);
+    QCOMPARE(Stored(kEmpty), qstrPassword);
+    QString strErrorMessage;
+    QVERIFY2(m_KeyringSession.Lock(strErrorMessage), qPrintable(strErrorMessage));
+    QCOMPARE(Stored(kEmpty), QString());
 }
 
 QTEST_MAIN(TestWindowAgainstEmulator)

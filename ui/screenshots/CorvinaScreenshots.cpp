@@ -10,6 +10,7 @@
 #include "CTranslation.h"
 #include "Corvina.h"
 #include "ThreadDeviceBackup.h"
+#include "dialogBackupPassword.h"
 #include "dialogBackupSelect.h"
 #include "widgetPrepareProgressResult.h"
 
@@ -159,6 +160,14 @@ void ShootDialogs(widgetPrepareProgressResult* page, const QString& qstrRoot)
                      QMessageBox::Yes | QMessageBox::No, page);
     stop.show();
     Shoot(&stop, QStringLiteral("close-restore-question"));
+    // "Remember in the keyring" shows where the desktop has a keyring service.
+    dialogBackupPassword password(Translated("Backup password"),
+                                  dialogBackupPassword::RestoreText(QString::fromUtf8(
+                                      "2026-12-06__21_03_30_@_@_Anna’s iPhone"), false),
+                                  false, Translated("Restore"), page);
+    password.OfferRemember(false);
+    password.show();
+    Shoot(&password, QStringLiteral("restore-password"));
 }
 
 } // namespace
