@@ -81,9 +81,24 @@ void widgetBackupEncryption::ShowState()
         m_pAnswer->setText(tr("The device did not tell whether it encrypts its backups."));
 }
 
-QString widgetBackupEncryption::Take(dialogBackupPassword& dialog)
+QString widgetBackupEncryption::AskCurrent(const QString& qstrTitle, const QString& qstrText, const QString& qstrOk,
+                                           bool& bFilled)
 {
-    return dialog.exec() == QDialog::Accepted ? dialog.Password() : QString();
+    dialogBackupPassword dialog(qstrTitle, qstrText, false, qstrOk, this);
+    dialog.FillFromKeyring(m_pKeyring, m_qstrUDID);
+    const QString qstrPassword = dialog.exec() == QDialog::Accepted ? dialog.Password() : QString();
+    bFilled = dialog.FilledFromKeyring();
+    return qstrPassword;
+}
+
+QString widgetBackupEncryption::AskNew(const QString& qstrTitle, const QString& qstrText, const QString& qstrOk,
+                                       bool bRemember)
+{
+    dialogBackupPassword dialog(qstrTitle, qstrText, true, qstrOk, this);
+    dialog.OfferRemember(bRemember);
+    const QString qstrPassword = dialog.exec() == QDialog::Accepted ? dialog.Password() : QString();
+    m_qstrPasswordToKeep = dialog.Remember() ? qstrPassword : QString();
+    return qstrPassword;
 }
 
 void widgetBackupEncryption::OnBoxClicked()
@@ -91,24 +106,20 @@ void widgetBackupEncryption::OnBoxClicked()
     const bool bTurnOn = m_mapEncrypts.value(m_qstrUDID, m_iArrived) != 1;
     ShowState(); // the box follows the device, not the click
     if (bTurnOn) {
-        dialogBackupPassword dialog(
-            tr("Encrypt backups"),
-            tr("Choose a password for this device's backups. Every backup of it is encrypted from now on, "
-               "and restoring one needs this password. Nobody can recover it if it is forgotten."),
-            true, tr("Turn on"), this);
-        dialog.OfferRemember(false);
-        const QString qstrNew = Take(dialog);
-        m_qstrPasswordToKeep = dialog.Remember() ? qstrNew : QString();
+        const QString qstrNew =
+            AskNew(tr("Encrypt backups"),
+                   tr("Choose a password for this device's backups. Every backup of it is encrypted from now on, "
+                      "and restoring one needs this password. Nobody can recover it if it is forgotten."),
+                   tr("Turn on"), false);
         if (!qstrNew.isEmpty())
             Run(eiEncryptionChange_On, QString(), qstrNew);
         return;
     }
-    dialogBackupPassword dialog(tr("Stop encrypting backups"),
-                                tr("Enter the current backup password (the one chosen when encryption was turned "
-                                   "on, not the device's passcode) to turn encryption off."),
-                                false, tr("Turn off"), this);
-    dialog.FillFromKeyring(m_pKeyring, m_qstrUDID);
-    const QString qstrOld = Take(dialog);
+    bool bFilled = false;
+    const QString qstrOld = AskCurrent(tr("Stop encrypting backups"),
+                                       tr("Enter the current backup password (the one chosen when encryption was "
+                                          "turned on, not the device's passcode) to turn encryption off."),
+                                       tr("Turn off"), bFilled);
     m_qstrPasswordToKeep.clear();
     if (!qstrOld.isEmpty())
         Run(eiEncryptionChange_Off, qstrOld, QString());
@@ -116,19 +127,15 @@ void widgetBackupEncryption::OnBoxClicked()
 
 void widgetBackupEncryption::OnChangePassword()
 {
-    dialogBackupPassword dialogOld(tr("Change password"),
-                                   tr("Enter the current backup password (the one chosen when encryption was "
-                                      "turned on, not the device's passcode)."),
-                                   false, tr("Next"), this);
-    dialogOld.FillFromKeyring(m_pKeyring, m_qstrUDID);
-    const QString qstrOld = Take(dialogOld);
+    bool bFilled = false;
+    const QString qstrOld = AskCurrent(tr("Change password"),
+                                       tr("Enter the current backup password (the one chosen when encryption was "
+                                          "turned on, not the device's passcode)."),
+                                       tr("Next"), bFilled);
     if (qstrOld.isEmpty())
         return;
-    dialogBackupPassword dialogNew(tr("Change password"), tr("Choose the new backup password."), true, tr("Change"),
-                                   this);
-    dialogNew.OfferRemember(dialogOld.FilledFromKeyring());
-    const QString qstrNew = Take(dialogNew);
-    m_qstrPasswordToKeep = dialogNew.Remember() ? qstrNew : QString();
+    // A password the keyring held is replaced there unless the user unticks.
+    const QString qstrNew = AskNew(tr("Change password"), tr("Choose the new backup password."), tr("Change"), bFilled);
     if (!qstrNew.isEmpty())
         Run(eiEncryptionChange_Password, qstrOld, qstrNew);
 }

@@ -19,7 +19,6 @@
 #include <QWidget>
 
 class CPasswordKeyring;
-class dialogBackupPassword;
 class QCheckBox;
 class QLabel;
 class QPushButton;
@@ -47,8 +46,13 @@ public:
 private:
     void OnBoxClicked();
     void OnChangePassword();
-    // The password the dialog asked for; empty when the user cancelled.
-    static QString Take(dialogBackupPassword& dialog);
+    // The current password, which the keyring fills in where it holds the
+    // device's; empty when the user cancelled. bFilled: the keyring filled it.
+    QString AskCurrent(const QString& qstrTitle, const QString& qstrText, const QString& qstrOk, bool& bFilled);
+    // A new password, typed twice, with "Remember in the keyring" offered
+    // (ticked: bRemember); what the user chose is kept for when the change
+    // succeeded. Empty when the user cancelled.
+    QString AskNew(const QString& qstrTitle, const QString& qstrText, const QString& qstrOk, bool bRemember);
     void Run(enumEncryptionChange eiChange, const QString& qstrOld, const QString& qstrNew);
     void OnFinished(bool bSucceeded, const structFailureCause& structCause);
     void ShowState();
