@@ -441,13 +441,18 @@ void TestWindowAgainstEmulator::encryptionOnAndOffWithTheKeyring()
 
     // On: the keyring is offered, and used only when asked.
     bool bOffered = false;
-    AnswerPassword([&](QDialog* dialog) {
-        for (QLineEdit* edit : dialog->findChildren<QLineEdit*>())
-            edit->setText(qstrPassword);
-        bOffered = dialog->findChild<QCheckBox*>(u"chkRememberPassword"_s)->isVisible();
-        return true;
-    });
-    box->click();
+    const auto turnOn = [&](bool bRemember) {
+        AnswerPassword([&, bRemember](QDialog* dialog) {
+            for (QLineEdit* edit : dialog->findChildren<QLineEdit*>())
+                edit->setText(qstrPassword);
+            auto* remember = dialog->findChild<QCheckBox*>(u"chkRememberPassword"_s);
+            bOffered = remember->isVisible();
+            remember->setChecked(bRemember);
+            return true;
+        });
+        box->click();
+    };
+    turnOn(false);
     QTRY_COMPARE_WITH_TIMEOUT(answer->text(), u"Backups of this device are encrypted now."_s, kResultTimeoutMs);
     QVERIFY(bOffered && box->isChecked() && encrypts());
     QCOMPARE(Stored(kEmpty), QString());
@@ -492,9 +497,11 @@ void TestWindowAgainstEmulator::encryptionOnAndOffWithTheKeyring()
     QVERIFY(!box->isChecked() && !encrypts());
     QCOMPARE(Stored(kEmpty), QString());
 
-    // A locked keyring (its unlock prompt cannot show here) answers, with nothing.
-    m_pPage->findChild<CPasswordKeyring*>()->Write(kEmpty, qstrPassword);
+    // On again, remembered: the keyring holds what the device took.
+    turnOn(true);
+    QTRY_COMPARE_WITH_TIMEOUT(answer->text(), u"Backups of this device are encrypted now."_s, kResultTimeoutMs);
     QCOMPARE(Stored(kEmpty), qstrPassword);
+    // A locked keyring (its unlock prompt cannot show here) answers, with nothing.
     QString strErrorMessage;
     QVERIFY2(m_KeyringSession.Lock(strErrorMessage), qPrintable(strErrorMessage));
     QCOMPARE(Stored(kEmpty), QString());
