@@ -67,6 +67,7 @@ void AddDevice(const char* udid, const char* name)
     structDeviceInfo info;
     info.qstrDeviceID = QLatin1String(udid);
     info.qstrDeviceName = QString::fromUtf8(name);
+    info.iWillEncrypt = 0; // as a device reports it: its backups are not encrypted
     g_mapDeviceInfo.insert(info.qstrDeviceID, info);
 }
 
@@ -127,14 +128,57 @@ void ShootProgress(Corvina& window, widgetPrepareProgressResult* page)
     Child<QPushButton>(page, "btnProgressCancel")->click();
 }
 
+// An XML property list of one dictionary, as a device writes its set's.
+void WritePlist(const QString& qstrPath, const QString& qstrEntries)
+{
+    QFile file(qstrPath);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>%1</dict></plist>\n")
+                       .arg(qstrEntries)
+                       .toUtf8());
+}
+
+// A sample set for the selection dialog, laid out as the backup tool leaves
+// it: the marker, the device's property lists and, when its backup finished,
+// an encrypted manifest and data files of iBytes in all (sparse: they take no room).
+void MakeSampleSet(const QString& qstrRoot, const char* set, const char* udid, const char* name, const char* version,
+                   bool bFinished, qint64 iBytes)
+{
+    const QString qstrSet = qstrRoot + QLatin1Char('/') + QString::fromUtf8(set);
+    const QString qstrData = qstrSet + QLatin1Char('/') + QLatin1String(udid);
+    QDir().mkpath(qstrData + QStringLiteral("/3d"));
+    QFile flag(qstrSet + QStringLiteral("/BackupFlag.ini"));
+    if (flag.open(QIODevice::WriteOnly))
+        flag.write("[BackupFlag]\r\nIPAFolderName=IPA_Backup\r\nDataFolderName=" + QByteArray(udid) + "\r\n");
+    const QString qstrDevice = QStringLiteral("<key>Device Name</key><string>%1</string><key>Product Version</key>"
+                                              "<string>%2</string>")
+                                   .arg(QString::fromUtf8(name), QLatin1String(version));
+    WritePlist(qstrData + QStringLiteral("/Info.plist"), qstrDevice);
+    WritePlist(qstrData + QStringLiteral("/Manifest.plist"), QStringLiteral("<key>IsEncrypted</key><true/>"));
+    WritePlist(qstrData + QStringLiteral("/Status.plist"),
+               QStringLiteral("<key>SnapshotState</key><string>%1</string>")
+                   .arg(bFinished ? QStringLiteral("finished") : QStringLiteral("new")));
+    if (!bFinished)
+        return;
+    QFile manifest(qstrData + QStringLiteral("/Manifest.db"));
+    if (manifest.open(QIODevice::WriteOnly))
+        manifest.write(QByteArray(4096, '\x5a')); // ciphertext to whoever lacks the password
+    for (int i = 0; i < 4; ++i) {
+        QFile file(qstrData + QStringLiteral("/3d/3d%1").arg(i, 38, 10, QLatin1Char('0')));
+        if (file.open(QIODevice::WriteOnly))
+            file.resize(iBytes / 4);
+    }
+}
+
 void ShootDialogs(widgetPrepareProgressResult* page, const QString& qstrRoot)
 {
-    for (const char* name : {"2026-11-28__19_42_07_@_@_Anna’s iPhone", "2026-12-03__08_15_51_@_@_iPad Pro",
-                             "2026-12-06__21_03_30_@_@_Anna’s iPhone"}) {
-        const QString qstrSet = qstrRoot + QLatin1Char('/') + QString::fromUtf8(name);
-        QDir().mkpath(qstrSet);
-        QFile(qstrSet + QStringLiteral("/BackupFlag.ini")).open(QIODevice::WriteOnly);
-    }
+    // Two complete encrypted sets of the iPhone, and an iPad backup that did not finish.
+    MakeSampleSet(qstrRoot, "2026-11-28__19_42_07_@_@_Anna’s iPhone", "00008110000a1b2c3d4e5f01", "Anna’s iPhone",
+                  "17.5.1", true, 38'117'000'000);
+    MakeSampleSet(qstrRoot, "2026-12-03__08_15_51_@_@_iPad Pro", "00008103000f6e5d4c3b2a10", "iPad Pro", "17.4", false,
+                  0);
+    MakeSampleSet(qstrRoot, "2026-12-06__21_03_30_@_@_Anna’s iPhone", "00008110000a1b2c3d4e5f01", "Anna’s iPhone",
+                  "17.5.1", true, 38'402'000'000);
     dialogBackupSelect dialog;
     dialog.qstrBackupRootDirectory = qstrRoot;
     dialog.InitBackupList();
