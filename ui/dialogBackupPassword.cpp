@@ -27,7 +27,8 @@ QLineEdit* MaskedEntry(QWidget* pParent, const char* szName, const QString& qstr
 dialogBackupPassword::dialogBackupPassword(const QString& qstrTitle, const QString& qstrText, bool bNew,
                                            const QString& qstrOk, QWidget* pParent)
     : QDialog(pParent), m_pEdit(MaskedEntry(this, "lineEditPassword", bNew ? tr("New password") : tr("Password"))),
-      m_pProblem(new QLabel(this)), m_pRemember(new QCheckBox(tr("Remember in the keyring"), this)), m_pButtons(new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this))
+      m_pProblem(new QLabel(this)), m_pRemember(new QCheckBox(tr("Remember in the keyring"), this)),
+      m_pButtons(new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this))
 {
     setObjectName(QStringLiteral("dialogBackupPassword"));
     setWindowTitle(qstrTitle);

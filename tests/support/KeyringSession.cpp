@@ -54,7 +54,8 @@ bool KeyringSession::Start(QString& strErrorMessage)
     m_qprocessBus.setProcessEnvironment(environment);
     m_qprocessBus.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_qprocessBus.start(QStringLiteral("dbus-daemon"),
-                        {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--address"), m_qstrAddress});
+                        {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--address"),
+                         m_qstrAddress});
     if (!m_qprocessBus.waitForStarted(5000)
         || !WaitFor([&]() { return QFile::exists(qstrHome + QStringLiteral("/bus")); }))
         return strErrorMessage = QStringLiteral("dbus-daemon did not start"), false;

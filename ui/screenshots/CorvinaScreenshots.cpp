@@ -133,7 +133,8 @@ void WritePlist(const QString& qstrPath, const QString& qstrEntries)
 {
     QFile file(qstrPath);
     if (file.open(QIODevice::WriteOnly))
-        file.write(QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>%1</dict></plist>\n")
+        file.write(QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                                  "<plist version=\"1.0\"><dict>%1</dict></plist>\n")
                        .arg(qstrEntries)
                        .toUtf8());
 }
